@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/config/DataFolder.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zentra::cli {
+
+// What a subcommand gets: the data folder chosen by --home / ZENTRA_HOME /
+// XDG_DATA_HOME, and its own arguments (after the command name).
+struct CliContext {
+    DataFolder folder;
+    std::vector<std::string> args;
+};
+
+// A subcommand returns the process exit code: 0 on success, 1 on failure,
+// 2 for wrong usage.
+using CliHandler = std::function<int(CliContext &)>;
+
+// Each subcommand lives in its own file and registers itself with a static
+// CliRegistration, so adding one touches no shared table.
+struct CliRegistration {
+    CliRegistration(std::string name, std::string usage, CliHandler handler);
+};
+
+struct CliCommandInfo {
+    std::string name;
+    std::string usage;
+    CliHandler handler;
+};
+std::vector<CliCommandInfo> &cliCommands();
+
+}

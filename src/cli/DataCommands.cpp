@@ -1,0 +1,52 @@
+// init, config get/set, backup, restore, compact.
+#include "cli/CliCommand.h"
+#include "core/config/ConfigFile.h"
+#include "core/data/Maintenance.h"
+#include "core/data/Schema.h"
+
+#include <iostream>
+
+namespace zentra::cli {
+namespace {
+
+int init(CliContext &ctx)
+{
+    std::string error;
+    if (!initDataFolder(ctx.folder, &error)) {
+        std::cout << error << "\n";
+        return 1;
+    }
+    std::cout << ctx.folder.root() << "\n";
+    return 0;
+}
+
+int config(CliContext &ctx)
+{
+    const auto &a = ctx.args;
+    if (a.size() == 3 && a[0] == "get") {
+        std::cout << ConfigFile(ctx.folder.configPath()).readText(a[1], a[2]) << "\n";
+        return 0;
+    }
+    if (a.size() == 4 && a[0] == "set") {
+        if (!ctx.folder.ensureLayout())
+            return 1;
+        return ConfigFile(ctx.folder.configPath()).writeText(a[1], a[2], a[3]) ? 0 : 1;
+    }
+    std::cerr << "usage: zentra-cli config get SECTION KEY | config set SECTION KEY VALUE\n";
+    return 2;
+}
+
+int report(const MaintenanceResult &r)
+{
+    std::cout << r.message << "\n";
+    return r.ok ? 0 : 1;
+}
+
+const CliRegistration regInit("init", "init", init);
+const CliRegistration regConfig("config", "config get SECTION KEY | config set SECTION KEY VALUE", config);
+const CliRegistration regBackup("backup", "backup", [](CliContext &c) { return report(backupDatabase(c.folder)); });
+const CliRegistration regRestore("restore", "restore", [](CliContext &c) { return report(restoreDatabase(c.folder)); });
+const CliRegistration regCompact("compact", "compact", [](CliContext &c) { return report(compactDatabase(c.folder)); });
+
+}
+}

@@ -1,0 +1,60 @@
+// zentra-cli: the command line over the same core as the main program, for
+// automation and checks. Usage: zentra-cli [--home DIR] COMMAND [ARGS...]
+#include "cli/CliCommand.h"
+
+#include <clocale>
+#include <cstring>
+#include <iostream>
+
+namespace zentra::cli {
+
+std::vector<CliCommandInfo> &cliCommands()
+{
+    static std::vector<CliCommandInfo> commands;
+    return commands;
+}
+
+CliRegistration::CliRegistration(std::string name, std::string usage, CliHandler handler)
+{
+    cliCommands().push_back({std::move(name), std::move(usage), std::move(handler)});
+}
+
+}
+
+namespace {
+
+int usage()
+{
+    std::cerr << "usage: zentra-cli [--home DIR] COMMAND [ARGS...]\n\ncommands:\n";
+    for (const auto &c : zentra::cli::cliCommands())
+        std::cerr << "  " << c.usage << "\n";
+    return 2;
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    std::setlocale(LC_ALL, "C");
+    std::string home;
+    int i = 1;
+    for (; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc)
+            home = argv[++i];
+        else if (std::strncmp(argv[i], "--home=", 7) == 0)
+            home = argv[i] + 7;
+        else
+            break;
+    }
+    if (i >= argc)
+        return usage();
+    std::string name = argv[i++];
+    for (auto &c : zentra::cli::cliCommands()) {
+        if (c.name != name)
+            continue;
+        zentra::cli::CliContext ctx{zentra::DataFolder::resolve(home), {argv + i, argv + argc}};
+        return c.handler(ctx);
+    }
+    std::cerr << "zentra-cli: unknown command '" << name << "'\n";
+    return usage();
+}

@@ -1,0 +1,32 @@
+#include "core/config/AppState.h"
+
+#include "core/config/ConfigFile.h"
+#include "core/config/DataFolder.h"
+
+#include <cstdlib>
+
+namespace zentra {
+
+void readStartupSettings(AppState &s, const ConfigFile &config)
+{
+    if (!fileExists(config.path()))
+        return;
+    const std::string sys = "System";
+    s.printerName = config.readText(sys, "printerName");
+    s.noPrinterSelect = config.readFlag(sys, "noPrintreSel");
+    s.setPrintPageSize = config.readFlag(sys, "setPrintPageSize");
+    s.tbInfoSelf = config.readFlag(sys, "tbInfoSelf");
+    s.tbBrowserOpen = config.readFlag(sys, "tbBrowserOpen");
+    s.tbRecognizeMethod = config.readFlag(sys, "tbRecognizeMethod");
+    s.loginPass = config.readFlag(sys, "loginPass");
+    s.fontHeight = std::atoi(config.readText(sys, "fontHeight").c_str());
+    s.fontName = config.readText(sys, "fontName");
+    s.fontStyle = config.readText(sys, "fontStyle");
+    s.fontColor = config.readText(sys, "fontColor");
+    s.moveInterval = std::atoi(config.readText(sys, "moveInterval").c_str());
+    // strtod follows LC_NUMERIC, which the program keeps at "C" (the main
+    // program resets it after Qt has applied the user's locale).
+    s.printerScale = static_cast<float>(std::strtod(config.readText(sys, "printerScale").c_str(), nullptr));
+}
+
+}

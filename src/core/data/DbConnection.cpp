@@ -1,0 +1,220 @@
+#include "core/data/DbConnection.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zentra {
+namespace {
+
+const std::string kEmpty;
+
+std::string formatDouble(double v)
+{
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, res.ptr);
+}
+
+std::string columnText(sqlite3_stmt *stmt, int i)
+{
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_column_int64(stmt, i));
+    case SQLITE_FLOAT:
+        return formatDouble(sqlite3_column_double(stmt, i));
+    default: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
+        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : std::string();
+    }
+    }
+}
+
+struct StatementGuard {
+    sqlite3_stmt *stmt = nullptr;
+    ~StatementGuard() { sqlite3_finalize(stmt); }
+};
+
+}
+
+const std::string &DbRow::text(std::string_view column) const
+{
+    for (std::size_t i = 0; i < names_->size(); ++i)
+        if ((*names_)[i] == column)
+            return values_[i];
+    return kEmpty;
+}
+
+double DbRow::real(std::string_view column) const
+{
+    return std::strtod(text(column).c_str(), nullptr);
+}
+
+std::int64_t DbRow::integer(std::string_view column) const
+{
+    return std::strtoll(text(column).c_str(), nullptr, 10);
+}
+
+DbConnection::~DbConnection()
+{
+    close();
+}
+
+bool DbConnection::open(const std::string &path, bool create)
+{
+    close();
+    error_.clear();
+    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    bool existed = create && ::access(path.c_str(), F_OK) == 0;
+    int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        error_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    }
+    if (create && !existed)
+        ::chmod(path.c_str(), 0600);
+    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_extended_result_codes(db_, 1);
+    return true;
+}
+
+void DbConnection::close()
+{
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+}
+
+namespace {
+
+bool bindAll(sqlite3_stmt *stmt, const DbParams &params)
+{
+    int i = 1;
+    for (const DbValue &v : params.values) {
+        int rc = SQLITE_OK;
+        if (std::holds_alternative<std::nullptr_t>(v))
+            rc = sqlite3_bind_null(stmt, i);
+        else if (auto *n = std::get_if<std::int64_t>(&v))
+            rc = sqlite3_bind_int64(stmt, i, *n);
+        else if (auto *d = std::get_if<double>(&v))
+            rc = sqlite3_bind_double(stmt, i, *d);
+        else {
+            const auto &s = std::get<std::string>(v);
+            rc = sqlite3_bind_text(stmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+}
+
+DbRows DbConnection::query(std::string_view sql, const DbParams &params)
+{
+    DbRows result;
+    if (!db_) {
+        error_ = "database is not open";
+        result.ok = false;
+        return result;
+    }
+    StatementGuard g;
+    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &g.stmt, nullptr) != SQLITE_OK ||
+        !bindAll(g.stmt, params)) {
+        error_ = sqlite3_errmsg(db_);
+        result.ok = false;
+        return result;
+    }
+    int n = sqlite3_column_count(g.stmt);
+    for (int i = 0; i < n; ++i)
+        result.columns.emplace_back(sqlite3_column_name(g.stmt, i));
+    auto names = std::make_shared<const std::vector<std::string>>(result.columns);
+    int rc;
+    while ((rc = sqlite3_step(g.stmt)) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        row.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            row.push_back(columnText(g.stmt, i));
+        result.rows.emplace_back(names, std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        result.ok = false;
+    }
+    return result;
+}
+
+int DbConnection::execute(std::string_view sql, const DbParams &params)
+{
+    if (!db_) {
+        error_ = "database is not open";
+        return -1;
+    }
+    StatementGuard g;
+    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &g.stmt, nullptr) != SQLITE_OK ||
+        !bindAll(g.stmt, params)) {
+        error_ = sqlite3_errmsg(db_);
+        return -1;
+    }
+    int rc;
+    while ((rc = sqlite3_step(g.stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return -1;
+    }
+    return sqlite3_changes(db_);
+}
+
+bool DbConnection::executeScript(std::string_view sql)
+{
+    if (!db_) {
+        error_ = "database is not open";
+        return false;
+    }
+    char *msg = nullptr;
+    std::string text(sql);
+    if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
+        error_ = msg ? msg : sqlite3_errmsg(db_);
+        sqlite3_free(msg);
+        return false;
+    }
+    return true;
+}
+
+std::int64_t DbConnection::lastInsertId() const
+{
+    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+Transaction::Transaction(DbConnection &db) : db_(db)
+{
+    active_ = db_.executeScript("BEGIN IMMEDIATE");
+}
+
+Transaction::~Transaction()
+{
+    if (active_)
+        db_.executeScript("ROLLBACK");
+}
+
+bool Transaction::commit()
+{
+    if (!active_)
+        return false;
+    active_ = false;
+    if (db_.executeScript("COMMIT"))
+        return true;
+    db_.executeScript("ROLLBACK");
+    return false;
+}
+
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+
+namespace zentra {
+
+// A value bound to a statement parameter ("?"). Text is UTF-8.
+using DbValue = std::variant<std::nullptr_t, std::int64_t, double, std::string>;
+
+// Builds DbValue lists from plain C++ values: ints, doubles, strings, nullptr.
+struct DbParams {
+    std::vector<DbValue> values;
+    DbParams() = default;
+    template <typename... T>
+    DbParams(T &&...v)
+    {
+        (add(std::forward<T>(v)), ...);
+    }
+
+private:
+    void add(std::nullptr_t) { values.emplace_back(nullptr); }
+    void add(int v) { values.emplace_back(std::int64_t(v)); }
+    void add(long v) { values.emplace_back(std::int64_t(v)); }
+    void add(long long v) { values.emplace_back(std::int64_t(v)); }
+    void add(double v) { values.emplace_back(v); }
+    void add(const char *v) { values.emplace_back(std::string(v)); }
+    void add(std::string_view v) { values.emplace_back(std::string(v)); }
+    void add(const std::string &v) { values.emplace_back(v); }
+    void add(std::string &&v) { values.emplace_back(std::move(v)); }
+};
+
+// One result row. Fields are read by column name and come back as text, as the
+// rest of the program expects: NULL reads as empty text, numbers in their
+// shortest exact decimal form ("12", "12.5").
+class DbRow {
+public:
+    DbRow(std::shared_ptr<const std::vector<std::string>> names, std::vector<std::string> values)
+        : names_(std::move(names)), values_(std::move(values))
+    {
+    }
+    // Empty text for a NULL value or an unknown column.
+    const std::string &text(std::string_view column) const;
+    const std::string &at(std::size_t index) const { return values_.at(index); }
+    double real(std::string_view column) const;
+    std::int64_t integer(std::string_view column) const;
+    std::size_t size() const { return values_.size(); }
+
+private:
+    std::shared_ptr<const std::vector<std::string>> names_;
+    std::vector<std::string> values_;
+};
+
+class DbRows {
+public:
+    std::vector<std::string> columns;
+    std::vector<DbRow> rows;
+    bool ok = true; // false when the statement failed
+
+    bool empty() const { return rows.empty(); }
+    std::size_t size() const { return rows.size(); }
+    auto begin() const { return rows.begin(); }
+    auto end() const { return rows.end(); }
+    const DbRow &operator[](std::size_t i) const { return rows[i]; }
+};
+
+// The database connection (SQLite through its C API). Each operation opens
+// it, runs its statements and closes it again; nothing stays open between
+// user actions. The core never shows anything: a failure leaves the engine's
+// own message in lastError() for the caller to show.
+class DbConnection {
+public:
+    DbConnection() = default;
+    ~DbConnection();
+    DbConnection(const DbConnection &) = delete;
+    DbConnection &operator=(const DbConnection &) = delete;
+
+    // Opens an existing database file. With `create`, a missing file is made
+    // (owner read/write only).
+    bool open(const std::string &path, bool create = false);
+    bool isOpen() const { return db_ != nullptr; }
+
+    // Runs a statement that returns rows. rows.ok is false when it failed.
+    DbRows query(std::string_view sql, const DbParams &params = {});
+
+    // Runs a statement that returns no rows: the number of rows it changed, or
+    // -1 when it failed.
+    int execute(std::string_view sql, const DbParams &params = {});
+
+    // Runs several statements without parameters (schema scripts).
+    bool executeScript(std::string_view sql);
+
+    std::int64_t lastInsertId() const;
+
+    void close();
+
+    const std::string &lastError() const { return error_; }
+
+    sqlite3 *handle() const { return db_; }
+
+private:
+    sqlite3 *db_ = nullptr;
+    std::string error_;
+};
+
+// Rolls back unless committed: a change of several statements that must not
+// half-happen runs inside one of these.
+class Transaction {
+public:
+    explicit Transaction(DbConnection &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    bool active() const { return active_; }
+    bool commit();
+
+private:
+    DbConnection &db_;
+    bool active_ = false;
+};
+
+}

@@ -1,0 +1,97 @@
+#include "core/text/Gbk.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace zentra {
+namespace {
+
+// Runs iconv over the whole input. Bytes that cannot be decoded are replaced by
+// `replacement` and skipped one at a time, so a damaged file still reads.
+std::string convert(const char *to, const char *from, std::string_view in, std::string_view replacement,
+                    std::size_t badStep)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return {};
+    std::string out;
+    out.reserve(in.size() * 3 / 2 + 4);
+    char buf[4096];
+    char *inPtr = const_cast<char *>(in.data());
+    std::size_t inLeft = in.size();
+    while (inLeft > 0) {
+        char *outPtr = buf;
+        std::size_t outLeft = sizeof buf;
+        std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        out.append(buf, outPtr - buf);
+        if (rc != static_cast<std::size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL (truncated sequence at the end): replace and skip.
+        out.append(replacement);
+        std::size_t step = badStep < inLeft ? badStep : inLeft;
+        inPtr += step;
+        inLeft -= step;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    char *outPtr = buf;
+    std::size_t outLeft = sizeof buf;
+    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    out.append(buf, outPtr - buf);
+    iconv_close(cd);
+    return out;
+}
+
+}
+
+std::string gbkToUtf8(std::string_view gbk)
+{
+    return convert("UTF-8", "GB18030", gbk, "\xEF\xBF\xBD", 1);
+}
+
+std::string utf8ToGbk(std::string_view utf8)
+{
+    return convert("GB18030", "UTF-8", utf8, "?", 1);
+}
+
+std::string utf16leToUtf8(std::string_view utf16le)
+{
+    return convert("UTF-8", "UTF-16LE", utf16le, "\xEF\xBF\xBD", 2);
+}
+
+std::size_t gbkCharLength(std::string_view s, std::size_t i)
+{
+    auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    if (i >= s.size())
+        return 0;
+    if (b(i) < 0x81 || b(i) == 0xFF)
+        return 1;
+    if (i + 1 < s.size() && b(i + 1) >= 0x30 && b(i + 1) <= 0x39)
+        return i + 3 < s.size() ? 4 : s.size() - i;
+    return i + 1 < s.size() ? 2 : 1;
+}
+
+std::string_view gbkTruncate(std::string_view gbk, std::size_t maxBytes)
+{
+    std::size_t i = 0;
+    while (i < gbk.size()) {
+        std::size_t n = gbkCharLength(gbk, i);
+        if (i + n > maxBytes)
+            break;
+        i += n;
+    }
+    return gbk.substr(0, i);
+}
+
+std::string_view utf8Truncate(std::string_view utf8, std::size_t maxBytes)
+{
+    if (utf8.size() <= maxBytes)
+        return utf8;
+    std::size_t i = maxBytes;
+    while (i > 0 && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80)
+        --i;
+    return utf8.substr(0, i);
+}
+
+}
