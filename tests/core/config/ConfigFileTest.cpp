@@ -1,0 +1,133 @@
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
+#include "core/text/Gbk.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace zentra {
+namespace {
+
+using test::slurp;
+using test::spit;
+
+class ConfigFileTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::string path = dir.file("config.ini");
+    ConfigFile config{path};
+};
+
+TEST_F(ConfigFileTest, FlagsAreOnOnlyForOne)
+{
+    spit(path, "[System]\r\na=1\r\nb=2\r\nc=yes\r\nd=\r\ne=01\r\nf= 1 \r\n");
+    const std::pair<const char *, bool> cases[] = {
+        {"a", true}, {"b", false}, {"c", false}, {"d", false}, {"e", true}, {"f", true}, {"missing", false},
+    };
+    for (const auto &[key, on] : cases)
+        EXPECT_EQ(config.readFlag("System", key), on) << key;
+}
+
+TEST_F(ConfigFileTest, IntegersTakeLeadingDigitsAndDefaultOnlyWhenMissing)
+{
+    spit(path, "[Order]\nOrderNum=123abc\nEmpty=\nWord=abc\nNeg=-7\n");
+    EXPECT_EQ(config.readInt("Order", "OrderNum", 9), 123);
+    EXPECT_EQ(config.readInt("Order", "Empty", 9), 0);
+    EXPECT_EQ(config.readInt("Order", "Word", 9), 0);
+    EXPECT_EQ(config.readInt("Order", "Neg", 9), -7);
+    EXPECT_EQ(config.readInt("Order", "Missing", 9), 9);
+    EXPECT_EQ(config.readInt("Nosuch", "OrderNum", 9), 9);
+    EXPECT_EQ(ConfigFile(dir.file("absent.ini")).readInt("Order", "OrderNum", 4), 4);
+}
+
+TEST_F(ConfigFileTest, SectionsAndKeysMatchWithoutCase)
+{
+    spit(path, "[system]\nPRINTERNAME = HP  \n");
+    EXPECT_EQ(config.readText("System", "printerName"), "HP");
+}
+
+TEST_F(ConfigFileTest, ChineseValuesSurviveAWriteAndARead)
+{
+    ASSERT_TRUE(config.writeText("Template", "Default", "顺丰速运(新).ttp"));
+    EXPECT_EQ(config.readText("Template", "Default"), "顺丰速运(新).ttp");
+    // The file holds GBK bytes and CR LF line ends.
+    EXPECT_EQ(slurp(path), "[Template]\r\nDefault=" + utf8ToGbk("顺丰速运(新).ttp") + "\r\n");
+}
+
+TEST_F(ConfigFileTest, WritingAKeyKeepsEveryOtherLineInPlace)
+{
+    spit(path, "; shop settings\r\n[System]\r\nprinterName=HP\r\nloginPass=1\r\n\r\n[Order]\r\nOrderNum=5\r\n");
+    ASSERT_TRUE(config.writeText("System", "loginpass", "0"));    // replace in place
+    ASSERT_TRUE(config.writeText("System", "fontName", "宋体"));  // new key at the end of its section
+    ASSERT_TRUE(config.writeText("Cargo", "CargoLock", "1"));     // new section at the end
+    EXPECT_EQ(slurp(path), "; shop settings\r\n[System]\r\nprinterName=HP\r\nloginpass=0\r\nfontName=" +
+                               utf8ToGbk("宋体") + "\r\n\r\n[Order]\r\nOrderNum=5\r\n[Cargo]\r\nCargoLock=1\r\n");
+}
+
+TEST_F(ConfigFileTest, EmptyValueIsKeptAsAPresentKey)
+{
+    ASSERT_TRUE(config.writeText("Order", "TradeTime", "2026-01-02 03:04:05"));
+    ASSERT_TRUE(config.writeText("Order", "TradeTime", ""));
+    EXPECT_EQ(slurp(path), "[Order]\r\nTradeTime=\r\n");
+    EXPECT_EQ(config.readInt("Order", "TradeTime", 7), 0); // present, so not the default
+}
+
+TEST_F(ConfigFileTest, TextIsCutAt259BytesOnACharacterBoundary)
+{
+    std::string value = "a" + std::string(300, 'x');
+    std::string chinese = "a";
+    for (int i = 0; i < 200; ++i)
+        chinese += "顺";
+    spit(path, "[S]\nplain=" + value + "\nwide=" + utf8ToGbk(chinese) + "\n");
+    EXPECT_EQ(config.readText("S", "plain"), value.substr(0, 259));
+    // 1 + 129 * 2 = 259 bytes: the 130th character would not fit.
+    EXPECT_EQ(utf8ToGbk(config.readText("S", "wide")).size(), 259u);
+}
+
+TEST_F(ConfigFileTest, AFailedWriteLeavesTheOldFile)
+{
+    spit(path, "[S]\nk=old\n");
+    ConfigFile unwritable(dir.file("no/such/dir/config.ini"));
+    EXPECT_FALSE(unwritable.writeText("S", "k", "new"));
+    EXPECT_EQ(config.readText("S", "k"), "old");
+}
+
+TEST_F(ConfigFileTest, StartupReadingFillsTheSystemSettings)
+{
+    AppState untouched;
+    untouched.printerScale = 0.5f;
+    readStartupSettings(untouched, config); // no file: nothing changes
+    EXPECT_FLOAT_EQ(untouched.printerScale, 0.5f);
+
+    spit(path, "[System]\r\nprinterName=" + utf8ToGbk("办公室打印机") +
+                   "\r\nnoPrintreSel=1\r\nsetPrintPageSize=2\r\ntbInfoSelf=1\r\nloginPass=1\r\n"
+                   "fontHeight=12.5\r\nfontName=" + utf8ToGbk("黑体") +
+                   "\r\nfontStyle=" + utf8ToGbk("粗体") +
+                   "\r\nfontColor=255,0,0\r\nmoveInterval=x\r\nprinterScale=1.250000\r\n");
+    AppState s;
+    readStartupSettings(s, config);
+    EXPECT_EQ(s.printerName, "办公室打印机");
+    EXPECT_TRUE(s.noPrinterSelect);
+    EXPECT_FALSE(s.setPrintPageSize);
+    EXPECT_TRUE(s.tbInfoSelf);
+    EXPECT_FALSE(s.tbBrowserOpen);
+    EXPECT_TRUE(s.loginPass);
+    EXPECT_EQ(s.fontHeight, 12);
+    EXPECT_EQ(s.fontName, "黑体");
+    EXPECT_EQ(s.fontStyle, "粗体");
+    EXPECT_EQ(s.fontColor, "255,0,0");
+    EXPECT_EQ(s.moveInterval, 0);
+    EXPECT_FLOAT_EQ(s.printerScale, 1.25f);
+}
+
+TEST_F(ConfigFileTest, MissingScaleReadsAsZero)
+{
+    spit(path, "[System]\r\nloginPass=0\r\n");
+    AppState s;
+    s.printerScale = 2.0f;
+    readStartupSettings(s, config);
+    EXPECT_FLOAT_EQ(s.printerScale, 0.0f);
+}
+
+}
+}

@@ -1,0 +1,251 @@
+#include "core/config/DataFolder.h"
+#include "core/data/DbConnection.h"
+#include "core/data/Maintenance.h"
+#include "core/data/Schema.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace zentra {
+namespace {
+
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+
+    DbConnection &open()
+    {
+        EXPECT_TRUE(db.open(folder.databasePath())) << db.lastError();
+        return db;
+    }
+
+    std::string scalar(const std::string &sql, const DbParams &params = {})
+    {
+        DbRows rows = db.query(sql, params);
+        EXPECT_TRUE(rows.ok) << db.lastError();
+        return rows.empty() ? std::string("<none>") : rows[0].at(0);
+    }
+
+    test::TempDir dir;
+    DataFolder folder{dir.file("home")};
+    DbConnection db;
+};
+
+int modeOf(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+TEST_F(DatabaseTest, NewDataFolderIsOwnerOnlyAndSeeded)
+{
+    EXPECT_EQ(modeOf(folder.root()), 0700);
+    EXPECT_EQ(modeOf(folder.databasePath()), 0600);
+    for (const char *sub : {"data", "backup", "template"})
+        EXPECT_EQ(modeOf(folder.path(sub)), 0700) << sub;
+
+    open();
+    for (const char *t : {"receiverClass", "senderClass", "cargoClass"})
+        EXPECT_EQ(scalar(std::string("select className from ") + t), "_全部类别_") << t;
+    EXPECT_EQ(scalar("select province from province where provinceID=?", {440000}), "广东省");
+    EXPECT_EQ(scalar("select city from city where cityID=?", {440300}), "深圳市");
+    EXPECT_EQ(scalar("select father from area where areaID=?", {440305}), "440300");
+    EXPECT_EQ(scalar("select count(*) from freight where tmpName='tmp_default'"),
+              scalar("select count(*) from province"));
+    EXPECT_GT(std::stod(scalar("select afreight from freight where province like ?", {"%广东%"})), 0.0);
+    EXPECT_EQ(scalar("select user_pwd from userLogin where user_id=?", {"admin"}), "");
+
+    // Permission positions 4 to 25 are the guarded functions, in ID order.
+    DbRows perms = db.query("select Caption, permission from userPermission where user_id=? order by ID asc",
+                            {"admin"});
+    ASSERT_GE(perms.size(), 26u);
+    EXPECT_EQ(perms[4].text("Caption"), "新快递单");
+    EXPECT_EQ(perms[5].text("Caption"), "单张打印");
+    EXPECT_EQ(perms[12].text("Caption"), "删除模板");
+    EXPECT_EQ(perms[21].text("Caption"), "数据库压缩和修复");
+    EXPECT_EQ(perms[25].text("Caption"), "权限设置");
+    for (const auto &row : perms)
+        EXPECT_EQ(row.text("permission"), "1");
+}
+
+TEST_F(DatabaseTest, OpeningAgainChangesNothing)
+{
+    open().execute("insert into receiverClass(className) values(?)", {"老客户"});
+    db.close();
+    ASSERT_TRUE(initDataFolder(folder));
+    open();
+    EXPECT_EQ(scalar("select count(*) from receiverClass"), "2");
+    EXPECT_TRUE(createSchema(db));
+    EXPECT_EQ(scalar("select count(*) from userPermission"), "26");
+}
+
+TEST_F(DatabaseTest, OpenDoesNotCreateAMissingFile)
+{
+    EXPECT_FALSE(db.open(dir.file("nowhere.db")));
+    EXPECT_FALSE(db.lastError().empty());
+    EXPECT_FALSE(fileExists(dir.file("nowhere.db")));
+}
+
+TEST_F(DatabaseTest, ValuesAreStoredAndFoundVerbatim)
+{
+    open();
+    const std::string tricky[] = {"O'Brien", "100%", "a\\b", "'; drop table receiver; --", "%_", "\"q\""};
+    for (const auto &v : tricky)
+        ASSERT_EQ(db.execute("insert into receiver(rname, raddress) values(?, ?)", {v, v}), 1) << db.lastError();
+    for (const auto &v : tricky) {
+        EXPECT_EQ(scalar("select rname from receiver where rname=?", {v}), v);
+        // "%_" is a pattern itself and matches every row.
+        EXPECT_EQ(scalar("select count(*) from receiver where raddress like ?", {"%" + v + "%"}), v == "%_" ? "6" : "1")
+            << v;
+    }
+}
+
+TEST_F(DatabaseTest, ExecuteCountsRowsAndReportsFailures)
+{
+    open();
+    EXPECT_EQ(db.execute("delete from cargo where cname=?", {"nothing"}), 0);
+    EXPECT_EQ(db.execute("update receiverClass set className=className"), 1);
+    EXPECT_EQ(db.execute("insert into nosuchtable values(1)"), -1);
+    EXPECT_NE(db.lastError().find("nosuchtable"), std::string::npos);
+    EXPECT_FALSE(db.query("select nosuchcolumn from cargo").ok);
+}
+
+// The 48 waybill columns: printId, then 47 values.
+int insertWaybill(DbConnection &db, const char *table, const std::string &orderNo)
+{
+    std::string sql = std::string("insert into ") + table +
+                      "(orderNo, expressNo, templateName, printTime, tradeTime, cargoName, cargoShort, cargoNum, "
+                      "cargoWeight, orderprice, postfee, getmoney, protectMoney, rname, rmobile, raddress, sname) "
+                      "values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    return db.execute(sql, {orderNo, "SF1", "顺丰", "2026-12-07 10:00:00", "2026-12-06 09:00:00", "茶叶", "茶", 2.0,
+                            1.5, 88.0, 10.0, 98.0, 500.0, "张三", "13800000000", "深圳", "李四"});
+}
+
+TEST_F(DatabaseTest, APrintedWaybillMovesToTheHistoryWithItsId)
+{
+    open();
+    ASSERT_EQ(insertWaybill(db, "printList", "A"), 1);
+    ASSERT_EQ(insertWaybill(db, "printList", "B"), 1);
+    std::string id = scalar("select printId from printList where orderNo=?", {"B"});
+    {
+        Transaction tx(db);
+        ASSERT_EQ(db.execute("insert into printHistory select * from printList where printId=?", {std::stoll(id)}), 1);
+        ASSERT_EQ(db.execute("delete from printList where printId=?", {std::stoll(id)}), 1);
+        ASSERT_TRUE(tx.commit());
+    }
+    EXPECT_EQ(scalar("select printId from printHistory where orderNo=?", {"B"}), id);
+    EXPECT_EQ(scalar("select protectMoney from printHistory where orderNo=?", {"B"}), "500");
+    EXPECT_EQ(scalar("select count(*) from printList"), "1");
+}
+
+TEST_F(DatabaseTest, IdsOfListAndHistoryNeverCollide)
+{
+    // Single prints go straight into the history and take ids there; a row
+    // added to the list later must not reuse one of them.
+    open();
+    for (const char *o : {"H1", "H2", "H3"})
+        ASSERT_EQ(insertWaybill(db, "printHistory", o), 1);
+    ASSERT_EQ(insertWaybill(db, "printList", "L1"), 1);
+    std::string id = scalar("select printId from printList where orderNo=?", {"L1"});
+    EXPECT_EQ(db.execute("insert into printHistory select * from printList where printId=?", {std::stoll(id)}), 1)
+        << db.lastError();
+    // And the other way round.
+    ASSERT_EQ(insertWaybill(db, "printList", "L2"), 1);
+    ASSERT_EQ(insertWaybill(db, "printHistory", "H4"), 1);
+    std::string l2 = scalar("select printId from printList where orderNo=?", {"L2"});
+    EXPECT_EQ(db.execute("insert into printHistory select * from printList where printId=?", {std::stoll(l2)}), 1)
+        << db.lastError();
+    EXPECT_EQ(scalar("select count(distinct printId) from printHistory"), "6");
+}
+
+TEST_F(DatabaseTest, TransactionRollsBackUnlessCommitted)
+{
+    open();
+    {
+        Transaction tx(db);
+        ASSERT_TRUE(tx.active());
+        db.execute("insert into cargoClass(className) values(?)", {"茶"});
+    }
+    EXPECT_EQ(scalar("select count(*) from cargoClass"), "1");
+}
+
+class MaintenanceTest : public DatabaseTest {
+protected:
+    void addReceiver(const std::string &name)
+    {
+        DbConnection c;
+        ASSERT_TRUE(c.open(folder.databasePath()));
+        ASSERT_EQ(c.execute("insert into receiver(rname) values(?)", {name}), 1);
+    }
+    std::string receivers()
+    {
+        DbConnection c;
+        EXPECT_TRUE(c.open(folder.databasePath()));
+        std::string all;
+        for (const auto &r : c.query("select rname from receiver order by rID"))
+            all += r.text("rname") + ";";
+        return all;
+    }
+};
+
+TEST_F(MaintenanceTest, BackupThenRestoreBringsTheOldDataBack)
+{
+    addReceiver("before");
+    MaintenanceResult b = backupDatabase(folder);
+    EXPECT_TRUE(b.ok);
+    EXPECT_EQ(b.message, "数据库备份成功!");
+    addReceiver("after");
+    MaintenanceResult r = restoreDatabase(folder);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.message, "数据库还原成功!");
+    EXPECT_EQ(receivers(), "before;");
+}
+
+TEST_F(MaintenanceTest, BackupFailsWithoutTheBackupFolder)
+{
+    ASSERT_EQ(::rmdir(folder.path("backup").c_str()), 0);
+    MaintenanceResult b = backupDatabase(folder);
+    EXPECT_FALSE(b.ok);
+    EXPECT_EQ(b.message, "数据库备份失败!");
+    EXPECT_FALSE(fileExists(folder.path("backup")));
+}
+
+TEST_F(MaintenanceTest, RestoreWithoutABackupLeavesTheDatabase)
+{
+    addReceiver("kept");
+    MaintenanceResult r = restoreDatabase(folder);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, "数据库还原失败!");
+    EXPECT_EQ(receivers(), "kept;");
+
+    test::spit(folder.backupPath(), "this is not a database");
+    EXPECT_EQ(restoreDatabase(folder).message, "数据库还原失败!");
+    EXPECT_EQ(receivers(), "kept;");
+}
+
+TEST_F(MaintenanceTest, CompactKeepsTheDataAndReplacesTheFile)
+{
+    addReceiver("x");
+    MaintenanceResult c = compactDatabase(folder);
+    EXPECT_TRUE(c.ok) << c.message;
+    EXPECT_EQ(c.message, "数据库压缩和修复成功!");
+    EXPECT_EQ(receivers(), "x;");
+    EXPECT_FALSE(fileExists(folder.compactTargetPath()));
+    EXPECT_EQ(modeOf(folder.databasePath()), 0600);
+}
+
+TEST_F(MaintenanceTest, CompactRefusesALeftoverTargetAndChangesNothing)
+{
+    addReceiver("y");
+    test::spit(folder.compactTargetPath(), "leftover");
+    MaintenanceResult c = compactDatabase(folder);
+    EXPECT_FALSE(c.ok);
+    EXPECT_FALSE(c.message.empty());
+    EXPECT_NE(c.message, "数据库压缩和修复成功!");
+    EXPECT_EQ(test::slurp(folder.compactTargetPath()), "leftover");
+    EXPECT_EQ(receivers(), "y;");
+}
+
+}
+}
