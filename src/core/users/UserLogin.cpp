@@ -1,0 +1,107 @@
+#include "core/users/UserLogin.h"
+
+#include "core/data/DbConnection.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace zentra {
+
+namespace {
+
+// The integer reading of a stored permission value: its leading decimal
+// number, 0 when there is none.
+bool permissionOn(const std::string &value)
+{
+    return std::strtol(value.c_str(), nullptr, 10) != 0;
+}
+
+}
+
+std::vector<std::string> UserLogin::usersByLastLogin()
+{
+    std::vector<std::string> names;
+    DbConnection db;
+    if (!db.open(databasePath_)) {
+        error_ = db.lastError();
+        return names;
+    }
+    // NULL (never logged in) sorts below every time text, so those come last.
+    DbRows rows = db.query("select user_id from userLogin order by user_loginTime desc");
+    if (!rows.ok) {
+        error_ = db.lastError();
+        return names;
+    }
+    for (const DbRow &row : rows)
+        names.push_back(row.text("user_id"));
+    return names;
+}
+
+bool UserLogin::readPermissions(const std::string &user, std::array<unsigned char, AppState::kPermissionCount> &flags)
+{
+    DbConnection db;
+    if (!db.open(databasePath_)) {
+        error_ = db.lastError();
+        return false;
+    }
+    DbRows rows = db.query("select permission from userPermission where user_id = ? order by ID asc", {user});
+    if (!rows.ok) {
+        error_ = db.lastError();
+        return false;
+    }
+    flags.fill(0);
+    std::size_t k = 0;
+    for (const DbRow &row : rows) {
+        if (k == flags.size())
+            break;
+        flags[k++] = permissionOn(row.text("permission")) ? 1 : 0;
+    }
+    return true;
+}
+
+UserLogin::Result UserLogin::login(const std::string &name, const std::string &password, const std::string &now,
+                                   AppState &state)
+{
+    if (name.empty())
+        return Result::EmptyName;
+    std::string storedName;
+    {
+        DbConnection db;
+        if (!db.open(databasePath_)) {
+            error_ = db.lastError();
+            return Result::DbError;
+        }
+        DbRows rows = db.query("select user_id, user_pwd from userLogin where user_id = ?", {name});
+        if (!rows.ok) {
+            error_ = db.lastError();
+            return Result::DbError;
+        }
+        if (rows.empty())
+            return Result::UnknownUser;
+        if (rows[0].text("user_pwd") != password)
+            return Result::WrongPassword;
+        storedName = rows[0].text("user_id");
+        if (db.execute("update userLogin set user_loginTime = ? where user_id = ?", {now, storedName}) < 0) {
+            error_ = db.lastError();
+            return Result::DbError;
+        }
+    }
+    std::array<unsigned char, AppState::kPermissionCount> flags{};
+    if (!readPermissions(storedName, flags))
+        return Result::DbError;
+    state.currentUser = storedName;
+    state.permissions = flags;
+    return Result::Ok;
+}
+
+std::string localTimeNow()
+{
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+}
