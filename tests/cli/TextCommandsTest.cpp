@@ -35,6 +35,21 @@ CliRun cli(const std::string &args)
     return r;
 }
 
+TEST(TextCommands, PinyinPrintsTheInitialsOnOneLine)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"张三Li", "zsLi\n"},
+        {"朱镕基", "zj\n"},
+        {"a b", "a b\n"},
+    };
+    for (const auto &[text, expected] : cases) {
+        CliRun r = cli("pinyin " + quote(text));
+        EXPECT_EQ(r.code, 0) << text;
+        EXPECT_EQ(r.out, expected) << text;
+    }
+    EXPECT_EQ(cli("pinyin").code, 2);
+}
+
 TEST(TextCommands, CapitalsPrintsTheTidiedFormOnOneLine)
 {
     const std::pair<const char *, const char *> cases[] = {
