@@ -1,0 +1,285 @@
+#include "ui/app/CMainFrame.h"
+
+#include "core/Version.h"
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
+#include "ui/app/CPrintTemplate.h"
+#include "ui/app/MainCommands.h"
+#include "ui/app/ST_SplitterWnd.h"
+#include "ui/app/ShellServices.h"
+#include "ui/app/ToolbarIcons.h"
+#include "ui/common/Dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace zentra::ui {
+
+namespace {
+
+// X11 keyboard state bits carried by key events: Caps Lock is the Lock
+// modifier, Num Lock is Mod2 on practically every keyboard map.
+constexpr quint32 kX11LockMask = 0x02;
+constexpr quint32 kX11Mod2Mask = 0x10;
+
+}
+
+CMainFrame::CMainFrame(AppState &state, Dialogs &dialogs, ShellServices &shell, DataFolder folder, QWidget *parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs), shell_(shell), folder_(std::move(folder)),
+      links_(WebLinks::fromConfig(ConfigFile(folder_.configPath())))
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QStringLiteral("ZentraV") + QString::fromLatin1(zentra::kVersion));
+    setWindowIcon(applicationIcon());
+
+    handlers_.insert(cmd::NewWaybill, [this] { newWaybill(); });
+    handlers_.insert(cmd::TemplateDefaultText, [this] { hooks_.templateDefaultText(); });
+    handlers_.insert(cmd::AddToPrintList, [this] { hooks_.addToPrintList(); });
+    handlers_.insert(cmd::SinglePrint, [this] { singlePrint(); });
+    handlers_.insert(cmd::Exit, [this] { exitProgram(); });
+    handlers_.insert(cmd::EditTemplate, [this] { toggleDesignMode(); });
+    handlers_.insert(cmd::StatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    handlers_.insert(cmd::Help, [this] { openHelp(); });
+    handlers_.insert(cmd::Calculator, [this] { startCalculator(); });
+    handlers_.insert(cmd::ExpressQuery, [this] { shell_.openUrl(links_.expressQuery); });
+    handlers_.insert(cmd::PostcodeQuery, [this] { shell_.openUrl(links_.postcodeQuery); });
+    handlers_.insert(cmd::OnlineUpgrade, [this] { onlineUpgrade(); });
+    handlers_.insert(cmd::About, [this] { showAbout(); });
+
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+    createSplitters();
+    syncCheckMarks();
+    resize(1300, 720);
+
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        qApp->installEventFilter(this);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::createActions()
+{
+    for (const MainCommand &c : mainCommands()) {
+        if (c.id == cmd::Toolbars)
+            continue; // a submenu, made in createMenus()
+        auto *a = new QAction(QString::fromUtf8(c.caption), this);
+        a->setObjectName(QStringLiteral("command%1").arg(c.id));
+        a->setData(c.id);
+        if (c.keys)
+            a->setShortcut(QKeySequence(QString::fromLatin1(c.keys)));
+        if (c.toolbarLabel) {
+            a->setIconText(QString::fromUtf8(c.toolbarLabel));
+            a->setIcon(commandIcon(c.id));
+        }
+        a->setEnabled(handlers_.contains(c.id));
+        if (c.id == cmd::EditTemplate || c.id == cmd::StatusBar)
+            a->setCheckable(true);
+        const int id = c.id;
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+        actions_.insert(c.id, a);
+    }
+
+    // The canvas menu names single print "打印本快递单"; the entry runs the
+    // same command. Its key is the menu action's, so it is only shown here.
+    auto *printThis = new QAction(QStringLiteral("打印本快递单(&P)\tCtrl+P"), this);
+    printThis->setObjectName(QStringLiteral("contextSinglePrint"));
+    printThis->setData(cmd::SinglePrint);
+    connect(printThis, &QAction::triggered, this, [this] { runCommand(cmd::SinglePrint); });
+    for (int id : canvasMenuLayout()) {
+        if (id == 0) {
+            auto *sep = new QAction(this);
+            sep->setSeparator(true);
+            contextActions_ << sep;
+        } else {
+            contextActions_ << (id == cmd::SinglePrint ? printThis : actions_.value(id));
+        }
+    }
+}
+
+void CMainFrame::createMenus()
+{
+    QMenu *menus[kMenuCount];
+    for (int i = 0; i < kMenuCount; ++i)
+        menus[i] = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[i]));
+    for (const MainCommand &c : mainCommands()) {
+        QMenu *menu = menus[c.menu];
+        if (c.separatorBefore)
+            menu->addSeparator();
+        if (c.id == cmd::Toolbars) {
+            QMenu *bars = menu->addMenu(QString::fromUtf8(c.caption));
+            bars->setObjectName(QStringLiteral("toolbarsMenu"));
+            // Filled when the toolbar exists.
+            connect(bars, &QMenu::aboutToShow, this, [this, bars] {
+                bars->clear();
+                bars->addAction(toolBar_->toggleViewAction());
+            });
+            continue;
+        }
+        menu->addAction(actions_.value(c.id));
+    }
+}
+
+void CMainFrame::createToolBar()
+{
+    toolBar_ = addToolBar(QStringLiteral("标准"));
+    toolBar_->setObjectName(QStringLiteral("standardToolBar"));
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolBar_->setIconSize(QSize(28, 28));
+    toolBar_->setMovable(false);
+    for (int id : toolbarLayout()) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction *a = actions_.value(id);
+        toolBar_->addAction(a);
+        if (QWidget *button = toolBar_->widgetForAction(a)) {
+            button->setMinimumSize(48, 40);
+            button->setObjectName(QStringLiteral("toolButton%1").arg(id));
+        }
+    }
+}
+
+void CMainFrame::createStatusBar()
+{
+    auto *ready = new QLabel(QStringLiteral("就绪"));
+    ready->setObjectName(QStringLiteral("statusMessage"));
+    statusBar()->addWidget(ready, 1);
+    auto indicator = [this](const char *text, const char *name) {
+        auto *label = new QLabel(QString::fromLatin1(text));
+        label->setObjectName(QString::fromLatin1(name));
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
+        label->setEnabled(false); // drawn greyed while the lock is off
+        statusBar()->addPermanentWidget(label);
+        return label;
+    };
+    capIndicator_ = indicator("CAP", "capIndicator");
+    numIndicator_ = indicator("NUM", "numIndicator");
+    scrlIndicator_ = indicator("SCRL", "scrlIndicator");
+}
+
+void CMainFrame::createSplitters()
+{
+    outer_ = new ST_SplitterWnd(Qt::Horizontal, 0);
+    outer_->setObjectName(QStringLiteral("outerSplitter"));
+    nested_ = new ST_SplitterWnd(Qt::Vertical, 1);
+    nested_->setObjectName(QStringLiteral("nestedSplitter"));
+    tabPanel_ = new CPrintTemplate;
+
+    auto *canvas = new QWidget;
+    canvas->setObjectName(QStringLiteral("canvasPlaceholder"));
+    canvas->setAutoFillBackground(true);
+    canvas->setBackgroundRole(QPalette::Base);
+    installCanvasPlaceholderMenu(canvas);
+    auto *design = new QWidget;
+    design->setObjectName(QStringLiteral("designPlaceholder"));
+
+    nested_->setPane(0, canvas);
+    nested_->setPane(1, design);
+    nested_->setFixedSecondPaneSize(kDesignPanelHeight);
+    nested_->hideSecondPane();
+    outer_->setPane(0, nested_);
+    outer_->setPane(1, tabPanel_);
+    outer_->setFixedSecondPaneSize(kTabPanelWidth);
+    setCentralWidget(outer_);
+}
+
+void CMainFrame::installCanvasPlaceholderMenu(QWidget *placeholder)
+{
+    placeholder->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(placeholder, &QWidget::customContextMenuRequested, placeholder, [this, placeholder](const QPoint &pos) {
+        QMenu menu(QStringLiteral("编辑"), placeholder);
+        menu.addActions(contextActions_);
+        menu.exec(placeholder->mapToGlobal(pos));
+    });
+}
+
+void CMainFrame::setCanvas(QWidget *canvas)
+{
+    nested_->setPane(0, canvas);
+}
+
+void CMainFrame::setDesignPanel(QWidget *panel)
+{
+    nested_->setPane(1, panel);
+}
+
+QWidget *CMainFrame::canvas() const
+{
+    return nested_->pane(0);
+}
+
+QWidget *CMainFrame::designPanel() const
+{
+    return nested_->pane(1);
+}
+
+void CMainFrame::setCommandHandler(int id, std::function<void()> handler)
+{
+    handlers_.insert(id, std::move(handler));
+    if (QAction *a = actions_.value(id))
+        a->setEnabled(true);
+}
+
+bool CMainFrame::runCommand(int id)
+{
+    const MainCommand *c = findCommand(id);
+    bool ran = false;
+    if (c && c->permission >= 0 && !state_.allowed(c->permission)) {
+        dialogs_.message(this, QString(), QString::fromUtf8(kNoPermissionText), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    } else if (auto handler = handlers_.value(id)) {
+        handler();
+        ran = true;
+    }
+    syncCheckMarks();
+    return ran;
+}
+
+void CMainFrame::syncCheckMarks()
+{
+    if (QAction *a = actions_.value(cmd::EditTemplate))
+        a->setChecked(state_.designMode == 1);
+    if (QAction *a = actions_.value(cmd::StatusBar))
+        a->setChecked(!statusBar()->isHidden());
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    if (!state_.skipExitConfirm && !dialogs_.ask(this, QString::fromUtf8(kExitQuestionText))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_ScrollLock && !key->isAutoRepeat())
+            scrollLock_ = !scrollLock_;
+        updateLockIndicators(key->nativeModifiers());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::updateLockIndicators(quint32 nativeModifiers)
+{
+    capIndicator_->setEnabled(nativeModifiers & kX11LockMask);
+    numIndicator_->setEnabled(nativeModifiers & kX11Mod2Mask);
+    scrlIndicator_->setEnabled(scrollLock_);
+}
+
+}

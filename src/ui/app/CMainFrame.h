@@ -1,0 +1,131 @@
+#pragma once
+
+#include "core/config/DataFolder.h"
+#include "ui/app/WebLinks.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+
+#include <functional>
+#include <string>
+
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace zentra {
+struct AppState;
+}
+
+namespace zentra::ui {
+
+class CPrintTemplate;
+class Dialogs;
+class ShellServices;
+class ST_SplitterWnd;
+
+// What the main window's commands ask of the canvas and the panels. Each
+// starts as a no-op; the canvas and panels fill in theirs when they are made.
+struct MainFrameHooks {
+    std::function<void()> printCanvas = [] {};     // single print of the canvas
+    std::function<void()> clearOrderInfo = [] {};  // the panels' clear operations,
+    std::function<void()> clearSender = [] {};     // called by "新快递单" in this
+    std::function<void()> clearReceiver = [] {};   // order
+    std::function<void()> clearCargo = [] {};
+    std::function<void()> addToPrintList = [] {};  // the order panel's add to the print list
+    std::function<void()> templateDefaultText = [] {};
+    // Saves the template in design to the given file path.
+    std::function<void(const std::string &path)> saveTemplate = [](const std::string &) {};
+    std::function<void()> leaveDesignMode = [] {}; // the canvas leaves the design mode
+};
+
+// The main window: menu bar, toolbar "标准", status bar, and the splitter
+// layout of canvas and design panel (left, one above the other) beside the tab
+// panel (right, 400 pixels wide).
+//
+// Every command, whether it comes from the menu, the toolbar, its keys or the
+// canvas's context menu, runs through runCommand(): the permission test is
+// made there and only there. Commands that open a dialog stay disabled until
+// the dialog's owner registers a handler with setCommandHandler().
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame(AppState &state, Dialogs &dialogs, ShellServices &shell, DataFolder folder,
+               QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    static constexpr int kTabPanelWidth = 400;
+    static constexpr int kDesignPanelHeight = 260;
+
+    // Replaces the canvas placeholder (upper left) and the design panel
+    // placeholder (lower left, hidden outside the design mode).
+    void setCanvas(QWidget *canvas);
+    void setDesignPanel(QWidget *panel);
+    QWidget *canvas() const;
+    QWidget *designPanel() const;
+    CPrintTemplate *printTemplate() const { return tabPanel_; }
+
+    MainFrameHooks &hooks() { return hooks_; }
+
+    // Makes command `id` run `handler` (after its permission test) and enables it.
+    void setCommandHandler(int id, std::function<void()> handler);
+
+    // Runs a command: refuses it with the permission message when the user
+    // lacks its flag, else does it. True when it ran.
+    bool runCommand(int id);
+
+    // The action of a command id; shared by menu, toolbar and keys.
+    QAction *action(int id) const { return actions_.value(id); }
+
+    // The entries of the canvas's context menu "编辑", separator included, in
+    // menu order; they run through the same commands as the menu.
+    QList<QAction *> contextMenuActions() const { return contextActions_; }
+
+    QToolBar *standardToolBar() const { return toolBar_; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void createSplitters();
+    void installCanvasPlaceholderMenu(QWidget *placeholder);
+    void syncCheckMarks();
+    void updateLockIndicators(quint32 nativeModifiers);
+
+    // The small commands done here in full.
+    void newWaybill();
+    void singlePrint();
+    void toggleDesignMode();
+    void exitProgram();
+    void openHelp();
+    void startCalculator();
+    void onlineUpgrade();
+    void showAbout();
+
+    AppState &state_;
+    Dialogs &dialogs_;
+    ShellServices &shell_;
+    DataFolder folder_;
+    WebLinks links_;
+    MainFrameHooks hooks_;
+
+    QHash<int, QAction *> actions_;
+    QHash<int, std::function<void()>> handlers_;
+    QList<QAction *> contextActions_;
+    QToolBar *toolBar_ = nullptr;
+    ST_SplitterWnd *outer_ = nullptr;
+    ST_SplitterWnd *nested_ = nullptr;
+    CPrintTemplate *tabPanel_ = nullptr;
+    QLabel *capIndicator_ = nullptr;
+    QLabel *numIndicator_ = nullptr;
+    QLabel *scrlIndicator_ = nullptr;
+    bool scrollLock_ = false;
+};
+
+}

@@ -1,0 +1,87 @@
+#include "ui/app/CQuorvelApp.h"
+
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
+#include "core/config/DataFolder.h"
+#include "core/data/Schema.h"
+#include "core/users/UserLogin.h"
+#include "ui/app/CMainFrame.h"
+#include "ui/common/Dialogs.h"
+#include "ui/users/CSysLogin.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QScreen>
+
+namespace zentra::ui {
+
+namespace {
+
+QString homeArgument(const QStringList &arguments)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--home") && i + 1 < arguments.size())
+            return arguments[i + 1];
+        if (arguments[i].startsWith(QLatin1String("--home=")))
+            return arguments[i].mid(7);
+    }
+    return {};
+}
+
+}
+
+CQuorvelApp::CQuorvelApp(AppState &state, Dialogs &dialogs, ShellServices &shell)
+    : state_(state), dialogs_(dialogs), shell_(shell)
+{
+}
+
+CQuorvelApp::~CQuorvelApp() = default;
+
+std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
+{
+    folder_ = std::make_unique<DataFolder>(DataFolder::resolve(homeArgument(arguments).toStdString()));
+    std::string error;
+    if (!initDataFolder(*folder_, &error)) {
+        dialogs_.message(nullptr, QString(),
+                         QStringLiteral("无法创建数据文件夹 %1：%2")
+                             .arg(QString::fromStdString(folder_->root()), QString::fromStdString(error)),
+                         Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+        return 1;
+    }
+    state_.connectionString = folder_->databasePath();
+    readStartupSettings(state_, ConfigFile(folder_->configPath()));
+
+    if (state_.loginPass) {
+        UserLogin logins(state_.connectionString);
+        CSysLogin login(state_, dialogs_, logins);
+        if (login.exec() != QDialog::Accepted)
+            return 1;
+    } else {
+        state_.currentUser = "admin";
+        state_.allowAll();
+    }
+
+    frame_ = std::make_unique<CMainFrame>(state_, dialogs_, shell_, *folder_);
+    frame_->show();
+    if (QScreen *screen = frame_->screen()) {
+        QRect frameRect = frame_->frameGeometry();
+        frameRect.moveCenter(screen->availableGeometry().center());
+        frame_->move(frameRect.topLeft());
+    }
+    return std::nullopt;
+}
+
+void CQuorvelApp::applyInterfaceFont()
+{
+    const QStringList families = QFontDatabase::families();
+    for (const char *name : {"Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei"}) {
+        if (families.contains(QString::fromLatin1(name))) {
+            QFont font = QApplication::font();
+            font.setFamily(QString::fromLatin1(name));
+            QApplication::setFont(font);
+            return;
+        }
+    }
+}
+
+}

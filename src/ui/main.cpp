@@ -1,0 +1,29 @@
+// zentra: the main program. Usage: zentra [--home DIR]
+#include "core/config/AppState.h"
+#include "ui/app/CMainFrame.h"
+#include "ui/app/CQuorvelApp.h"
+#include "ui/app/ShellServices.h"
+#include "ui/common/Dialogs.h"
+
+#include <QApplication>
+
+#include <clocale>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    // Number conversions in the core expect "C" whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QCoreApplication::setOrganizationName(QStringLiteral("Zentra"));
+    // Also the caption of message boxes that have none of their own.
+    QCoreApplication::setApplicationName(QStringLiteral("Zentra"));
+    zentra::ui::CQuorvelApp::applyInterfaceFont();
+
+    zentra::AppState state;
+    zentra::ui::QtDialogs dialogs;
+    zentra::ui::DesktopShell shell;
+    zentra::ui::CQuorvelApp zentraApp(state, dialogs, shell);
+    if (auto exitCode = zentraApp.initInstance(app.arguments().mid(1)))
+        return *exitCode;
+    return app.exec();
+}
