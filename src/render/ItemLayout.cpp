@@ -1,0 +1,148 @@
+#include "render/ItemLayout.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <cmath>
+#include <cstdint>
+
+namespace zentra::render {
+
+double effectivePrinterScale(double configured)
+{
+    return configured > 0.0 && configured <= 3.0 ? configured : 1.0;
+}
+
+int mulDiv(int a, int b, int c)
+{
+    if (c == 0)
+        return -1;
+    const std::int64_t n = std::int64_t(a) * b;
+    const std::int64_t half = std::abs(std::int64_t(c)) / 2;
+    const std::int64_t r = (n >= 0) == (c > 0) ? (std::abs(n) + half) / std::abs(std::int64_t(c))
+                                               : -((std::abs(n) + half) / std::abs(std::int64_t(c)));
+    return static_cast<int>(r);
+}
+
+void installFontSubstitutions()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    // A Latin face first: drawn with a CJK face, Latin text may be shaped into
+    // glyphs that the PDF's text map does not cover, so copying or searching
+    // the PDF would lose them. Chinese text falls back to the CJK face.
+    const QStringList serif = {QStringLiteral("DejaVu Serif"), QStringLiteral("Noto Serif CJK SC"),
+                               QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+                               QStringLiteral("AR PL UMing CN")};
+    const QStringList sans = {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
+                              QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC")};
+    for (const char *face :
+         {"宋体", "新宋体", "仿宋", "仿宋_GB2312", "楷体", "楷体_GB2312", "SimSun", "NSimSun", "FangSong", "KaiTi"})
+        QFont::insertSubstitutions(QString::fromUtf8(face), serif);
+    for (const char *face : {"黑体", "微软雅黑", "幼圆", "隶书", "SimHei", "Microsoft YaHei"})
+        QFont::insertSubstitutions(QString::fromUtf8(face), sans);
+}
+
+namespace {
+
+QFont itemFont(const TemplateItem &item, int pixelSize)
+{
+    QFont f(QString::fromStdString(item.fontName));
+    f.setPixelSize(std::max(1, pixelSize));
+    f.setWeight(item.bold ? QFont::Bold : QFont::Normal);
+    f.setItalic(item.italic);
+    f.setUnderline(false);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+}
+
+QFont screenFont(const TemplateItem &item, int screenDpiY)
+{
+    return itemFont(item, mulDiv(item.fontSize, screenDpiY, 720));
+}
+
+int lineWidth(const TemplateItem &item)
+{
+    return std::max(1, item.right - item.left - 2 * (kEditFrame + kEditMargin));
+}
+
+QStringList breakLines(const QString &text, const QFont &font, int width)
+{
+    QString normalised = text;
+    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normalised.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+    QStringList lines;
+    const QStringList paragraphs = normalised.split(QLatin1Char('\n'));
+    for (const QString &paragraph : paragraphs) {
+        if (paragraph.isEmpty()) {
+            lines.append(QString());
+            continue;
+        }
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        layout.setCacheEnabled(false);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(width);
+        layout.endLayout();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            QString piece = paragraph.mid(line.textStart(), line.textLength());
+            // Spaces at a soft break stay with the line but draw nothing.
+            while (!piece.isEmpty() && piece.back() == QLatin1Char(' ') && i + 1 < layout.lineCount())
+                piece.chop(1);
+            lines.append(piece);
+        }
+    }
+    return lines;
+}
+
+QPoint marginOrigin(double leftCm, double topCm, const PrintGeometry &g)
+{
+    // 254 / dpi is the size of one screen pixel in tenths of a millimetre.
+    const double screenX = std::trunc(leftCm * 100.0 / (254.0 / g.screen.x));
+    const double screenY = std::trunc(topCm * 100.0 / (254.0 / g.screen.y));
+    return QPoint(static_cast<int>(std::trunc(screenX * g.ratioX())),
+                  static_cast<int>(std::trunc(screenY * g.ratioY())));
+}
+
+PlacedItem placeItem(const TemplateItem &item, const QString &text, const PrintGeometry &g)
+{
+    PlacedItem out;
+    const double p = (item.fontSize / 10) * g.scale;
+    out.font = itemFont(item, mulDiv(static_cast<int>(p), g.printer.y, 72));
+    out.color = QColor(item.color.r, item.color.g, item.color.b);
+
+    const QStringList lines = breakLines(text, screenFont(item, g.screen.y), lineWidth(item));
+    const int x = static_cast<int>(std::trunc(item.left * g.scale * g.ratioX()));
+    double top = item.top;
+    for (const QString &line : lines) {
+        const int y = static_cast<int>(std::trunc(top * g.scale * g.ratioY()));
+        out.lines.push_back({QPoint(x, y), line.left(1023)});
+        top = std::trunc(top + p * 1.5);
+    }
+    return out;
+}
+
+void drawItem(QPainter &painter, const PlacedItem &item, QPoint origin)
+{
+    painter.setFont(item.font);
+    painter.setPen(item.color);
+    const double ascent = QFontMetricsF(item.font, painter.device()).ascent();
+    for (const auto &line : item.lines) {
+        if (line.text.isEmpty())
+            continue;
+        painter.drawText(QPointF(origin.x() + line.pos.x(), origin.y() + line.pos.y() + ascent), line.text);
+    }
+}
+
+}

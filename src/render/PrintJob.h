@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/config/AppState.h"
+#include "core/templates/Template.h"
+#include "core/waybill/WaybillRow.h"
+#include "render/ItemLayout.h"
+#include "render/TemplateCache.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+class QPrinter;
+
+namespace zentra::render {
+
+// The print settings a job takes from the configuration.
+struct PrintSettings {
+    std::string printerName; // empty: the printer at hand
+    bool noPrinterSelect = false;
+    bool setPrintPageSize = false;
+    double printerScale = 1.0; // as configured; made effective when printing
+
+    static PrintSettings fromState(const AppState &state);
+};
+
+// Texts shown when the configured printer cannot be used; the job goes on with
+// the printer at hand.
+inline const char *const kPrinterDeviceFailed = "GetPrinterDevice called failed\n";
+inline const char *const kSelectPrinterFailed = "Failed to select custom printer";
+
+// The user paper size of a template in tenths of a millimetre: its width and
+// height text (centimetres) times 100, truncated. Empty when either is not
+// above 0.
+QSize userPaperSize(const Template &t);
+
+// Sets up a printer for a job before its dialog runs: the printer by name and
+// the template's paper size when configured. Returns the messages to show.
+QStringList preparePrinter(QPrinter &printer, const PrintSettings &settings, const Template &current);
+
+// One print job: the single print of the canvas (mode 1) or the pages of a
+// batch (mode 2: ticked rows, mode 3: all rows), one page per row to print, each
+// laid out with the row's own template file read from the template folder.
+class PrintJob {
+public:
+    static PrintJob single(Template canvas);
+    static PrintJob batch(int mode, std::vector<WaybillRow> rows, std::string templateDir,
+                          TemplateCache::Loader loader);
+
+    int mode() const { return mode_; }
+    int pageCount() const;
+
+    // Paints page `page` (1-based) with the job's geometry.
+    void paintPage(QPainter &painter, int page, const PrintGeometry &g);
+
+    // Prints every page onto a device that is set up (a printer, a PDF writer,
+    // a preview's printer), the screen resolution being the one the items were
+    // laid out with. Unless `preview`, the after-print step runs at the end
+    // with the number of pages printed. Returns that number, -1 when the device
+    // could not be painted on.
+    int print(QPagedPaintDevice &device, Resolution screen, double printerScale, bool preview = false);
+
+    // Runs after a printed (not previewed) job: the single print stores the
+    // waybill in the history, a batch moves its rows.
+    std::function<void(const PrintJob &job, int pages)> afterPrint;
+
+    // The rows a batch prints, in page order.
+    const std::vector<const WaybillRow *> &pageRows() const { return pageRows_; }
+
+    const TemplateCache *cache() const { return cache_.get(); }
+
+private:
+    int mode_ = 1;
+    Template canvas_;
+    std::shared_ptr<std::vector<WaybillRow>> rows_;
+    std::vector<const WaybillRow *> pageRows_;
+    std::string templateDir_;
+    std::shared_ptr<TemplateCache> cache_;
+};
+
+// Writes a job to a PDF at `dpi` dots per inch, with the whole page as the
+// printable area (no margins), on the template's paper when the settings ask
+// for it and A4 otherwise. The file is replaced only when complete. Runs the
+// job's after-print step. Returns the pages written, -1 on failure.
+int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &settings, const Template *paper,
+             Resolution screen, QString *error = nullptr);
+
+}

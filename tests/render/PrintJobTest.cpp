@@ -1,0 +1,289 @@
+#include "PdfText.h"
+#include "render/PrintJob.h"
+#include "support/TempDir.h"
+
+#include <QPrinter>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace zentra;
+using namespace zentra::render;
+using zentra::test::dotsToPoints;
+using zentra::test::readPdfWords;
+
+namespace {
+
+constexpr int kDpi = 600;
+const Resolution kScreen{96, 96};
+
+TemplateItem textItem(int fieldIndex, int left, int top, std::string text, int width = 400)
+{
+    TemplateItem it;
+    it.id = 100 + fieldIndex;
+    it.left = left;
+    it.top = top;
+    it.right = left + width;
+    it.bottom = top + 40;
+    it.fontSize = 200;
+    it.text = std::move(text);
+    return it;
+}
+
+Template canvasWith(std::initializer_list<TemplateItem> items, std::string left = "0", std::string top = "0")
+{
+    Template t;
+    t.imgWidth = "23";
+    t.imgHeight = "12.7";
+    t.leftMargin = std::move(left);
+    t.topMargin = std::move(top);
+    for (const auto &it : items)
+        t.items[static_cast<std::size_t>(it.fieldIndex())] = it;
+    return t;
+}
+
+struct Pdf {
+    zentra::test::TempDir dir;
+    QString path = QString::fromStdString(dir.file("out.pdf"));
+};
+
+// The word's top-left corner is where its line was placed (in dots). The top
+// is the extracted word's top, which stands one ascent of the item's font above
+// the baseline for Latin text; Chinese glyphs come from a fallback face with its
+// own ascent, so their top is only checked loosely.
+void expectAt(const zentra::test::PdfPage &page, const QString &word, double xDots, double yDots,
+              double yTolerance = 0.5)
+{
+    const auto *w = page.find(word);
+    ASSERT_NE(w, nullptr) << word.toStdString() << " in " << page.allText().toStdString();
+    EXPECT_NEAR(w->xMin, dotsToPoints(xDots, kDpi), 0.2) << word.toStdString();
+    EXPECT_NEAR(w->yMin, dotsToPoints(yDots, kDpi), yTolerance) << word.toStdString();
+}
+
+}
+
+TEST(SinglePrintPdf, ItemsLandAtScaledPositionsPlusTheMarginOffset)
+{
+    const struct {
+        std::string left, top;
+        double scale;
+        int marginX, marginY; // dots
+    } cases[] = {
+        {"0", "0", 1.0, 0, 0},
+        {"1", "0", 1.0, 231, 0},     // 37 screen pixels x 6.25
+        {"1.5", "1", 1.0, 350, 231}, // a single print honours fractions
+        {"0", "0", 0.0, 0, 0},       // a missing scale prints as 1.0
+    };
+    for (const auto &c : cases) {
+        Pdf pdf;
+        PrintJob job = PrintJob::single(
+            canvasWith({textItem(20, 96, 48, "Zhang"), textItem(40, 192, 96, "ORDER42\nLINE2"), textItem(21, 0, 0, "")},
+                       c.left, c.top));
+        PrintSettings settings;
+        settings.printerScale = c.scale;
+        ASSERT_EQ(writePdf(job, pdf.path, kDpi, settings, nullptr, kScreen), 1);
+        const auto pages = readPdfWords(pdf.path);
+        ASSERT_EQ(pages.size(), 1u);
+        expectAt(pages[0], QStringLiteral("Zhang"), 600 + c.marginX, 300 + c.marginY);
+        expectAt(pages[0], QStringLiteral("ORDER42"), 1200 + c.marginX, 600 + c.marginY);
+        // The second line is 1.5 p = 30 canvas pixels lower: trunc(126 x 6.25) dots.
+        expectAt(pages[0], QStringLiteral("LINE2"), 1200 + c.marginX, 787 + c.marginY);
+    }
+}
+
+TEST(SinglePrintPdf, ChineseTextAndStylesPrint)
+{
+    Pdf pdf;
+    TemplateItem name = textItem(20, 10, 10, "收件人张三");
+    name.bold = true;
+    name.fontName = "宋体";
+    TemplateItem city = textItem(24, 10, 60, "深圳市");
+    city.italic = true;
+    city.fontName = "黑体";
+    city.color = {255, 0, 0};
+    PrintJob job = PrintJob::single(canvasWith({name, city}));
+    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 1);
+    const auto pages = readPdfWords(pdf.path);
+    ASSERT_EQ(pages.size(), 1u);
+    expectAt(pages[0], QStringLiteral("收件人张三"), 62, 62, 6);
+    expectAt(pages[0], QStringLiteral("深圳市"), 62, 375, 6);
+}
+
+TEST(SinglePrintPdf, OnlyItemsFromId100AndNeverTheBackground)
+{
+    Pdf pdf;
+    Template t = canvasWith({textItem(0, 10, 10, "KEEP")});
+    TemplateItem low = textItem(1, 10, 100, "HIDDEN");
+    low.id = 99;
+    t.items[1] = low;
+    // A small PNG as background: it must not reach the paper.
+    t.imgData = "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==";
+    PrintJob job = PrintJob::single(t);
+    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 1);
+    const auto pages = readPdfWords(pdf.path);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NE(pages[0].find(QStringLiteral("KEEP")), nullptr);
+    EXPECT_EQ(pages[0].find(QStringLiteral("HIDDEN")), nullptr);
+    const std::string bytes = zentra::test::slurp(pdf.path.toStdString());
+    EXPECT_EQ(bytes.find("/Subtype /Image"), std::string::npos);
+    EXPECT_EQ(bytes.find("/Subtype/Image"), std::string::npos);
+}
+
+TEST(SinglePrintPdf, PaperFromTheTemplateOnlyWhenConfigured)
+{
+    const struct {
+        bool setPageSize;
+        double width, height; // points
+    } cases[] = {{true, 2300 / 254.0 * 72, 1270 / 254.0 * 72}, {false, 595, 842}};
+    for (const auto &c : cases) {
+        Pdf pdf;
+        PrintJob job = PrintJob::single(canvasWith({textItem(0, 10, 10, "X")}));
+        PrintSettings settings;
+        settings.setPrintPageSize = c.setPageSize;
+        Template paper = canvasWith({});
+        ASSERT_EQ(writePdf(job, pdf.path, kDpi, settings, &paper, kScreen), 1);
+        const auto pages = readPdfWords(pdf.path);
+        ASSERT_EQ(pages.size(), 1u);
+        EXPECT_NEAR(pages[0].width, c.width, 1.0);
+        EXPECT_NEAR(pages[0].height, c.height, 1.0);
+    }
+}
+
+TEST(PrinterSetup, UserPaperSizeAndUnknownPrinterMessages)
+{
+    EXPECT_EQ(userPaperSize(canvasWith({})), QSize(2300, 1270));
+    Template bad = canvasWith({});
+    bad.imgHeight = "";
+    EXPECT_FALSE(userPaperSize(bad).isValid());
+
+    const struct {
+        bool noDialog;
+        const char *message;
+    } cases[] = {{true, kPrinterDeviceFailed}, {false, kSelectPrinterFailed}};
+    for (const auto &c : cases) {
+        QPrinter printer;
+        PrintSettings settings;
+        settings.printerName = "no such printer 7f3a";
+        settings.noPrinterSelect = c.noDialog;
+        settings.setPrintPageSize = true;
+        const QStringList messages = preparePrinter(printer, settings, canvasWith({}));
+        EXPECT_EQ(messages, QStringList{QString::fromUtf8(c.message)});
+        const QSizeF mm = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
+        EXPECT_NEAR(mm.width(), 230.0, 0.01);
+        EXPECT_NEAR(mm.height(), 127.0, 0.01);
+    }
+}
+
+namespace {
+
+// Templates by file name, standing in for the template folder.
+struct FakeFolder {
+    std::map<std::string, Template> files;
+    int loads = 0;
+    TemplateCache::Loader loader()
+    {
+        return [this](const std::string &path, Template &out) {
+            ++loads;
+            auto it = files.find(path.substr(path.rfind('/') + 1));
+            if (it == files.end())
+                return false;
+            out = it->second;
+            return true;
+        };
+    }
+};
+
+WaybillRow row(const std::string &templateName, const std::string &receiver, bool ticked)
+{
+    WaybillRow r;
+    r.cell(WaybillRow::TemplateName) = templateName;
+    r.cell(WaybillRow::ReceiverName) = receiver;
+    r.ticked = ticked;
+    return r;
+}
+
+}
+
+TEST(BatchPdf, OnePagePerRowToPrintWithTheRowsOwnTemplate)
+{
+    zentra::test::TempDir folder;
+    // The cache looks at the files; the fake loader gives their content.
+    zentra::test::spit(folder.file("a.ttp"), "a");
+    zentra::test::spit(folder.file("b.ttp"), "b");
+    FakeFolder fake;
+    fake.files["a.ttp"] = canvasWith({textItem(20, 96, 0, "")}, "1.9", "0"); // whole centimetres: 1
+    fake.files["b.ttp"] = canvasWith({textItem(20, 0, 96, "")}, "0", "2");
+
+    std::vector<WaybillRow> rows;
+    for (int i = 0; i < 10; ++i)
+        rows.push_back(row(i % 2 ? "b" : "a", "R" + std::to_string(i), i == 2 || i == 5 || i == 9));
+
+    const struct {
+        int mode;
+        std::vector<int> printed;
+    } cases[] = {{2, {2, 5, 9}}, {3, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}};
+    for (const auto &c : cases) {
+        Pdf pdf;
+        PrintJob job = PrintJob::batch(c.mode, rows, folder.path(), fake.loader());
+        int afterPages = -1;
+        job.afterPrint = [&](const PrintJob &, int pages) { afterPages = pages; };
+        ASSERT_EQ(job.pageCount(), static_cast<int>(c.printed.size()));
+        ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), job.pageCount());
+        EXPECT_EQ(afterPages, job.pageCount());
+        const auto pages = readPdfWords(pdf.path);
+        ASSERT_EQ(pages.size(), c.printed.size());
+        for (std::size_t n = 0; n < pages.size(); ++n) {
+            const int r = c.printed[n];
+            const QString name = QStringLiteral("R%1").arg(r);
+            if (r % 2)
+                expectAt(pages[n], name, 0, 600 + 468); // top margin 2 cm: 75 screen px
+            else
+                expectAt(pages[n], name, 600 + 231, 0); // left margin 1 cm: 37 screen px
+            EXPECT_EQ(pages[n].words.size(), 1u);
+        }
+    }
+    // Two files, each parsed once however many pages use it.
+    EXPECT_EQ(fake.loads, 4);
+}
+
+TEST(BatchPdf, MissingTemplatePrintsAnEmptyPage)
+{
+    zentra::test::TempDir folder;
+    FakeFolder fake;
+    Pdf pdf;
+    PrintJob job = PrintJob::batch(3, {row("gone", "R0", false)}, folder.path(), fake.loader());
+    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 1);
+    const auto pages = readPdfWords(pdf.path);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(pages[0].words.empty());
+}
+
+TEST(TemplateCache, ReusesTheParseOnlyWhileTheFileIsUnchanged)
+{
+    zentra::test::TempDir folder;
+    const std::string path = folder.file("t.ttp");
+    int loads = 0;
+    TemplateCache cache([&](const std::string &p, Template &out) {
+        ++loads;
+        out.imgWidth = zentra::test::slurp(p);
+        return true;
+    });
+    EXPECT_EQ(cache.get(path), nullptr);
+    zentra::test::spit(path, "one");
+    ASSERT_NE(cache.get(path), nullptr);
+    EXPECT_EQ(cache.get(path)->imgWidth, "one");
+    EXPECT_EQ(loads, 1);
+
+    zentra::test::spit(path, "three"); // size and time change
+    EXPECT_EQ(cache.get(path)->imgWidth, "three");
+    EXPECT_EQ(loads, 2);
+
+    // Replaced by another file of the same size: a new inode.
+    zentra::test::spit(folder.file("new"), "THREE");
+    ASSERT_EQ(std::rename(folder.file("new").c_str(), path.c_str()), 0);
+    EXPECT_EQ(cache.get(path)->imgWidth, "THREE");
+    EXPECT_EQ(loads, 3);
+
+    std::remove(path.c_str());
+    EXPECT_EQ(cache.get(path), nullptr);
+}
