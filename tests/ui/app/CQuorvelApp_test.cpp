@@ -1,0 +1,119 @@
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
+#include "core/config/DataFolder.h"
+#include "support/TempDir.h"
+#include "ui/app/CMainFrame.h"
+#include "ui/app/CQuorvelApp.h"
+#include "ui/app/ShellServices.h"
+#include "ui/common/Dialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zentra::ui;
+
+namespace {
+
+// Answers the login dialog once it is up: types the password (when given)
+// and presses the named button.
+void answerLogin(const QString &button, const QString &password = QString())
+{
+    QTimer::singleShot(0, [=] {
+        auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dlg || dlg->objectName() != QLatin1String("loginDialog"))
+            return;
+        dlg->findChild<QLineEdit *>("password")->setText(password);
+        dlg->findChild<QPushButton *>(button)->click();
+    });
+}
+
+bool anyMainFrame()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<CMainFrame *>(w))
+            return true;
+    return false;
+}
+
+}
+
+class CQuorvelAppTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void firstStartCreatesDataFolderAndRunsAsAdmin()
+    {
+        zentra::test::TempDir dir;
+        const QString home = QString::fromStdString(dir.file("shop"));
+        zentra::AppState state;
+        ScriptedDialogs dialogs;
+        RecordingShell shell;
+        CQuorvelApp app(state, dialogs, shell);
+        QCOMPARE(app.initInstance({"--home", home}), std::optional<int>());
+        const zentra::DataFolder folder(home.toStdString());
+        QVERIFY(zentra::fileExists(folder.databasePath()));
+        QCOMPARE(QString::fromStdString(state.connectionString), QString::fromStdString(folder.databasePath()));
+        QCOMPARE(state.currentUser, std::string("admin"));
+        for (int k = 0; k < zentra::AppState::kPermissionCount; ++k)
+            QVERIFY2(state.allowed(k), qPrintable(QString::number(k)));
+        QVERIFY(app.mainFrame() && app.mainFrame()->isVisible());
+        QCOMPARE(app.mainFrame()->size(), QSize(1300, 720));
+        QVERIFY(dialogs.asked.empty());
+        app.mainFrame()->hide();
+    }
+
+    void loginOutcomes_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<std::optional<int>>("exitCode");
+        QTest::addColumn<bool>("window");
+        QTest::newRow("cancelled") << "cancelButton" << std::optional<int>(1) << false;
+        QTest::newRow("logged in") << "loginButton" << std::optional<int>() << true;
+    }
+
+    void loginOutcomes()
+    {
+        QFETCH(QString, button);
+        QFETCH(std::optional<int>, exitCode);
+        QFETCH(bool, window);
+        zentra::test::TempDir dir;
+        const zentra::DataFolder folder(dir.path());
+        QVERIFY(folder.ensureLayout());
+        zentra::ConfigFile(folder.configPath()).writeFlag("System", "loginPass", true);
+        zentra::AppState state;
+        ScriptedDialogs dialogs;
+        RecordingShell shell;
+        CQuorvelApp app(state, dialogs, shell);
+        answerLogin(button);
+        QCOMPARE(app.initInstance({QStringLiteral("--home=") + QString::fromStdString(dir.path())}), exitCode);
+        QCOMPARE(app.mainFrame() != nullptr, window);
+        QCOMPARE(anyMainFrame(), window);
+        QCOMPARE(state.currentUser, std::string(window ? "admin" : ""));
+        if (app.mainFrame())
+            app.mainFrame()->hide();
+    }
+
+    void unusableDataFolderEndsWithMessage()
+    {
+        zentra::test::TempDir dir;
+        zentra::test::spit(dir.file("file"), "not a folder");
+        zentra::AppState state;
+        ScriptedDialogs dialogs;
+        RecordingShell shell;
+        CQuorvelApp app(state, dialogs, shell);
+        QCOMPARE(app.initInstance({"--home", QString::fromStdString(dir.file("file"))}), std::optional<int>(1));
+        QVERIFY(!app.mainFrame());
+        QCOMPARE(dialogs.asked.size(), std::size_t(1));
+        QCOMPARE(dialogs.asked.back().icon, Dialogs::Icon::Error);
+    }
+};
+
+QTEST_MAIN(CQuorvelAppTest)
+#include "CQuorvelApp_test.moc"
