@@ -16,13 +16,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# zentra creates and seeds the data folder itself on first start.
 run: build
-	@if [ -x $(BUILD_DIR)/bin/zentra ]; then \
-		$(BUILD_DIR)/bin/zentra; \
-	else \
-		echo "The main window is not built yet; initialising the data folder instead."; \
-		$(BUILD_DIR)/bin/zentra-cli init; \
-	fi
+	@$(BUILD_DIR)/bin/zentra
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
