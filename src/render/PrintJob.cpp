@@ -72,15 +72,13 @@ PrintJob PrintJob::single(Template canvas)
     return job;
 }
 
-PrintJob PrintJob::batch(int mode, std::vector<WaybillRow> rows, std::string templateDir, TemplateCache::Loader loader)
+PrintJob PrintJob::batch(int mode, std::vector<WaybillRow> rows, TemplatePath pathOf, TemplateCache::Loader loader)
 {
     PrintJob job;
     job.mode_ = mode;
     job.rows_ = std::make_shared<std::vector<WaybillRow>>(std::move(rows));
     job.pageRows_ = rowsToPrint(*job.rows_, mode);
-    job.templateDir_ = std::move(templateDir);
-    if (!job.templateDir_.empty() && job.templateDir_.back() != '/')
-        job.templateDir_ += '/';
+    job.pathOf_ = std::move(pathOf);
     job.cache_ = std::make_shared<TemplateCache>(std::move(loader));
     return job;
 }
@@ -103,7 +101,8 @@ void PrintJob::paintPage(QPainter &painter, int page, const PrintGeometry &g)
     if ((mode_ != 2 && mode_ != 3) || page < 1 || page > static_cast<int>(pageRows_.size()))
         return;
     const WaybillRow &row = *pageRows_[static_cast<std::size_t>(page - 1)];
-    const Template *t = cache_->get(templateDir_ + row.cell(WaybillRow::TemplateName) + ".ttp");
+    const std::string path = pathOf_(row.cell(WaybillRow::TemplateName));
+    const Template *t = path.empty() ? nullptr : cache_->get(path);
     if (t)
         paintBatchPage(painter, *t, row, g);
 }

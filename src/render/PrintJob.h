@@ -47,12 +47,14 @@ QStringList preparePrinter(QPrinter &printer, const PrintSettings &settings, con
 
 // One print job: the single print of the canvas (mode 1) or the pages of a
 // batch (mode 2: ticked rows, mode 3: all rows), one page per row to print, each
-// laid out with the row's own template file read from the template folder.
+// laid out with the row's own template file, consulted for every page.
 class PrintJob {
 public:
     static PrintJob single(Template canvas);
-    static PrintJob batch(int mode, std::vector<WaybillRow> rows, std::string templateDir,
-                          TemplateCache::Loader loader);
+    // `pathOf` gives a template name's file, or empty text for a name that
+    // cannot be a template file.
+    using TemplatePath = std::function<std::string(const std::string &name)>;
+    static PrintJob batch(int mode, std::vector<WaybillRow> rows, TemplatePath pathOf, TemplateCache::Loader loader);
 
     int mode() const { return mode_; }
     int pageCount() const;
@@ -81,7 +83,7 @@ private:
     Template canvas_;
     std::shared_ptr<std::vector<WaybillRow>> rows_;
     std::vector<const WaybillRow *> pageRows_;
-    std::string templateDir_;
+    TemplatePath pathOf_;
     std::shared_ptr<TemplateCache> cache_;
 };
 

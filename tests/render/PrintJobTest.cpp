@@ -193,6 +193,13 @@ struct FakeFolder {
     }
 };
 
+PrintJob::TemplatePath inFolder(const zentra::test::TempDir &folder)
+{
+    return [dir = folder.path()](const std::string &name) {
+        return name.find('/') == std::string::npos ? dir + "/" + name + ".ttp" : std::string();
+    };
+}
+
 WaybillRow row(const std::string &templateName, const std::string &receiver, bool ticked)
 {
     WaybillRow r;
@@ -224,7 +231,7 @@ TEST(BatchPdf, OnePagePerRowToPrintWithTheRowsOwnTemplate)
     } cases[] = {{2, {2, 5, 9}}, {3, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}};
     for (const auto &c : cases) {
         Pdf pdf;
-        PrintJob job = PrintJob::batch(c.mode, rows, folder.path(), fake.loader());
+        PrintJob job = PrintJob::batch(c.mode, rows, inFolder(folder), fake.loader());
         int afterPages = -1;
         job.afterPrint = [&](const PrintJob &, int pages) { afterPages = pages; };
         ASSERT_EQ(job.pageCount(), static_cast<int>(c.printed.size()));
@@ -246,16 +253,19 @@ TEST(BatchPdf, OnePagePerRowToPrintWithTheRowsOwnTemplate)
     EXPECT_EQ(fake.loads, 4);
 }
 
-TEST(BatchPdf, MissingTemplatePrintsAnEmptyPage)
+TEST(BatchPdf, MissingOrOutsideTemplatePrintsAnEmptyPage)
 {
     zentra::test::TempDir folder;
     FakeFolder fake;
     Pdf pdf;
-    PrintJob job = PrintJob::batch(3, {row("gone", "R0", false)}, folder.path(), fake.loader());
-    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 1);
+    PrintJob job =
+        PrintJob::batch(3, {row("gone", "R0", false), row("../a", "R1", false)}, inFolder(folder), fake.loader());
+    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 2);
     const auto pages = readPdfWords(pdf.path);
-    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages.size(), 2u);
     EXPECT_TRUE(pages[0].words.empty());
+    EXPECT_TRUE(pages[1].words.empty());
+    EXPECT_EQ(fake.loads, 0);
 }
 
 TEST(TemplateCache, ReusesTheParseOnlyWhileTheFileIsUnchanged)

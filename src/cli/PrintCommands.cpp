@@ -1,0 +1,184 @@
+// print, print-list: the single print of a template and the batch print of the
+// print list, written to a PDF. Needs no display: the offscreen platform is used
+// unless another one is chosen.
+#include "cli/CliCommand.h"
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
+#include "core/data/DbConnection.h"
+#include "core/templates/TemplateFile.h"
+#include "core/waybill/WaybillRow.h"
+#include "render/ItemLayout.h"
+#include "render/PrintJob.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+namespace zentra::cli {
+namespace {
+
+// The application object painting needs; it lives while a command runs.
+class Gui {
+public:
+    Gui()
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        // Qt applies the user's locale; numbers in files are read with ".".
+        std::setlocale(LC_NUMERIC, "C");
+        render::installFontSubstitutions();
+        if (const QScreen *s = QGuiApplication::primaryScreen()) {
+            screen.x = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
+            screen.y = static_cast<int>(std::lround(s->logicalDotsPerInchY()));
+        }
+    }
+
+    render::Resolution screen;
+
+private:
+    int argc_ = 1;
+    char name_[11] = "zentra-cli";
+    char *argv_[2] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> app_;
+};
+
+struct PrintOptions {
+    std::string templateName;
+    std::string pdf;
+    int dpi = 600;
+    std::vector<std::pair<int, std::string>> sets;
+};
+
+// Parses the options shared by both commands; false on a usage error.
+bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, PrintOptions &o)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--pdf" && hasValue) {
+            o.pdf = args[++i];
+        } else if (a == "--dpi" && hasValue) {
+            char *end = nullptr;
+            const long dpi = std::strtol(args[++i].c_str(), &end, 10);
+            if (*end || dpi < 1 || dpi > 9600)
+                return false;
+            o.dpi = static_cast<int>(dpi);
+        } else if (allowTemplate && a == "--template" && hasValue) {
+            o.templateName = args[++i];
+        } else if (allowTemplate && a == "--set" && hasValue) {
+            const std::string &v = args[++i];
+            const auto eq = v.find('=');
+            char *end = nullptr;
+            const long index = std::strtol(v.substr(0, eq).c_str(), &end, 10);
+            if (eq == std::string::npos || eq == 0 || *end || index < 0 || index >= Template::kSlotCount)
+                return false;
+            o.sets.emplace_back(static_cast<int>(index), v.substr(eq + 1));
+        } else {
+            return false;
+        }
+    }
+    return !o.pdf.empty() && (!allowTemplate || !o.templateName.empty());
+}
+
+AppState readSettings(const DataFolder &folder)
+{
+    AppState state;
+    readStartupSettings(state, ConfigFile(folder.configPath()));
+    return state;
+}
+
+int writeJob(render::PrintJob &job, const PrintOptions &o, const AppState &state, const Template *paper,
+             render::Resolution screen)
+{
+    QString error;
+    const int pages = render::writePdf(job, QString::fromStdString(o.pdf), o.dpi,
+                                       render::PrintSettings::fromState(state), paper, screen, &error);
+    if (pages < 0) {
+        std::cerr << "cannot write " << o.pdf << ": " << error.toStdString() << "\n";
+        return 1;
+    }
+    std::cout << pages << (pages == 1 ? " page" : " pages") << "\n";
+    return 0;
+}
+
+int print(CliContext &ctx)
+{
+    PrintOptions o;
+    if (!parseOptions(ctx.args, true, o)) {
+        std::cerr << "usage: zentra-cli print --template NAME --pdf OUT [--dpi N] [--set INDEX=TEXT]...\n";
+        return 2;
+    }
+    const std::string path = templateFilePath(ctx.folder, o.templateName);
+    Template t;
+    if (path.empty() || !readTemplateFile(path, t)) {
+        std::cerr << "no template " << o.templateName << "\n";
+        return 1;
+    }
+    for (const auto &[index, text] : o.sets)
+        if (auto &item = t.items[static_cast<std::size_t>(index)])
+            item->text = text;
+    const Gui gui;
+    const AppState state = readSettings(ctx.folder);
+    render::PrintJob job = render::PrintJob::single(t);
+    return writeJob(job, o, state, &t, gui.screen);
+}
+
+int printList(CliContext &ctx)
+{
+    PrintOptions o;
+    if (!parseOptions(ctx.args, false, o)) {
+        std::cerr << "usage: zentra-cli print-list --pdf OUT [--dpi N]\n";
+        return 2;
+    }
+    DbConnection db;
+    if (!fileExists(ctx.folder.databasePath()) || !db.open(ctx.folder.databasePath())) {
+        std::cerr << "cannot open the database: " << db.lastError() << "\n";
+        return 1;
+    }
+    bool ok = false;
+    std::vector<WaybillRow> rows = readPrintList(db, &ok);
+    db.close();
+    if (!ok) {
+        std::cerr << "cannot read the print list: " << db.lastError() << "\n";
+        return 1;
+    }
+    if (rows.empty()) {
+        std::cout << "0 pages\n";
+        return 0;
+    }
+    const AppState state = readSettings(ctx.folder);
+
+    // The paper of a batch is the current template's: the configured default,
+    // else the first row's.
+    Template paper;
+    bool havePaper = false;
+    if (state.setPrintPageSize) {
+        const ConfigFile config(ctx.folder.configPath());
+        for (const std::string &name :
+             {config.readText("Template", "Default"), rows.front().cell(WaybillRow::TemplateName)}) {
+            const std::string path = templateFilePath(ctx.folder, name);
+            if (!path.empty() && readTemplateFile(path, paper)) {
+                havePaper = true;
+                break;
+            }
+        }
+    }
+
+    const Gui gui;
+    render::PrintJob job = render::PrintJob::batch(
+        3, std::move(rows), [folder = ctx.folder](const std::string &name) { return templateFilePath(folder, name); },
+        [](const std::string &path, Template &out) { return readTemplateFile(path, out); });
+    return writeJob(job, o, state, havePaper ? &paper : nullptr, gui.screen);
+}
+
+const CliRegistration regPrint("print", "print --template NAME --pdf OUT [--dpi N] [--set INDEX=TEXT]...", print);
+const CliRegistration regPrintList("print-list", "print-list --pdf OUT [--dpi N]", printList);
+
+}
+}
