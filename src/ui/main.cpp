@@ -6,6 +6,8 @@
 #include "ui/common/Dialogs.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <clocale>
 
@@ -18,6 +20,12 @@ int main(int argc, char **argv)
     // Also the caption of message boxes that have none of their own.
     QCoreApplication::setApplicationName(QStringLiteral("Zentra"));
     zentra::ui::CQuorvelApp::applyInterfaceFont();
+    // Qt's own texts (standard buttons such as "确定" and "取消", file dialogs)
+    // in Chinese, like the rest of the interface.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     zentra::AppState state;
     zentra::ui::QtDialogs dialogs;
