@@ -20,7 +20,7 @@ struct TemplateItem {
     int id = 0; // 100 + field index
     std::string text;
     int left = 0, top = 0, right = 0, bottom = 0;
-    std::string fontName = "宋体"; // at most 31 bytes
+    std::string fontName = "宋体"; // at most 31 bytes in GBK (see limitFaceName)
     int fontSize = 200;
     Rgb color;
     bool italic = false;

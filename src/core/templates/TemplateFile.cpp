@@ -101,14 +101,25 @@ bool isValidUtf8(std::string_view s)
     return true;
 }
 
+bool isBlank(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), isSpace);
+}
+
 // Our texts are UTF-8. A file edited by hand in the Windows code page holds GBK
 // bytes instead; those are read as GBK rather than kept as broken UTF-8.
+// TinyXML drops a text of white space only (unless it comes in a CDATA
+// section), so such a text cannot be stored: it reads and writes as empty.
+std::string utf8Text(std::string_view s)
+{
+    if (isBlank(s))
+        return {};
+    return isValidUtf8(s) ? std::string(s) : gbkToUtf8(s);
+}
+
 std::string utf8Text(const char *s)
 {
-    if (!s)
-        return {};
-    std::string_view v(s);
-    return isValidUtf8(v) ? std::string(v) : gbkToUtf8(v);
+    return s ? utf8Text(std::string_view(s)) : std::string();
 }
 
 // TinyXML's printer escapes & < > " ' and characters below 32, so everything
@@ -123,7 +134,7 @@ constexpr char kSpaceMark = '\xFF';
 
 std::string markSpacesToKeep(std::string_view s)
 {
-    std::string out(isValidUtf8(s) ? std::string(s) : gbkToUtf8(s));
+    std::string out = utf8Text(s);
     for (std::size_t i = 0; i < out.size(); ++i)
         if (out[i] == ' ' && (i == 0 || i + 1 == out.size() || out[i - 1] == ' ' || out[i - 1] == kSpaceMark))
             out[i] = kSpaceMark;

@@ -95,6 +95,9 @@ TEST(TemplateFile, WritesOnlyImageInfoWithoutItemsAndEmptyTextAsTwoTags)
     std::string xml = writeTemplate(t);
     EXPECT_NE(xml.find("        <editID>159</editID>\r\n        <editName></editName>\r\n"), std::string::npos) << xml;
     EXPECT_EQ(itemAt(parsed(xml), 59).text, "");
+
+    t.items[59]->text = "\r\n ";
+    EXPECT_EQ(writeTemplate(t), xml);
 }
 
 TEST(TemplateFile, ItemTextsAndFaceNamesRoundTrip)
@@ -139,6 +142,11 @@ TEST(TemplateFile, ReadingCondensesRawWhiteSpaceAsTinyXmlDoes)
         {"a\t\tb", "a b"},
         {"   ", ""},
         {"a&#x0A;b", "a\nb"},
+        {"<![CDATA[ a  b ]]>", " a  b "},
+        // White space alone cannot be stored: TinyXML drops it unless it is
+        // in a CDATA section, and then it reads as empty too.
+        {"&#x0D;&#x0A;", ""},
+        {"<![CDATA[  ]]>", ""},
     };
     for (const auto &[raw, text] : cases)
         EXPECT_EQ(itemAt(parsed(withItems("<c><editID>100</editID><editName>" + raw + "</editName></c>")), 0).text,
