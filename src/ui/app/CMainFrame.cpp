@@ -238,7 +238,8 @@ bool CMainFrame::runCommand(int id)
     const MainCommand *c = findCommand(id);
     bool ran = false;
     if (c && c->permission >= 0 && !state_.allowed(c->permission)) {
-        dialogs_.message(this, QString(), QString::fromUtf8(kNoPermissionText), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        dialogs_.message(this, QString(), QString::fromUtf8(kNoPermissionText), Dialogs::Buttons::Ok,
+                         Dialogs::Icon::Warning);
     } else if (auto handler = handlers_.value(id)) {
         handler();
         ran = true;

@@ -28,12 +28,14 @@ class ST_SplitterWnd;
 // What the main window's commands ask of the canvas and the panels. Each
 // starts as a no-op; the canvas and panels fill in theirs when they are made.
 struct MainFrameHooks {
-    std::function<void()> printCanvas = [] {};     // single print of the canvas
-    std::function<void()> clearOrderInfo = [] {};  // the panels' clear operations,
-    std::function<void()> clearSender = [] {};     // called by "新快递单" in this
-    std::function<void()> clearReceiver = [] {};   // order
+    std::function<void()> printCanvas = [] {}; // single print of the canvas
+    // The panels' clear operations; "新快递单" calls them in this order.
+    std::function<void()> clearOrderInfo = [] {};
+    std::function<void()> clearSender = [] {};
+    std::function<void()> clearReceiver = [] {};
     std::function<void()> clearCargo = [] {};
-    std::function<void()> addToPrintList = [] {};  // the order panel's add to the print list
+    // The order panel's operations.
+    std::function<void()> addToPrintList = [] {};
     std::function<void()> templateDefaultText = [] {};
     // Saves the template in design to the given file path.
     std::function<void(const std::string &path)> saveTemplate = [](const std::string &) {};
@@ -51,8 +53,7 @@ struct MainFrameHooks {
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    CMainFrame(AppState &state, Dialogs &dialogs, ShellServices &shell, DataFolder folder,
-               QWidget *parent = nullptr);
+    CMainFrame(AppState &state, Dialogs &dialogs, ShellServices &shell, DataFolder folder, QWidget *parent = nullptr);
     ~CMainFrame() override;
 
     static constexpr int kTabPanelWidth = 400;

@@ -5,7 +5,8 @@
 
 namespace zentra::ui {
 
-const char *const kMenuTitles[kMenuCount] = {"快递打印(&E)", "模板管理(&T)", "数据管理(&D)", "系统选项(&S)", "帮助(&H)"};
+const char *const kMenuTitles[kMenuCount] = {"快递打印(&E)", "模板管理(&T)", "数据管理(&D)", "系统选项(&S)",
+                                             "帮助(&H)"};
 
 namespace {
 
@@ -48,9 +49,9 @@ const MainCommand kCommands[] = {
 };
 // clang-format on
 
-const int kToolbar[] = {NewWaybill, History,     0,          TaobaoOrders, NewSender, NewReceiver, RecognizeAddress,
-                        0,          AddGoods,    0,          NewTemplate,  EditTemplate, 0,        SinglePrint,
-                        BatchPrint, 0,           Settings,   Help,         Exit};
+const int kToolbar[] = {NewWaybill, History,  0,        TaobaoOrders, NewSender,    NewReceiver, RecognizeAddress,
+                        0,          AddGoods, 0,        NewTemplate,  EditTemplate, 0,           SinglePrint,
+                        BatchPrint, 0,        Settings, Help,         Exit};
 
 const int kCanvasMenu[] = {NewWaybill, TemplateDefaultText, 0, SinglePrint, AddToPrintList};
 
@@ -63,7 +64,8 @@ std::span<const MainCommand> mainCommands()
 
 const MainCommand *findCommand(int id)
 {
-    auto it = std::find_if(std::begin(kCommands), std::end(kCommands), [id](const MainCommand &c) { return c.id == id; });
+    auto it =
+        std::find_if(std::begin(kCommands), std::end(kCommands), [id](const MainCommand &c) { return c.id == id; });
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 

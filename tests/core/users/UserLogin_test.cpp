@@ -28,9 +28,9 @@ protected:
                                  {name, pwd, loginTime}),
                       1);
         else
-            ASSERT_EQ(db.execute("insert into userLogin(user_id, user_pwd, user_loginTime) values(?, ?, NULL)",
-                                 {name, pwd}),
-                      1);
+            ASSERT_EQ(
+                db.execute("insert into userLogin(user_id, user_pwd, user_loginTime) values(?, ?, NULL)", {name, pwd}),
+                1);
     }
 
     void addPermission(const std::string &user, int id, const std::string &value)

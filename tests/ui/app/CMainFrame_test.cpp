@@ -157,8 +157,9 @@ void CMainFrameTest::singlePrintGateCoversEveryEntryPoint()
                 print->trigger();
         });
         emit canvas->customContextMenuRequested(QPoint(20, 20));
-        QCOMPARE(entries, (QStringList{QStringLiteral("新快递单(&N)"), QStringLiteral("模板默认文本(&D)"), QString(),
-                                       QStringLiteral("打印本快递单(&P)\tCtrl+P"), QStringLiteral("添加到打印列表(&L)")}));
+        QCOMPARE(entries,
+                 (QStringList{QStringLiteral("新快递单(&N)"), QStringLiteral("模板默认文本(&D)"), QString(),
+                              QStringLiteral("打印本快递单(&P)\tCtrl+P"), QStringLiteral("添加到打印列表(&L)")}));
     }
 
     QCOMPARE(printed, allowed ? 1 : 0);
@@ -357,7 +358,8 @@ void CMainFrameTest::onlineUpgradeWritesExactVersionAndCloses()
     zentra::test::spit(f.folder.versionPath(), "9.9.9.9 and an older, longer text\r\n");
     CMainFrame &frame = f.shown();
     frame.action(cmd::OnlineUpgrade)->trigger();
-    QCOMPARE(QString::fromStdString(zentra::test::slurp(f.folder.versionPath())), QString::fromLatin1(zentra::kVersion));
+    QCOMPARE(QString::fromStdString(zentra::test::slurp(f.folder.versionPath())),
+             QString::fromLatin1(zentra::kVersion));
     QVERIFY(f.state.skipExitConfirm);
     QCOMPARE(f.shell.started, QStringList{QCoreApplication::applicationDirPath() + "/zentra-update"});
     QVERIFY(!frame.isVisible());

@@ -55,10 +55,17 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message"); // empty: accepted
-        QTest::newRow("wrong password") << "packer" << "PW" << "密码错误，请重新输入密码";
-        QTest::newRow("empty name") << "" << "" << "请输入用户名";
-        QTest::newRow("unknown user") << "ghost" << "" << "该用户不存在，请重新输入用户名";
-        QTest::newRow("right password") << "packer" << "pw" << QString();
+        QTest::newRow("wrong password") << "packer"
+                                        << "PW"
+                                        << "密码错误，请重新输入密码";
+        QTest::newRow("empty name") << ""
+                                    << ""
+                                    << "请输入用户名";
+        QTest::newRow("unknown user") << "ghost"
+                                      << ""
+                                      << "该用户不存在，请重新输入用户名";
+        QTest::newRow("right password") << "packer"
+                                        << "pw" << QString();
     }
 
     void loginAttempts()
