@@ -1,11 +1,14 @@
 #include "render/ItemLayout.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QTextLayout>
 
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 namespace zentra::render {
 
@@ -48,15 +51,51 @@ void installFontSubstitutions()
 
 namespace {
 
+// A batch prints the same few fonts and, from one sender, many of the same
+// texts on every page; these memos keep their fonts, line breaks and ascents.
+// They only remember results of pure functions and are bounded.
+template <typename Map> void bound(Map &map, std::size_t limit)
+{
+    if (static_cast<std::size_t>(map.size()) >= limit)
+        map.clear();
+}
+
+std::string fontKey(const TemplateItem &item, int pixelSize)
+{
+    return item.fontName + '\x1f' + std::to_string(pixelSize) + (item.bold ? "b" : "") + (item.italic ? "i" : "");
+}
+
 QFont itemFont(const TemplateItem &item, int pixelSize)
 {
+    pixelSize = std::max(1, pixelSize);
+    thread_local std::unordered_map<std::string, QFont> fonts;
+    const std::string key = fontKey(item, pixelSize);
+    if (auto it = fonts.find(key); it != fonts.end())
+        return it->second;
     QFont f(QString::fromStdString(item.fontName));
-    f.setPixelSize(std::max(1, pixelSize));
+    f.setPixelSize(pixelSize);
     f.setWeight(item.bold ? QFont::Bold : QFont::Normal);
     f.setItalic(item.italic);
     f.setUnderline(false);
     f.setStyleHint(QFont::SansSerif);
+    bound(fonts, 256);
+    fonts.emplace(key, f);
     return f;
+}
+
+QStringList itemLines(const TemplateItem &item, const QString &text, int screenDpiY)
+{
+    thread_local QHash<QString, QStringList> memo;
+    const int pixels = mulDiv(item.fontSize, screenDpiY, 720);
+    const int width = lineWidth(item);
+    const QString key =
+        QString::fromStdString(fontKey(item, pixels)) + QChar(0x1f) + QString::number(width) + QChar(0x1f) + text;
+    if (auto it = memo.constFind(key); it != memo.constEnd())
+        return *it;
+    QStringList lines = breakLines(text, itemFont(item, pixels), width);
+    bound(memo, 8192);
+    memo.insert(key, lines);
+    return lines;
 }
 
 }
@@ -122,7 +161,7 @@ PlacedItem placeItem(const TemplateItem &item, const QString &text, const PrintG
     out.font = itemFont(item, mulDiv(static_cast<int>(p), g.printer.y, 72));
     out.color = QColor(item.color.r, item.color.g, item.color.b);
 
-    const QStringList lines = breakLines(text, screenFont(item, g.screen.y), lineWidth(item));
+    const QStringList lines = itemLines(item, text, g.screen.y);
     const int x = static_cast<int>(std::trunc(item.left * g.scale * g.ratioX()));
     double top = item.top;
     for (const QString &line : lines) {
@@ -137,7 +176,14 @@ void drawItem(QPainter &painter, const PlacedItem &item, QPoint origin)
 {
     painter.setFont(item.font);
     painter.setPen(item.color);
-    const double ascent = QFontMetricsF(item.font, painter.device()).ascent();
+    thread_local QHash<QString, double> ascents;
+    const QString key = item.font.key() + QChar(0x1f) + QString::number(painter.device()->logicalDpiY());
+    auto it = ascents.constFind(key);
+    if (it == ascents.constEnd()) {
+        bound(ascents, 256);
+        it = ascents.insert(key, QFontMetricsF(item.font, painter.device()).ascent());
+    }
+    const double ascent = *it;
     for (const auto &line : item.lines) {
         if (line.text.isEmpty())
             continue;
