@@ -205,9 +205,9 @@ void readItem(const TiXmlElement &element, Template &t)
     }
     // Ids outside the 60 slots are ignored; a later item with the same id
     // replaces the earlier one.
-    int slot = id - Template::kFirstItemId;
-    if (slot < 0 || slot >= Template::kSlotCount)
+    if (id < Template::kFirstItemId || id >= Template::kFirstItemId + Template::kSlotCount)
         return;
+    int slot = id - Template::kFirstItemId;
     item.id = id;
     t.items[static_cast<std::size_t>(slot)] = std::move(item);
 }
