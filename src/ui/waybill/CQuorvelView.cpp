@@ -1,0 +1,326 @@
+#include "ui/waybill/CQuorvelView.h"
+
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
+#include "core/templates/FieldCatalogue.h"
+#include "core/templates/TemplateFile.h"
+#include "render/ItemLayout.h"
+#include "ui/common/Dialogs.h"
+#include "ui/waybill/MyEdit.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace zentra::ui {
+
+namespace {
+
+const QColor kSelectionColor(150, 250, 150);
+
+}
+
+// The drawing surface inside the scroll area: the background stretched to the
+// paper size in screen pixels; the items are its children.
+class CQuorvelView::Board : public QWidget {
+public:
+    explicit Board(CQuorvelView &view) : QWidget(&view), view_(view)
+    {
+        setObjectName(QStringLiteral("canvasBoard"));
+        setAutoFillBackground(true);
+        resize(100, 100);
+    }
+
+    void dropScaled() { scaled_ = QPixmap(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!view_.hasBackground_)
+            return;
+        const QSize size = view_.paperPixels();
+        if (size.isEmpty())
+            return;
+        if (scaled_.size() != size)
+            scaled_ =
+                QPixmap::fromImage(view_.background_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QPainter p(this);
+        p.drawPixmap(0, 0, scaled_);
+    }
+
+private:
+    CQuorvelView &view_;
+    QPixmap scaled_;
+};
+
+CQuorvelView::CQuorvelView(AppState &state, DataFolder folder, Dialogs &dialogs, QWidget *parent)
+    : QScrollArea(parent), state_(state), folder_(std::move(folder)), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("CQuorvelView"));
+    render::installFontSubstitutions();
+    board_ = new Board(*this);
+    setWidget(board_);
+    setWidgetResizable(false);
+    setBackgroundRole(QPalette::Base);
+
+    menu_ = new QMenu(QStringLiteral("编辑"), this);
+
+    printerUi_.choose = [](QPrinter &printer, QWidget *parent) {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    printerUi_.preview = [](QPrinter &printer, QWidget *parent, const std::function<void(QPrinter *)> &paint) {
+        QPrintPreviewDialog dialog(&printer, parent);
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter *p) { paint(p); });
+        dialog.exec();
+    };
+
+    // The configuration's default template, when there is one.
+    const ConfigFile config(folder_.configPath());
+    if (fileExists(config.path())) {
+        const std::string name = config.readText("Template", "Default");
+        if (!name.empty() && loadTemplate(name + ".ttp") && state_.currentTemplateName.empty())
+            state_.currentTemplateName = name;
+    }
+}
+
+CQuorvelView::~CQuorvelView() = default;
+
+bool CQuorvelView::loadTemplate(const std::string &fileName)
+{
+    std::string name = fileName;
+    if (name.size() > 4 && name.ends_with(".ttp"))
+        name.resize(name.size() - 4);
+    const std::string path = templateFilePath(folder_, name);
+    Template t;
+    if (path.empty() || !readTemplateFile(path, t))
+        return false;
+    current_.imgWidth = t.imgWidth;
+    current_.imgHeight = t.imgHeight;
+    current_.leftMargin = t.leftMargin;
+    current_.topMargin = t.topMargin;
+    setBackground(t.imgData);
+    for (const auto &slot : t.items)
+        if (slot)
+            createItem(*slot);
+    updateBoardSize();
+    return true;
+}
+
+bool CQuorvelView::setBackground(const std::string &base64)
+{
+    QImage decoded;
+    const std::string bytes = decodeBase64(base64);
+    if (bytes.empty() ||
+        !decoded.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), static_cast<int>(bytes.size())))
+        return false;
+    // Transparent parts show white, as on paper.
+    QImage opaque(decoded.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::white);
+    {
+        QPainter p(&opaque);
+        p.drawImage(0, 0, decoded);
+    }
+    background_ = std::move(opaque);
+    current_.imgData = base64;
+    hasBackground_ = true;
+    board_->dropScaled();
+    updateBoardSize();
+    board_->update();
+    return true;
+}
+
+void CQuorvelView::destroyAllItems()
+{
+    for (int i = 0; i < Template::kSlotCount; ++i)
+        destroyItem(i);
+}
+
+void CQuorvelView::destroyItem(int index)
+{
+    if (index < 0 || index >= Template::kSlotCount)
+        return;
+    auto &slot = items_[static_cast<std::size_t>(index)];
+    delete slot;
+    slot = nullptr;
+    selected_[static_cast<std::size_t>(index)] = false;
+}
+
+MyEdit *CQuorvelView::makeItemForIndex(int index)
+{
+    if (index < 0 || index >= Template::kSlotCount)
+        return nullptr;
+    return createItem(makeDefaultItem(index, state_));
+}
+
+MyEdit *CQuorvelView::createItem(const TemplateItem &item)
+{
+    const int index = item.fieldIndex();
+    if (index < 0 || index >= Template::kSlotCount)
+        return nullptr;
+    destroyItem(index);
+    auto *edit = new MyEdit(item.id, board_);
+    edit->applyItem(item);
+    edit->show();
+    items_[static_cast<std::size_t>(index)] = edit;
+    updateBoardSize();
+    return edit;
+}
+
+MyEdit *CQuorvelView::item(int index) const
+{
+    if (index < 0 || index >= Template::kSlotCount)
+        return nullptr;
+    return items_[static_cast<std::size_t>(index)];
+}
+
+void CQuorvelView::setItemText(int index, const QString &text)
+{
+    if (MyEdit *e = item(index))
+        e->setText(text);
+}
+
+void CQuorvelView::setPaperSize(const std::string &width, const std::string &height)
+{
+    current_.imgWidth = width;
+    current_.imgHeight = height;
+    board_->dropScaled();
+    updateBoardSize();
+    board_->update();
+}
+
+void CQuorvelView::setMargins(const std::string &left, const std::string &top)
+{
+    current_.leftMargin = left;
+    current_.topMargin = top;
+}
+
+Template CQuorvelView::currentTemplate() const
+{
+    Template t = current_;
+    for (int i = 0; i < Template::kSlotCount; ++i) {
+        t.items[static_cast<std::size_t>(i)].reset();
+        if (const MyEdit *e = items_[static_cast<std::size_t>(i)])
+            t.items[static_cast<std::size_t>(i)] = e->toItem();
+    }
+    return t;
+}
+
+void CQuorvelView::leaveDesignMode()
+{
+    for (int i = 0; i < Template::kSlotCount; ++i)
+        setItemSelected(i, false);
+}
+
+void CQuorvelView::setItemSelected(int index, bool selected)
+{
+    MyEdit *e = item(index);
+    if (!e)
+        return;
+    selected_[static_cast<std::size_t>(index)] = selected;
+    e->setBackgroundColor(selected ? kSelectionColor : QColor(Qt::white));
+}
+
+bool CQuorvelView::isItemSelected(int index) const
+{
+    return item(index) && selected_[static_cast<std::size_t>(index)];
+}
+
+void CQuorvelView::setContextMenuActions(const QList<QAction *> &actions)
+{
+    menu_->clear();
+    menu_->addActions(actions);
+}
+
+void CQuorvelView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!menu_->isEmpty())
+        menu_->popup(event->globalPos());
+    event->accept();
+}
+
+render::Resolution CQuorvelView::screenResolution() const
+{
+    return render::Resolution{board_->logicalDpiX(), board_->logicalDpiY()};
+}
+
+QSize CQuorvelView::paperPixels() const
+{
+    const render::Resolution screen = screenResolution();
+    const double w = std::strtod(current_.imgWidth.c_str(), nullptr);
+    const double h = std::strtod(current_.imgHeight.c_str(), nullptr);
+    // 254 / dpi is one pixel in tenths of a millimetre.
+    const int pw = static_cast<int>(std::trunc(w * 100 / (254.0 / screen.x)));
+    const int ph = static_cast<int>(std::trunc(h * 100 / (254.0 / screen.y)));
+    if (pw <= 0 || ph <= 0)
+        return {};
+    return QSize(pw, ph);
+}
+
+void CQuorvelView::updateBoardSize()
+{
+    QSize size(100, 100);
+    if (hasBackground_ && !paperPixels().isEmpty())
+        size = paperPixels();
+    // Items beyond the paper stay reachable.
+    for (const MyEdit *e : items_)
+        if (e)
+            size = size.expandedTo(QSize(e->geometry().right() + 1, e->geometry().bottom() + 1));
+    board_->resize(size);
+}
+
+void CQuorvelView::printCanvas()
+{
+    state_.canvasPrintJob = 1;
+    runJob(render::PrintJob::single(currentTemplate()), false);
+}
+
+void CQuorvelView::printRows(int mode, std::vector<WaybillRow> rows,
+                             std::function<void(const render::PrintJob &, int)> afterPrint)
+{
+    state_.canvasPrintJob = mode;
+    render::PrintJob job = render::PrintJob::batch(
+        mode, std::move(rows), [folder = folder_](const std::string &name) { return templateFilePath(folder, name); },
+        [](const std::string &path, Template &out) { return readTemplateFile(path, out); });
+    job.afterPrint = std::move(afterPrint);
+    runJob(std::move(job), false);
+}
+
+void CQuorvelView::previewCanvas()
+{
+    runJob(render::PrintJob::single(currentTemplate()), true);
+}
+
+void CQuorvelView::runJob(render::PrintJob job, bool preview)
+{
+    if (job.mode() == 1 && !job.afterPrint && afterSinglePrint_)
+        job.afterPrint = [this](const render::PrintJob &, int) { afterSinglePrint_(); };
+    if (job.pageCount() < 1)
+        return;
+
+    const render::PrintSettings settings = render::PrintSettings::fromState(state_);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFromTo(1, job.pageCount());
+    const QStringList messages = render::preparePrinter(printer, settings, current_);
+    for (const QString &m : messages)
+        dialogs_.warn(this, m);
+
+    const render::Resolution screen = screenResolution();
+    if (preview) {
+        printerUi_.preview(printer, this, [&](QPrinter *p) { job.print(*p, screen, settings.printerScale, true); });
+        return;
+    }
+    // A configured printer with "print without dialog" skips the dialog.
+    const bool noDialog = !settings.printerName.empty() && settings.noPrinterSelect;
+    if (!noDialog && !printerUi_.choose(printer, this))
+        return;
+    job.print(printer, screen, settings.printerScale);
+}
+
+}
