@@ -449,14 +449,14 @@ QRect CReportCtrl::cellTextRect(int row, int column) const
     return QRect(left, area.top(), width, area.height());
 }
 
-void CReportCtrl::handlePress(QMouseEvent *event, const QModelIndex &index, bool wasFocusedRow)
+void CReportCtrl::handlePress(QMouseEvent *event, const QModelIndex &index, bool wasFocusedRow, bool openLinks)
 {
     if (!index.isValid())
         return;
     const QPoint pos = event->position().toPoint();
     const int row = index.row(), column = index.column();
     const ReportCell *cell = model_->cell(row, column);
-    if (cell && cell->link && cellTextRect(row, column).contains(pos)) {
+    if (openLinks && cell && cell->link && cellTextRect(row, column).contains(pos)) {
         const QString target = cell->linkTarget;
         model_->updateCell(row, column, [](ReportCell &c) { c.linkOpened = true; });
         if (opener_)
@@ -473,7 +473,7 @@ void CReportCtrl::mousePressEvent(QMouseEvent *event)
     const bool wasFocusedRow = index.isValid() && currentIndex().row() == index.row() &&
                                selectionModel()->isRowSelected(index.row(), QModelIndex());
     QTableView::mousePressEvent(event);
-    handlePress(event, index, wasFocusedRow);
+    handlePress(event, index, wasFocusedRow, true);
 }
 
 void CReportCtrl::mouseDoubleClickEvent(QMouseEvent *event)
@@ -483,7 +483,8 @@ void CReportCtrl::mouseDoubleClickEvent(QMouseEvent *event)
     const bool wasFocusedRow = index.isValid() && currentIndex().row() == index.row() &&
                                selectionModel()->isRowSelected(index.row(), QModelIndex());
     QTableView::mouseDoubleClickEvent(event);
-    handlePress(event, index, wasFocusedRow);
+    // The press that began the double click has opened the link already.
+    handlePress(event, index, wasFocusedRow, false);
 }
 
 void CReportCtrl::changeEvent(QEvent *event)

@@ -119,7 +119,7 @@ protected:
 
 private:
     void headerClicked(int column);
-    void handlePress(QMouseEvent *event, const QModelIndex &index, bool wasFocusedRow);
+    void handlePress(QMouseEvent *event, const QModelIndex &index, bool wasFocusedRow, bool openLinks);
     bool inCheckBox(const QModelIndex &index, const QPoint &pos) const;
     void moveEdit(int row, int column);
     void resetSortState();

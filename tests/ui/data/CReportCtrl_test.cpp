@@ -319,6 +319,11 @@ private slots:
 
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cellCenter(*list, 1, 1));
         QCOMPARE(opened.size(), 1); // an ordinary cell
+
+        // A double click (press, release, double click, release) opens the target once.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, text.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, text.center());
+        QCOMPARE(opened.size(), 2);
     }
 
     void ownerOperations()
