@@ -4,6 +4,7 @@
 #include "core/config/ConfigFile.h"
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
+#include "render/Background.h"
 #include "render/ItemLayout.h"
 #include "ui/common/Dialogs.h"
 #include "ui/waybill/MyEdit.h"
@@ -73,6 +74,9 @@ CQuorvelView::CQuorvelView(AppState &state, DataFolder folder, Dialogs &dialogs,
 
     printerUi_.choose = [](QPrinter &printer, QWidget *parent) {
         QPrintDialog dialog(&printer, parent);
+        // Every page prints: a batch moves all its rows to the history
+        // afterwards, so a partial range would lose waybills.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         return dialog.exec() == QDialog::Accepted;
     };
     printerUi_.preview = [](QPrinter &printer, QWidget *parent, const std::function<void(QPrinter *)> &paint) {
@@ -116,18 +120,9 @@ bool CQuorvelView::loadTemplate(const std::string &fileName)
 bool CQuorvelView::setBackground(const std::string &base64)
 {
     QImage decoded;
-    const std::string bytes = decodeBase64(base64);
-    if (bytes.empty() ||
-        !decoded.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), static_cast<int>(bytes.size())))
+    if (!render::decodeBackground(base64, decoded))
         return false;
-    // Transparent parts show white, as on paper.
-    QImage opaque(decoded.size(), QImage::Format_RGB32);
-    opaque.fill(Qt::white);
-    {
-        QPainter p(&opaque);
-        p.drawImage(0, 0, decoded);
-    }
-    background_ = std::move(opaque);
+    background_ = std::move(decoded);
     current_.imgData = base64;
     hasBackground_ = true;
     board_->dropScaled();

@@ -1,5 +1,6 @@
 #include "ui/waybill/MyEdit.h"
 
+#include "core/templates/TemplateFile.h"
 #include "render/ItemLayout.h"
 
 #include <QEvent>
@@ -70,7 +71,7 @@ void MyEdit::setFontSize(int tenthsOfAPoint)
 
 void MyEdit::setFaceName(const QString &face)
 {
-    faceName_ = face;
+    faceName_ = QString::fromStdString(limitFaceName(face.toStdString()));
     makeFont();
 }
 

@@ -47,8 +47,6 @@ public:
     // Remakes the font from the fields above for the screen the item is on.
     void makeFont();
 
-    static constexpr int kMaxFaceBytes = 31;
-
 protected:
     void changeEvent(QEvent *event) override;
 
