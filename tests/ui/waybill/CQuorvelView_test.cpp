@@ -248,6 +248,48 @@ private slots:
         view.setPrinterUi({[&](QPrinter &, QWidget *) { return false; }, {}});
         view.printCanvas();
         QCOMPARE(after, 1);
+
+        // The preview paints the same page and is no print.
+        const QString previewPdf = QString::fromStdString(f.dir.file("preview.pdf"));
+        view.setPrinterUi({{}, [&](QPrinter &printer, QWidget *, const std::function<void(QPrinter *)> &paint) {
+                               printer.setOutputFormat(QPrinter::PdfFormat);
+                               printer.setOutputFileName(previewPdf);
+                               paint(&printer);
+                           }});
+        view.previewCanvas();
+        QCOMPARE(after, 1);
+        QVERIFY(pdfText(previewPdf).contains(QStringLiteral("Receiver")));
+    }
+
+    void printRowsPrintsOnePagePerTickedRow()
+    {
+        Fixture f;
+        Template t;
+        t.items[20] = textItem(20, QRect(10, 10, 200, 30), "");
+        QVERIFY(saveTemplateFile(f.folder.templateDir() + "sf.ttp", t));
+        std::vector<WaybillRow> rows(5);
+        for (int i = 0; i < 5; ++i) {
+            rows[i].cell(WaybillRow::TemplateName) = "sf";
+            rows[i].cell(WaybillRow::ReceiverName) = "Row" + std::to_string(i);
+            rows[i].ticked = i != 1 && i != 3;
+        }
+        CQuorvelView &view = f.make();
+        const QString pdf = QString::fromStdString(f.dir.file("batch.pdf"));
+        view.setPrinterUi({[&](QPrinter &printer, QWidget *) {
+                               printer.setOutputFormat(QPrinter::PdfFormat);
+                               printer.setOutputFileName(pdf);
+                               return true;
+                           },
+                           {}});
+        int printed = -1;
+        view.printRows(2, rows, [&](const render::PrintJob &, int pages) { printed = pages; });
+        QCOMPARE(f.state.canvasPrintJob, 2);
+        QCOMPARE(printed, 3);
+        const QStringList pages = pdfText(pdf).split(QChar(0x0c), Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 3);
+        QVERIFY(pages[0].contains(QStringLiteral("Row0")));
+        QVERIFY(pages[1].contains(QStringLiteral("Row2")));
+        QVERIFY(pages[2].contains(QStringLiteral("Row4")));
     }
 
     void unknownPrinterIsReportedAndTheJobGoesOn()
