@@ -160,8 +160,11 @@ int printList(CliContext &ctx)
     bool havePaper = false;
     if (state.setPrintPageSize) {
         const ConfigFile config(ctx.folder.configPath());
-        for (const std::string &name :
-             {config.readText("Template", "Default"), rows.front().cell(WaybillRow::TemplateName)}) {
+        // The default is kept as a file name, "NAME.ttp".
+        std::string defaultName = config.readText("Template", "Default");
+        if (defaultName.ends_with(".ttp"))
+            defaultName.resize(defaultName.size() - 4);
+        for (const std::string &name : {defaultName, rows.front().cell(WaybillRow::TemplateName)}) {
             const std::string path = templateFilePath(ctx.folder, name);
             if (!path.empty() && readTemplateFile(path, paper)) {
                 havePaper = true;

@@ -4,10 +4,12 @@
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
 #include "core/data/Schema.h"
+#include "core/templates/TemplateFile.h"
 #include "core/users/UserLogin.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/common/Dialogs.h"
 #include "ui/users/CSysLogin.h"
+#include "ui/waybill/CQuorvelView.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -62,6 +64,7 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
     }
 
     frame_ = std::make_unique<CMainFrame>(state_, dialogs_, shell_, *folder_);
+    plugCanvas();
     frame_->show();
     if (QScreen *screen = frame_->screen()) {
         QRect frameRect = frame_->frameGeometry();
@@ -69,6 +72,24 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
         frame_->move(frameRect.topLeft());
     }
     return std::nullopt;
+}
+
+void CQuorvelApp::plugCanvas()
+{
+    // The canvas loads the default template as it is made. Its context menu
+    // holds the window's own command entries, so the one permission gate of the
+    // window covers it too.
+    auto *view = new CQuorvelView(state_, *folder_, dialogs_);
+    frame_->setCanvas(view);
+    view->setContextMenuActions(frame_->contextMenuActions());
+    MainFrameHooks &hooks = frame_->hooks();
+    hooks.printCanvas = [view] { view->printCanvas(); };
+    hooks.leaveDesignMode = [view] { view->leaveDesignMode(); };
+    hooks.saveTemplate = [this, view](const std::string &path) {
+        std::string error;
+        if (!saveTemplateFile(path, view->currentTemplate(), &error))
+            dialogs_.warn(frame_.get(), QStringLiteral("模板保存失败：%1").arg(QString::fromStdString(error)));
+    };
 }
 
 void CQuorvelApp::applyInterfaceFont()

@@ -37,6 +37,10 @@ public:
     static void applyInterfaceFont();
 
 private:
+    // Puts the waybill canvas into the main window and connects the window's
+    // canvas commands to it.
+    void plugCanvas();
+
     AppState &state_;
     Dialogs &dialogs_;
     ShellServices &shell_;

@@ -88,9 +88,13 @@ CQuorvelView::CQuorvelView(AppState &state, DataFolder folder, Dialogs &dialogs,
     // The configuration's default template, when there is one.
     const ConfigFile config(folder_.configPath());
     if (fileExists(config.path())) {
-        const std::string name = config.readText("Template", "Default");
-        if (!name.empty() && loadTemplate(name + ".ttp") && state_.currentTemplateName.empty())
+        // The key holds the file name, "NAME.ttp".
+        std::string name = config.readText("Template", "Default");
+        if (!name.empty() && loadTemplate(name) && state_.currentTemplateName.empty()) {
+            if (name.ends_with(".ttp"))
+                name.resize(name.size() - 4);
             state_.currentTemplateName = name;
+        }
     }
 }
 

@@ -1,14 +1,19 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
+#include "core/templates/TemplateFile.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CQuorvelApp.h"
 #include "ui/app/ShellServices.h"
 #include "ui/common/Dialogs.h"
+#include "ui/waybill/CQuorvelView.h"
+#include "ui/waybill/MyEdit.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,6 +52,54 @@ class CQuorvelAppTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void canvasShowsTheDefaultTemplateBehindTheOneGate()
+    {
+        zentra::test::TempDir dir;
+        const zentra::DataFolder folder(dir.file("shop"));
+        QVERIFY(folder.ensureLayout());
+        zentra::Template t;
+        t.imgWidth = "23";
+        t.imgHeight = "12.7";
+        zentra::TemplateItem item;
+        item.id = 102;
+        item.text = "收件人姓名";
+        item.left = 40, item.top = 50, item.right = 200, item.bottom = 80;
+        t.items[2] = item;
+        QVERIFY(zentra::saveTemplateFile(folder.templateDir() + "顺丰.ttp", t));
+        QVERIFY(zentra::ConfigFile(folder.configPath()).writeText("Template", "Default", "顺丰.ttp"));
+
+        zentra::AppState state;
+        ScriptedDialogs dialogs;
+        RecordingShell shell;
+        CQuorvelApp app(state, dialogs, shell);
+        QCOMPARE(app.initInstance({"--home", QString::fromStdString(folder.root())}), std::optional<int>());
+        auto *view = qobject_cast<CQuorvelView *>(app.mainFrame()->canvas());
+        QVERIFY(view);
+        QVERIFY(view->item(2));
+        QCOMPARE(view->item(2)->toPlainText(), QStringLiteral("收件人姓名"));
+
+        // Without flag 5 the canvas's own context menu refuses the single print.
+        state.permissions[5] = 0;
+        QStringList entries;
+        QTimer::singleShot(0, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction *a : menu->actions())
+                entries << a->text();
+            QAction *print = menu->actions().value(3);
+            menu->close();
+            if (print)
+                print->trigger();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), view->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(view->viewport(), &event);
+        QTRY_COMPARE(entries.size(), 5);
+        QVERIFY(entries[3].startsWith(QStringLiteral("打印本快递单")));
+        QCOMPARE(dialogs.lastText(), QStringLiteral("您没有权限使用该功能，请与管理员联系！"));
+        app.mainFrame()->hide();
+    }
 
     void firstStartCreatesDataFolderAndRunsAsAdmin()
     {

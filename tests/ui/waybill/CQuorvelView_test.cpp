@@ -145,7 +145,7 @@ private slots:
         t.items[20] = name;
         t.items[40] = textItem(40, QRect(200, 40, 100, 25), "订单号");
         QVERIFY(saveTemplateFile(f.folder.templateDir() + "sf.ttp", t));
-        QVERIFY(ConfigFile(f.folder.configPath()).writeText("Template", "Default", "sf"));
+        QVERIFY(ConfigFile(f.folder.configPath()).writeText("Template", "Default", "sf.ttp"));
 
         CQuorvelView &view = f.make();
         QCOMPARE(f.state.currentTemplateName, std::string("sf"));
