@@ -14,7 +14,7 @@ namespace zentra::ui {
 class ReportDelegate;
 
 // The grid of every list of the program. Its columns come from one column
-// specification text ("选择,40,1; 行号,60,1; 货品名称,250,0"); column 0 holds the
+// layout text ("选择,40,1; 行号,60,1; 货品名称,250,0"); column 0 holds the
 // row's check box and owners fill the row numbers themselves. It sorts when a
 // column header is clicked, edits cells that the owner marked editable in place,
 // colours cells and opens link cells.

@@ -13,14 +13,14 @@
 
 namespace zentra::ui {
 
-// One column of a report list, as its column specification gives it.
+// One column of a report list, as its column layout text gives it.
 struct ReportColumn {
     QString title;
     int width = 100;
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
-// Reads a column specification: entries "title,width,alignment" separated by
+// Reads a column layout text: entries "title,width,alignment" separated by
 // ";". The title is the text before the first "," exactly as written (leading
 // blanks included); the width defaults to 100; alignment 1 is centred, 2 right,
 // anything else left. Empty entries are skipped.

@@ -2,6 +2,7 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
+#include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CPrintTemplate.h"
@@ -145,17 +146,7 @@ void CMainFrameTest::singlePrintGateCoversEveryEntryPoint()
         // The real popup of the canvas placeholder: pick its print entry.
         QWidget *canvas = paneOf(frame, "canvasPlaceholder");
         QStringList entries;
-        QTimer::singleShot(0, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            for (QAction *a : menu->actions())
-                entries << a->text();
-            QAction *print = menu->actions().value(3);
-            menu->close();
-            if (print)
-                print->trigger();
-        });
+        zentra::test::pickPopupEntry(3, entries);
         emit canvas->customContextMenuRequested(QPoint(20, 20));
         QCOMPARE(entries,
                  (QStringList{QStringLiteral("新快递单(&N)"), QStringLiteral("模板默认文本(&D)"), QString(),

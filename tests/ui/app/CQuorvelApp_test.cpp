@@ -2,6 +2,7 @@
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
 #include "core/templates/TemplateFile.h"
+#include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CQuorvelApp.h"
@@ -82,17 +83,7 @@ private slots:
         // Without flag 5 the canvas's own context menu refuses the single print.
         state.permissions[5] = 0;
         QStringList entries;
-        QTimer::singleShot(0, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            for (QAction *a : menu->actions())
-                entries << a->text();
-            QAction *print = menu->actions().value(3);
-            menu->close();
-            if (print)
-                print->trigger();
-        });
+        zentra::test::pickPopupEntry(3, entries);
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), view->mapToGlobal(QPoint(5, 5)));
         QCoreApplication::sendEvent(view->viewport(), &event);
         QTRY_COMPARE(entries.size(), 5);

@@ -50,7 +50,7 @@ private:
     }
 
 private slots:
-    void columnSpecification_data()
+    void columnLayoutText_data()
     {
         QTest::addColumn<QString>("spec");
         QTest::addColumn<QStringList>("titles");
@@ -72,7 +72,7 @@ private slots:
         QTest::newRow("only separators") << ";;" << QStringList{} << QList<int>{} << QList<int>{};
     }
 
-    void columnSpecification()
+    void columnLayoutText()
     {
         QFETCH(QString, spec);
         QFETCH(QStringList, titles);
