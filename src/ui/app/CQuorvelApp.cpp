@@ -8,6 +8,7 @@
 #include "core/users/UserLogin.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/common/Dialogs.h"
+#include "ui/data/DatabaseCommands.h"
 #include "ui/users/CSysLogin.h"
 #include "ui/waybill/CQuorvelView.h"
 
@@ -65,6 +66,7 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
 
     frame_ = std::make_unique<CMainFrame>(state_, dialogs_, shell_, *folder_);
     plugCanvas();
+    installDatabaseCommands(*frame_, *folder_, dialogs_);
     frame_->show();
     if (QScreen *screen = frame_->screen()) {
         QRect frameRect = frame_->frameGeometry();
