@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
   libsqlite3-dev libtinyxml-dev libpcre2-dev libjsoncpp-dev
   libgtest-dev googletest
-  fonts-noto-cjk qt6-translations-l10n
+  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
   poppler-utils
   xdg-utils
 )
