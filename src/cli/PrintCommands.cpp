@@ -10,8 +10,11 @@
 #include "render/ItemLayout.h"
 #include "render/PrintJob.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <clocale>
 #include <cmath>
@@ -29,6 +32,14 @@ public:
     {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Outside a desktop session (cron, ssh, a container) the user has no
+        // runtime folder and Qt would complain about it on stderr. The command
+        // gets a private one (mode 0700) that goes away when it ends.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtimeDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zentra-cli-XXXXXX"));
+            if (runtimeDir_->isValid())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir_->path()));
+        }
         app_ = std::make_unique<QGuiApplication>(argc_, argv_);
         // Qt applies the user's locale; numbers in files are read with ".".
         std::setlocale(LC_NUMERIC, "C");
@@ -45,6 +56,7 @@ private:
     int argc_ = 1;
     char name_[11] = "zentra-cli";
     char *argv_[2] = {name_, nullptr};
+    std::unique_ptr<QTemporaryDir> runtimeDir_; // outlives the application object
     std::unique_ptr<QGuiApplication> app_;
 };
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -113,6 +114,23 @@ TEST_F(PrintCommandsTest, SettingsScaleAndPaperComeFromTheConfiguration)
     EXPECT_NEAR(receiver->x, 144.0, 0.3); // two inches at scale 2
     auto info = runProgram("/usr/bin/pdfinfo", {pdf});
     EXPECT_NE(info.out.find("652 x 360 pts"), std::string::npos) << info.out;
+}
+
+TEST_F(PrintCommandsTest, QuietWithoutADesktopSessionAndLeavesNoRuntimeFolder)
+{
+    saveTemplate("sf", {item(20, 96, 48, "Receiver")});
+    const std::string tmp = dir.file("tmp");
+    std::filesystem::create_directory(tmp);
+    const std::string err = dir.file("err.txt");
+    // As from cron or ssh: no runtime folder in the environment.
+    auto r = runProgram("/bin/sh",
+                        {"-c", "f=$1; shift; unset XDG_RUNTIME_DIR; exec \"$@\" 2>\"$f\"", "sh", err, ZENTRA_CLI,
+                         "--home", home, "print", "--template", "sf", "--pdf", pdf},
+                        {"QT_QPA_PLATFORM=offscreen", "TMPDIR=" + tmp});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "1 page\n");
+    EXPECT_EQ(test::slurp(err), "");
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
 }
 
 TEST_F(PrintCommandsTest, WrongUseAndMissingTemplate)
