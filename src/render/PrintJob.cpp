@@ -114,20 +114,24 @@ int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printer
     g.printer = Resolution{device.logicalDpiX(), device.logicalDpiY()};
     g.scale = effectivePrinterScale(printerScale);
 
-    const int pages = pageCount();
     QPainter painter;
     if (!painter.begin(&device))
         return -1;
-    for (int page = 1; page <= pages; ++page) {
+    // A device that refuses a new page (a printer gone offline, a full disk)
+    // ends the job there: only the pages painted so far count as printed, so
+    // the after-print step never takes the rest for printed waybills.
+    int printed = 0;
+    for (int page = 1; page <= pageCount(); ++page) {
         if (page > 1 && !device.newPage())
             break;
         paintPage(painter, page, g);
+        printed = page;
     }
     if (!painter.end())
         return -1;
     if (!preview && afterPrint)
-        afterPrint(*this, pages);
-    return pages;
+        afterPrint(*this, printed);
+    return printed;
 }
 
 int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &settings, const Template *paper,

@@ -70,7 +70,9 @@ public:
     int print(QPagedPaintDevice &device, Resolution screen, double printerScale, bool preview = false);
 
     // Runs after a printed (not previewed) job: the single print stores the
-    // waybill in the history, a batch moves its rows.
+    // waybill in the history, a batch moves its rows. `pages` is the number of
+    // pages printed; a job that stopped early printed only the first `pages`
+    // of pageRows().
     std::function<void(const PrintJob &job, int pages)> afterPrint;
 
     // The rows a batch prints, in page order.

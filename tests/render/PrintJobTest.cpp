@@ -2,6 +2,7 @@
 #include "render/PrintJob.h"
 #include "support/TempDir.h"
 
+#include <QPdfWriter>
 #include <QPrinter>
 #include <gtest/gtest.h>
 
@@ -296,4 +297,51 @@ TEST(TemplateCache, ReusesTheParseOnlyWhileTheFileIsUnchanged)
 
     std::remove(path.c_str());
     EXPECT_EQ(cache.get(path), nullptr);
+}
+
+namespace {
+
+// A PDF writer that refuses to start page `failAt`, as a printer that went
+// offline in the middle of a job does.
+class FailingWriter : public QPdfWriter {
+public:
+    FailingWriter(const QString &path, int failAt) : QPdfWriter(path), failAt_(failAt) {}
+    bool newPage() override { return ++page_ < failAt_ && QPdfWriter::newPage(); }
+
+private:
+    int failAt_;
+    int page_ = 1;
+};
+
+}
+
+TEST(BatchPrint, AJobThatStopsEarlyCountsOnlyThePagesPrinted)
+{
+    zentra::test::TempDir folder;
+    zentra::test::spit(folder.file("a.ttp"), "a");
+    FakeFolder fake;
+    fake.files["a.ttp"] = canvasWith({textItem(20, 10, 10, "")});
+    std::vector<WaybillRow> rows;
+    for (int i = 0; i < 5; ++i)
+        rows.push_back(row("a", "R" + std::to_string(i), false));
+
+    const struct {
+        int failAt;  // the page the device refuses; 0: none
+        bool preview;
+        int printed; // pages reported and handed to the after-print step
+        int after;   // -1: the step does not run
+    } cases[] = {{0, false, 5, 5}, {3, false, 2, 2}, {2, false, 1, 1}, {3, true, 2, -1}};
+    for (const auto &c : cases) {
+        Pdf pdf;
+        PrintJob job = PrintJob::batch(3, rows, inFolder(folder), fake.loader());
+        int after = -1;
+        job.afterPrint = [&](const PrintJob &, int pages) { after = pages; };
+        {
+            FailingWriter writer(pdf.path, c.failAt ? c.failAt : 1000);
+            writer.setResolution(kDpi);
+            EXPECT_EQ(job.print(writer, kScreen, 1.0, c.preview), c.printed) << c.failAt;
+        }
+        EXPECT_EQ(after, c.after) << c.failAt;
+        EXPECT_EQ(readPdfWords(pdf.path).size(), static_cast<std::size_t>(c.printed)) << c.failAt;
+    }
 }
