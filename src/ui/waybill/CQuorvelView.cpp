@@ -113,7 +113,15 @@ bool CQuorvelView::loadTemplate(const std::string &fileName)
     current_.imgHeight = t.imgHeight;
     current_.leftMargin = t.leftMargin;
     current_.topMargin = t.topMargin;
-    setBackground(t.imgData);
+    // The template's own picture text is what it holds from now on, so a later
+    // save never writes the previous template's picture into this one. A
+    // picture that does not decode leaves the old one on screen; a template
+    // without a picture shows none.
+    if (!setBackground(t.imgData)) {
+        current_.imgData = t.imgData;
+        if (t.imgData.empty())
+            clearBackground();
+    }
     for (const auto &slot : t.items)
         if (slot)
             createItem(*slot);
@@ -133,6 +141,16 @@ bool CQuorvelView::setBackground(const std::string &base64)
     updateBoardSize();
     board_->update();
     return true;
+}
+
+void CQuorvelView::clearBackground()
+{
+    background_ = QImage();
+    current_.imgData.clear();
+    hasBackground_ = false;
+    board_->dropScaled();
+    updateBoardSize();
+    board_->update();
 }
 
 void CQuorvelView::destroyAllItems()

@@ -49,6 +49,8 @@ public:
     // Decodes Base64 picture text as the background; a picture that cannot
     // be decoded leaves the old one and gives false.
     bool setBackground(const std::string &base64);
+    // No background: nothing is drawn behind the items.
+    void clearBackground();
     bool hasBackground() const { return hasBackground_; }
     const QImage &background() const { return background_; }
 

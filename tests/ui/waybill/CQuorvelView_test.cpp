@@ -195,6 +195,17 @@ private slots:
         QCOMPARE(view.background().pixelColor(0, 0), QColor(Qt::white)); // transparent shows white
         QVERIFY(!view.setBackground("////"));
         QCOMPARE(view.background().size(), QSize(8, 6));
+
+        // Loading a template without a picture after one with a picture: the
+        // picture must not travel into the second template when it is saved.
+        Template plain;
+        plain.imgWidth = "10";
+        plain.imgHeight = "5";
+        QVERIFY(saveTemplateFile(f.folder.templateDir() + "plain.ttp", plain));
+        view.destroyAllItems();
+        QVERIFY(view.loadTemplate("plain.ttp"));
+        QVERIFY(!view.hasBackground());
+        QCOMPARE(view.currentTemplate().imgData, std::string());
     }
 
     void makesItemsSelectsAndOffersTheContextMenu()
