@@ -23,15 +23,6 @@
 
 namespace zentra::ui {
 
-namespace {
-
-// X11 keyboard state bits carried by key events: Caps Lock is the Lock
-// modifier, Num Lock is Mod2 on practically every keyboard map.
-constexpr quint32 kX11LockMask = 0x02;
-constexpr quint32 kX11Mod2Mask = 0x10;
-
-}
-
 CMainFrame::CMainFrame(AppState &state, Dialogs &dialogs, ShellServices &shell, DataFolder folder, QWidget *parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs), shell_(shell), folder_(std::move(folder)),
       links_(WebLinks::fromConfig(ConfigFile(folder_.configPath())))
@@ -62,8 +53,9 @@ CMainFrame::CMainFrame(AppState &state, Dialogs &dialogs, ShellServices &shell, 
     syncCheckMarks();
     resize(1300, 720);
 
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        qApp->installEventFilter(this);
+    // The lock states can only be read from the key events of an X11 session.
+    trackLockKeys_ = QGuiApplication::platformName() == QLatin1String("xcb");
+    qApp->installEventFilter(this);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -85,6 +77,10 @@ void CMainFrame::createActions()
         a->setEnabled(handlers_.contains(c.id));
         if (c.id == cmd::EditTemplate || c.id == cmd::StatusBar)
             a->setCheckable(true);
+        // A menu entry with an icon shows its checked state only as a framed
+        // icon; the design mode's entry shows a plain check mark instead.
+        if (c.id == cmd::EditTemplate)
+            a->setIconVisibleInMenu(false);
         const int id = c.id;
         connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
         actions_.insert(c.id, a);
@@ -267,20 +263,52 @@ void CMainFrame::closeEvent(QCloseEvent *event)
 
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_ScrollLock && !key->isAutoRepeat())
-            scrollLock_ = !scrollLock_;
-        updateLockIndicators(key->nativeModifiers());
+    switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        // An edit box with the focus claims the keys it could use itself
+        // (Ctrl+Y is redo in some key schemes). The window's command keys win
+        // whichever pane has the focus, so the box is not asked about them.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && isCommandKey(static_cast<QKeyEvent *>(event))) {
+            event->ignore();
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        // Each key event reaches its window once, then every widget it is
+        // passed on to; only the window's copy is counted.
+        if (trackLockKeys_ && watched->isWindowType()) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            lockKeys_.update(event->type() == QEvent::KeyPress, key->key(), key->nativeModifiers(),
+                             key->isAutoRepeat());
+            updateLockIndicators();
+        }
+        break;
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void CMainFrame::updateLockIndicators(quint32 nativeModifiers)
+bool CMainFrame::isCommandKey(const QKeyEvent *key) const
 {
-    capIndicator_->setEnabled(nativeModifiers & kX11LockMask);
-    numIndicator_->setEnabled(nativeModifiers & kX11Mod2Mask);
-    scrlIndicator_->setEnabled(scrollLock_);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && key->key() < Qt::Key_Escape)
+        return false; // typing stays with the edit box
+    const QKeySequence pressed(QKeyCombination(modifiers, Qt::Key(key->key())));
+    for (const QAction *a : actions_)
+        if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed)
+            return true;
+    return false;
+}
+
+void CMainFrame::updateLockIndicators()
+{
+    capIndicator_->setEnabled(lockKeys_.caps);
+    numIndicator_->setEnabled(lockKeys_.num);
+    scrlIndicator_->setEnabled(lockKeys_.scroll);
 }
 
 }

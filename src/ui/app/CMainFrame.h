@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config/DataFolder.h"
+#include "ui/app/LockKeys.h"
 #include "ui/app/WebLinks.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <string>
 
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -97,7 +99,8 @@ private:
     void createSplitters();
     void installCanvasPlaceholderMenu(QWidget *placeholder);
     void syncCheckMarks();
-    void updateLockIndicators(quint32 nativeModifiers);
+    bool isCommandKey(const QKeyEvent *key) const;
+    void updateLockIndicators();
 
     // The small commands done here in full.
     void newWaybill();
@@ -126,7 +129,8 @@ private:
     QLabel *capIndicator_ = nullptr;
     QLabel *numIndicator_ = nullptr;
     QLabel *scrlIndicator_ = nullptr;
-    bool scrollLock_ = false;
+    bool trackLockKeys_ = false;
+    LockKeys lockKeys_;
 };
 
 }

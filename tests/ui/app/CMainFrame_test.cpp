@@ -6,14 +6,17 @@
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CPrintTemplate.h"
+#include "ui/app/LockKeys.h"
 #include "ui/app/MainCommands.h"
 #include "ui/app/ShellServices.h"
 #include "ui/common/Dialogs.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -88,6 +91,10 @@ private slots:
 
     void singlePrintGateCoversEveryEntryPoint_data();
     void singlePrintGateCoversEveryEntryPoint();
+    void commandKeysReachTheGateFromEditBoxes_data();
+    void commandKeysReachTheGateFromEditBoxes();
+    void lockIndicatorsFollowKeyEvents_data();
+    void lockIndicatorsFollowKeyEvents();
     void everyGuardedCommandChecksItsFlag();
     void exitAsksOnce_data();
     void exitAsksOnce();
@@ -163,6 +170,90 @@ void CMainFrameTest::singlePrintGateCoversEveryEntryPoint()
         QCOMPARE(f.dialogs.asked.back().icon, Dialogs::Icon::Warning);
         QCOMPARE(f.dialogs.asked.back().buttons, Dialogs::Buttons::Ok);
     }
+}
+
+void CMainFrameTest::commandKeysReachTheGateFromEditBoxes_data()
+{
+    QTest::addColumn<QString>("editor");
+    QTest::newRow("canvas text item") << QStringLiteral("plainText");
+    QTest::newRow("panel line edit") << QStringLiteral("line");
+}
+
+void CMainFrameTest::commandKeysReachTheGateFromEditBoxes()
+{
+    QFETCH(QString, editor);
+    Fixture f;
+    CMainFrame &frame = f.shown();
+    QWidget *edit = nullptr;
+    if (editor == QLatin1String("plainText")) {
+        edit = new QPlainTextEdit;
+        frame.setCanvas(edit);
+    } else {
+        edit = new QLineEdit;
+        frame.printTemplate()->setPage(CPrintTemplate::TemplateChooser, edit);
+    }
+    QStringList ran;
+    for (const MainCommand &c : mainCommands())
+        if (c.keys)
+            frame.setCommandHandler(c.id, [&ran, &c] { ran << QString::fromLatin1(c.keys); });
+    f.state.permissions.fill(1);
+
+    for (const MainCommand &c : mainCommands()) {
+        if (!c.keys)
+            continue;
+        ran.clear();
+        edit->setFocus();
+        QTest::keySequence(edit, QKeySequence(QString::fromLatin1(c.keys)));
+        QCOMPARE(ran.join(QLatin1Char(',')), QString::fromLatin1(c.keys));
+    }
+
+    // Refused commands are refused from the edit box too.
+    f.state.permissions.fill(0);
+    edit->setFocus();
+    QTest::keySequence(edit, QKeySequence(QStringLiteral("Ctrl+P")));
+    QCOMPARE(f.dialogs.lastText(), kNoPermission);
+
+    // Typing and the box's own keys stay with the box.
+    ran.clear();
+    QTest::keyClicks(edit, QStringLiteral("ab"));
+    QTest::keySequence(edit, QKeySequence::SelectAll);
+    QTest::keyClicks(edit, QStringLiteral("c"));
+    QCOMPARE(edit->property(editor == QLatin1String("line") ? "text" : "plainText").toString(), QStringLiteral("c"));
+    QVERIFY(ran.isEmpty());
+}
+
+void CMainFrameTest::lockIndicatorsFollowKeyEvents_data()
+{
+    // Each event: press (1) or release (0), key, X11 state before it.
+    QTest::addColumn<QList<QList<int>>>("events");
+    QTest::addColumn<QList<bool>>("expected"); // caps, num, scroll
+    constexpr int Lock = LockKeys::kLockMask;
+    constexpr int Mod2 = LockKeys::kMod2Mask;
+    QTest::newRow("plain key with locks on")
+        << QList<QList<int>>{{1, Qt::Key_A, Lock | Mod2}} << QList<bool>{true, true, false};
+    QTest::newRow("caps lock switched on")
+        << QList<QList<int>>{{1, Qt::Key_CapsLock, 0}, {0, Qt::Key_CapsLock, Lock}} << QList<bool>{true, false, false};
+    // The keyboard unlocks on the release, whose event still has the lock on.
+    QTest::newRow("caps lock switched off")
+        << QList<QList<int>>{{1, Qt::Key_A, Lock}, {1, Qt::Key_CapsLock, Lock}, {0, Qt::Key_CapsLock, Lock}}
+        << QList<bool>{false, false, false};
+    QTest::newRow("num lock switched off") << QList<QList<int>>{{1, Qt::Key_NumLock, Mod2}, {0, Qt::Key_NumLock, Mod2}}
+                                           << QList<bool>{false, false, false};
+    QTest::newRow("scroll lock on, off, on") << QList<QList<int>>{{1, Qt::Key_ScrollLock, 0},
+                                                                  {0, Qt::Key_ScrollLock, 0},
+                                                                  {1, Qt::Key_ScrollLock, 0},
+                                                                  {1, Qt::Key_ScrollLock, 0}}
+                                             << QList<bool>{false, false, true};
+}
+
+void CMainFrameTest::lockIndicatorsFollowKeyEvents()
+{
+    QFETCH(QList<QList<int>>, events);
+    QFETCH(QList<bool>, expected);
+    LockKeys locks;
+    for (const QList<int> &e : events)
+        locks.update(e[0] == 1, e[1], quint32(e[2]), false);
+    QCOMPARE((QList<bool>{locks.caps, locks.num, locks.scroll}), expected);
 }
 
 void CMainFrameTest::everyGuardedCommandChecksItsFlag()
