@@ -74,6 +74,84 @@ TEST(TemplateFile, ReadsAndRewritesAWindowsFileByteForByte)
     EXPECT_EQ(writeTemplate(t), kWindowsFile);
 }
 
+// Two more files as the Windows program wrote them, built from its format by
+// hand: the picture's Base64 broken after every 76 characters with escaped
+// CR LF, an empty item text, markup characters, a line break and a tab, the
+// first and the last slot and a slot without a field.
+std::string pictureBytes(std::size_t n)
+{
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>(i * 37 + 11);
+    return s;
+}
+
+const char *const kLine1 = "CzBVep/E6Q4zWH2ix+wRNluApcrvFDleg6jN8hc8YYar0PUaP2SJrtP4HUJnjLHW+yBFao+02f4j";
+const char *const kLine2 = "SG2St9wBJktwlbrfBClOc5i94gcsUXabwOUKL1R5nsPoDTJXfKHG6xA1Wn+kye4TOF2Cp8zxFjtg";
+
+std::string windowsItem(const std::string &id, const std::string &text, const std::string &rect,
+                        const std::string &face, const std::string &rest)
+{
+    return "    <ceditInfo>\r\n        <editID>" + id + "</editID>\r\n        <editName>" + text + "</editName>\r\n" +
+           rect + "        <fontName>" + face + "</fontName>\r\n" + rest + "    </ceditInfo>\r\n";
+}
+
+TEST(TemplateFile, HandMadeWindowsFilesComeBackByteForByte)
+{
+    auto rect = [](int l, int t, int r, int b) {
+        return "        <left>" + std::to_string(l) + "</left>\r\n        <top>" + std::to_string(t) +
+               "</top>\r\n        <right>" + std::to_string(r) + "</right>\r\n        <bottom>" +
+               std::to_string(b) + "</bottom>\r\n";
+    };
+    auto rest = [](const std::string &size, const std::string &color, const std::string &italic,
+                   const std::string &bold) {
+        return "        <fontSize>" + size + "</fontSize>\r\n        <FontColor>" + color +
+               "</FontColor>\r\n        <Italic>" + italic + "</Italic>\r\n        <Bold>" + bold + "</Bold>\r\n";
+    };
+    auto head = [](const std::string &imgData) {
+        return "<templateInfo>\r\n    <imageInfo>\r\n        <ImgData>" + imgData +
+               "</ImgData>\r\n        <ImgWidth>23.5</ImgWidth>\r\n        <ImgHeight>12.70</ImgHeight>\r\n"
+               "        <LeftMargin>-1</LeftMargin>\r\n        <TopMargin>2</TopMargin>\r\n    </imageInfo>\r\n";
+    };
+    const std::string breakRef = "&#x0D;&#x0A;";
+    struct Case {
+        std::size_t pictureSize;
+        std::string file;
+        int items;
+    };
+    const Case cases[] = {
+        // 119 bytes: two full lines, then the padded group without a break.
+        {119,
+         head(kLine1 + breakRef + kLine2 + breakRef + "harP9Bk=") +
+             windowsItem("100", "发件人姓名", rect(20, 20, 120, 40), "宋体", rest("200", "0,0,0", "0", "0")) +
+             windowsItem("117", "", rect(140, 230, 240, 250), "黑体", rest("72", "0,128,255", "1", "1")) +
+             windowsItem("127",
+                         "北京市&amp;朝阳区 &lt;A座&gt;&#x0D;&#x0A;3号 &quot;楼&quot; &apos;x&apos;&#x09;y",
+                         rect(-5, 0, 100, 2000), "Microsoft YaHei", rest("54", "255,255,255", "0", "1")) +
+             windowsItem("159", "时", rect(620, 290, 720, 310), "仿宋_GB2312", rest("60", "12,3,200", "1", "0")) +
+             "</templateInfo>\r\n",
+         4},
+        // 114 bytes, a multiple of 57: the last line ends with a break too.
+        {114, head(kLine1 + breakRef + kLine2 + breakRef) + "</templateInfo>\r\n", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.pictureSize);
+        Template t = parsed(c.file);
+        EXPECT_EQ(decodeBase64(t.imgData), pictureBytes(c.pictureSize));
+        EXPECT_EQ(encodeBase64Lines(pictureBytes(c.pictureSize)), t.imgData);
+        int items = 0;
+        for (const auto &item : t.items)
+            items += item.has_value();
+        EXPECT_EQ(items, c.items);
+        EXPECT_EQ(writeTemplate(t), c.file);
+    }
+    Template t = parsed(cases[0].file);
+    EXPECT_EQ(itemAt(t, 17).text, "");
+    EXPECT_EQ(itemAt(t, 27).text, "北京市&朝阳区 <A座>\r\n3号 \"楼\" 'x'\ty");
+    EXPECT_EQ(itemAt(t, 27).left, -5);
+    EXPECT_EQ(itemAt(t, 59).color, (Rgb{12, 3, 200}));
+}
+
 TEST(TemplateFile, WritesOnlyImageInfoWithoutItemsAndEmptyTextAsTwoTags)
 {
     Template t;
@@ -304,11 +382,35 @@ TEST(TemplateFile, FilesThatHoldNoTemplateLoadNothing)
                 s += "a" + std::to_string(i) + "='' ";
             return s + "/>";
         }(),
+        // The same with a ">" in every quoted value.
+        [] {
+            std::string s = "<r ";
+            for (int i = 0; i < 100000; ++i)
+                s += "a" + std::to_string(i) + "='>' ";
+            return s + "/>";
+        }(),
     };
     for (const std::string &xml : noTemplates) {
         EXPECT_FALSE(parseTemplate(xml, t)) << xml.substr(0, 40);
         EXPECT_EQ(t.imgWidth, "keep");
     }
+}
+
+TEST(TemplateFile, EqualsSignsInTextsDoNotCountAsMarkup)
+{
+    // TinyXML writes "=" unescaped; a template whose texts hold thousands of
+    // them is an ordinary template.
+    Template t;
+    for (int slot : {0, 20, 40}) {
+        TemplateItem item;
+        item.id = 100 + slot;
+        item.text = std::string(3000, '=');
+        t.items[static_cast<std::size_t>(slot)] = item;
+    }
+    std::string xml = writeTemplate(t);
+    Template back;
+    ASSERT_TRUE(parseTemplate(xml, back));
+    EXPECT_EQ(back, t);
 }
 
 TEST(TemplateFile, ADamagedFileLoadsWhatCameBeforeTheDamage)
