@@ -71,7 +71,9 @@ void CMainFrame::createActions()
         if (c.keys)
             a->setShortcut(QKeySequence(QString::fromLatin1(c.keys)));
         if (c.toolbarLabel) {
+            // The label is also the button's tip, without the menu's "(&P)".
             a->setIconText(QString::fromUtf8(c.toolbarLabel));
+            a->setToolTip(QString::fromUtf8(c.toolbarLabel));
             a->setIcon(commandIcon(c.id));
         }
         a->setEnabled(handlers_.contains(c.id));

@@ -13,10 +13,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -110,6 +113,7 @@ private slots:
     void calculatorIsFirstInstalled_data();
     void calculatorIsFirstInstalled();
     void webPagesFollowConfiguration();
+    void aboutBoxShowsVersionAndOpensLinks();
     void splittersSaveLayoutOnDestroy();
     void canvasCanBePluggedIn();
     void unbuiltDialogsStayDisabledUntilRegistered();
@@ -508,6 +512,33 @@ void CMainFrameTest::webPagesFollowConfiguration()
     frame.action(cmd::PostcodeQuery)->trigger();
     QCOMPARE(f.shell.opened,
              (QList<QUrl>{WebLinks::defaults().expressQuery, QUrl(QStringLiteral("https://post.example.cn/find/"))}));
+}
+
+void CMainFrameTest::aboutBoxShowsVersionAndOpensLinks()
+{
+    Fixture f;
+    zentra::ConfigFile(f.folder.configPath()).writeText("Links", "shopPage", "https://shop.example.cn/");
+    CMainFrame &frame = f.shown();
+    QString title;
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+        auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        title = dlg->windowTitle();
+        for (QLabel *label : dlg->findChildren<QLabel *>())
+            if (!label->text().isEmpty())
+                lines << label->text();
+        emit dlg->findChild<QLabel *>("homePageLink")->linkActivated(QString());
+        emit dlg->findChild<QLabel *>("shopPageLink")->linkActivated(QString());
+        dlg->findChild<QPushButton *>("okButton")->click();
+    });
+    frame.action(cmd::About)->trigger();
+    QCOMPARE(title, QStringLiteral("关于"));
+    QVERIFY(lines.size() >= 4);
+    QCOMPARE(lines[0], QStringLiteral("软件名称：Zentra"));
+    QCOMPARE(lines[1], QStringLiteral("软件版本：V") + zentra::kVersion);
+    QCOMPARE(f.shell.opened, (QList<QUrl>{WebLinks::defaults().homePage, QUrl("https://shop.example.cn/")}));
 }
 
 void CMainFrameTest::splittersSaveLayoutOnDestroy()
