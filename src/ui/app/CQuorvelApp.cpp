@@ -16,6 +16,8 @@
 #include <QFontDatabase>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace zentra::ui {
 
 namespace {
@@ -69,8 +71,12 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
     installDatabaseCommands(*frame_, *folder_, dialogs_);
     frame_->show();
     if (QScreen *screen = frame_->screen()) {
+        const QRect area = screen->availableGeometry();
         QRect frameRect = frame_->frameGeometry();
-        frameRect.moveCenter(screen->availableGeometry().center());
+        frameRect.moveCenter(area.center());
+        // On a screen smaller than the window its top-left corner stays on
+        // the screen, so the title bar and the menu bar can still be reached.
+        frameRect.moveTopLeft(QPoint(std::max(frameRect.left(), area.left()), std::max(frameRect.top(), area.top())));
         frame_->move(frameRect.topLeft());
     }
     return std::nullopt;

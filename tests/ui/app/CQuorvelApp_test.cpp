@@ -18,6 +18,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
@@ -109,6 +110,12 @@ private slots:
             QVERIFY2(state.allowed(k), qPrintable(QString::number(k)));
         QVERIFY(app.mainFrame() && app.mainFrame()->isVisible());
         QCOMPARE(app.mainFrame()->size(), QSize(1300, 720));
+        // Centred, but never with its title bar or menu off a smaller screen.
+        const QRect area = app.mainFrame()->screen()->availableGeometry();
+        const QRect frame = app.mainFrame()->frameGeometry();
+        QVERIFY(frame.left() >= area.left() && frame.top() >= area.top());
+        if (area.width() >= frame.width())
+            QCOMPARE(frame.center().x(), area.center().x());
         QVERIFY(dialogs.asked.empty());
         app.mainFrame()->hide();
     }
