@@ -20,40 +20,10 @@ constexpr std::size_t kBase64LineLength = 76;
 // TinyXML parses and frees nested elements recursively (a few hundred bytes of
 // stack per level, and time growing with the square of the depth) and checks
 // each new attribute against all earlier ones of its element. Every level of
-// nesting needs a "<" and every attribute an "=" inside a tag, so capping
-// their numbers keeps a hostile file from overflowing the stack or hanging the
-// program. A real template holds about 1,500 "<" (two per element) and no "="
-// inside a tag; "=" in item texts (TinyXML does not escape it) is not counted.
+// nesting needs a "<" and every attribute an "=", so capping their numbers
+// keeps a hostile file from overflowing the stack or hanging the program. A
+// real template holds about 1,500 "<" (two per element) and almost no "=".
 constexpr std::size_t kMaxMarkupSigns = 4096;
-
-struct MarkupSigns {
-    std::size_t openings = 0;    // every "<"
-    std::size_t assignments = 0; // "=" inside a tag, outside quoted values
-};
-
-MarkupSigns countMarkupSigns(std::string_view text)
-{
-    MarkupSigns n;
-    bool inTag = false;
-    char quote = 0;
-    for (char c : text) {
-        if (c == '<')
-            ++n.openings;
-        if (!inTag) {
-            inTag = c == '<';
-        } else if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '=') {
-            ++n.assignments;
-        } else if (c == '>') {
-            inTag = false;
-        }
-    }
-    return n;
-}
 
 bool isSpace(char c)
 {
@@ -267,8 +237,8 @@ bool parseTemplate(std::string_view xml, Template &out, std::string &rootName)
     if (xml.substr(0, 3) == "\xEF\xBB\xBF")
         xml.remove_prefix(3);
     std::string text(xml.substr(0, xml.find('\0')));
-    const MarkupSigns signs = countMarkupSigns(text);
-    if (signs.openings > kMaxMarkupSigns || signs.assignments > kMaxMarkupSigns)
+    auto signs = [&](char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); };
+    if (signs('<') > kMaxMarkupSigns || signs('=') > kMaxMarkupSigns)
         return false;
 
     TiXmlDocument doc;
