@@ -100,8 +100,8 @@ TEST(TemplateFile, HandMadeWindowsFilesComeBackByteForByte)
 {
     auto rect = [](int l, int t, int r, int b) {
         return "        <left>" + std::to_string(l) + "</left>\r\n        <top>" + std::to_string(t) +
-               "</top>\r\n        <right>" + std::to_string(r) + "</right>\r\n        <bottom>" +
-               std::to_string(b) + "</bottom>\r\n";
+               "</top>\r\n        <right>" + std::to_string(r) + "</right>\r\n        <bottom>" + std::to_string(b) +
+               "</bottom>\r\n";
     };
     auto rest = [](const std::string &size, const std::string &color, const std::string &italic,
                    const std::string &bold) {
@@ -125,8 +125,7 @@ TEST(TemplateFile, HandMadeWindowsFilesComeBackByteForByte)
          head(kLine1 + breakRef + kLine2 + breakRef + "harP9Bk=") +
              windowsItem("100", "发件人姓名", rect(20, 20, 120, 40), "宋体", rest("200", "0,0,0", "0", "0")) +
              windowsItem("117", "", rect(140, 230, 240, 250), "黑体", rest("72", "0,128,255", "1", "1")) +
-             windowsItem("127",
-                         "北京市&amp;朝阳区 &lt;A座&gt;&#x0D;&#x0A;3号 &quot;楼&quot; &apos;x&apos;&#x09;y",
+             windowsItem("127", "北京市&amp;朝阳区 &lt;A座&gt;&#x0D;&#x0A;3号 &quot;楼&quot; &apos;x&apos;&#x09;y",
                          rect(-5, 0, 100, 2000), "Microsoft YaHei", rest("54", "255,255,255", "0", "1")) +
              windowsItem("159", "时", rect(620, 290, 720, 310), "仿宋_GB2312", rest("60", "12,3,200", "1", "0")) +
              "</templateInfo>\r\n",
