@@ -41,6 +41,9 @@ CReportCtrl::CReportCtrl(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves the focus on to the next control of the window, as in any
+    // list; only the in-place editor uses it to go to the next cell.
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setWordWrap(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

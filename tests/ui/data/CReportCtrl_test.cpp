@@ -212,6 +212,24 @@ private slots:
         QCOMPARE(list->checkedRows(), QList<int>({0, 1}));
     }
 
+    void tabLeavesTheListWhenNotEditing()
+    {
+        QWidget window;
+        auto *list = new CReportCtrl(&window);
+        auto *next = new QLineEdit(&window);
+        next->move(0, 250);
+        list->resize(400, 240);
+        list->setColumns("选择,40; 名称,80; 数量,80");
+        fill(*list, {{"", "a", "1"}, {"", "b", "2"}});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        list->setFocus();
+        list->setCurrentIndex(list->reportModel()->index(0, 1));
+        QTest::keyClick(list, Qt::Key_Tab);
+        QVERIFY(next->hasFocus());
+        QCOMPARE(list->currentIndex(), list->reportModel()->index(0, 1));
+    }
+
     void mouseStartsEditingOnlyOnAFocusedRow()
     {
         auto list = shownList("选择,60; 名称,100; 数量,80");
