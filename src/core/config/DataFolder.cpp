@@ -107,6 +107,10 @@ bool writeFileAtomically(const std::string &path, std::string_view content, int 
 
 bool readFile(const std::string &path, std::string &content)
 {
+    // A folder opens as an empty stream; it is not a file that can be read.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;

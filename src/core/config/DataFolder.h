@@ -41,7 +41,7 @@ private:
 bool writeFileAtomically(const std::string &path, std::string_view content, int mode = 0644,
                          std::string *error = nullptr);
 
-// Reads a whole file; false when it cannot be opened.
+// Reads a whole file; false when it cannot be opened or is a folder.
 bool readFile(const std::string &path, std::string &content);
 
 bool fileExists(const std::string &path);

@@ -1,5 +1,6 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
+#include "core/config/DataFolder.h"
 #include "core/text/Gbk.h"
 #include "support/TempDir.h"
 
@@ -127,6 +128,24 @@ TEST_F(ConfigFileTest, MissingScaleReadsAsZero)
     s.printerScale = 2.0f;
     readStartupSettings(s, config);
     EXPECT_FLOAT_EQ(s.printerScale, 0.0f);
+}
+
+}
+}
+
+namespace zentra {
+namespace {
+
+TEST(ReadFile, FoldersAndMissingFilesAreNotRead)
+{
+    test::TempDir dir;
+    std::string content = "untouched";
+    EXPECT_FALSE(readFile(dir.path(), content));
+    EXPECT_FALSE(readFile(dir.file("missing"), content));
+    EXPECT_EQ(content, "untouched");
+    test::spit(dir.file("f"), "abc");
+    EXPECT_TRUE(readFile(dir.file("f"), content));
+    EXPECT_EQ(content, "abc");
 }
 
 }
