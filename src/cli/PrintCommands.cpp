@@ -86,9 +86,12 @@ bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, Prin
         } else if (allowTemplate && a == "--set" && hasValue) {
             const std::string &v = args[++i];
             const auto eq = v.find('=');
+            if (eq == std::string::npos || eq == 0)
+                return false;
+            const std::string indexText = v.substr(0, eq); // `end` points into it below
             char *end = nullptr;
-            const long index = std::strtol(v.substr(0, eq).c_str(), &end, 10);
-            if (eq == std::string::npos || eq == 0 || *end || index < 0 || index >= Template::kSlotCount)
+            const long index = std::strtol(indexText.c_str(), &end, 10);
+            if (*end || index < 0 || index >= Template::kSlotCount)
                 return false;
             o.sets.emplace_back(static_cast<int>(index), v.substr(eq + 1));
         } else {
