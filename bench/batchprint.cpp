@@ -4,6 +4,8 @@
 // and the peak memory of the process, from /usr/bin/time -v.
 //
 // Usage: bench_batchprint [ROWS...]   (default: 1000 10000)
+// With ZENTRA_BENCH_KEEP set, the data folder of the last size is kept and its
+// path printed, so the same batch can be timed again by other means.
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
@@ -179,6 +181,10 @@ int main(int argc, char **argv)
         stat(pdf.c_str(), &st);
         std::printf("%8d %10.2f %10.0f %12.1f %12.1f\n", rows, wall, wall > 0 ? rows / wall : 0.0, peakKb / 1024,
                     st.st_size / 1024.0);
+    }
+    if (std::getenv("ZENTRA_BENCH_KEEP")) {
+        std::printf("kept: %s\n", folder.root().c_str());
+        return 0;
     }
     std::system(("rm -rf " + root).c_str());
     return 0;
