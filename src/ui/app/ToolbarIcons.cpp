@@ -178,25 +178,26 @@ void drawAddGoods(QPainter &p)
     plusBadge(p, QPointF(24, 24), kGreen);
 }
 
+// A sheet whose left edge is at `x`, with two dashed item boxes on it, the
+// second `secondWidth` wide.
+void templateSheet(QPainter &p, qreal x, qreal secondWidth)
+{
+    sheet(p, QRectF(x, 3, 19, 25));
+    p.setPen(QPen(kBlue, 1.2, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(x + 3, 9, 9, 5));
+    p.drawRect(QRectF(x + 3, 17, secondWidth, 5));
+}
+
 void drawNewTemplate(QPainter &p)
 {
-    sheet(p, QRectF(5, 3, 19, 25));
-    QPen dashed(kBlue, 1.2, Qt::DashLine);
-    p.setPen(dashed);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(8, 9, 9, 5));
-    p.drawRect(QRectF(8, 17, 12, 5));
+    templateSheet(p, 5, 12);
     plusBadge(p, QPointF(24, 24), kGreen);
 }
 
 void drawEditTemplate(QPainter &p)
 {
-    sheet(p, QRectF(3, 3, 19, 25));
-    QPen dashed(kBlue, 1.2, Qt::DashLine);
-    p.setPen(dashed);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(6, 9, 9, 5));
-    p.drawRect(QRectF(6, 17, 10, 5));
+    templateSheet(p, 3, 10);
     // A pencil across the corner.
     p.save();
     p.translate(22, 19);

@@ -469,12 +469,17 @@ void CReportCtrl::handlePress(QMouseEvent *event, const QModelIndex &index, bool
         editCell(row, column);
 }
 
+bool CReportCtrl::isFocusedRow(const QModelIndex &index) const
+{
+    return index.isValid() && currentIndex().row() == index.row() &&
+           selectionModel()->isRowSelected(index.row(), QModelIndex());
+}
+
 void CReportCtrl::mousePressEvent(QMouseEvent *event)
 {
     endEdit(true);
     const QModelIndex index = indexAt(event->position().toPoint());
-    const bool wasFocusedRow = index.isValid() && currentIndex().row() == index.row() &&
-                               selectionModel()->isRowSelected(index.row(), QModelIndex());
+    const bool wasFocusedRow = isFocusedRow(index);
     QTableView::mousePressEvent(event);
     handlePress(event, index, wasFocusedRow, true);
 }
@@ -483,8 +488,7 @@ void CReportCtrl::mouseDoubleClickEvent(QMouseEvent *event)
 {
     endEdit(true);
     const QModelIndex index = indexAt(event->position().toPoint());
-    const bool wasFocusedRow = index.isValid() && currentIndex().row() == index.row() &&
-                               selectionModel()->isRowSelected(index.row(), QModelIndex());
+    const bool wasFocusedRow = isFocusedRow(index);
     QTableView::mouseDoubleClickEvent(event);
     // The press that began the double click has opened the link already.
     handlePress(event, index, wasFocusedRow, false);

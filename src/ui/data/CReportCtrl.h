@@ -119,6 +119,8 @@ protected:
 
 private:
     void headerClicked(int column);
+    // The row of `index` is current and selected: a press there may start an edit.
+    bool isFocusedRow(const QModelIndex &index) const;
     void handlePress(QMouseEvent *event, const QModelIndex &index, bool wasFocusedRow, bool openLinks);
     bool inCheckBox(const QModelIndex &index, const QPoint &pos) const;
     void moveEdit(int row, int column);
