@@ -28,9 +28,12 @@ int config(CliContext &ctx)
         return 0;
     }
     if (a.size() == 4 && a[0] == "set") {
-        if (!ctx.folder.ensureLayout())
+        std::string error;
+        if (!ctx.folder.ensureLayout(&error) || !ConfigFile(ctx.folder.configPath()).writeText(a[1], a[2], a[3], &error)) {
+            std::cerr << "zentra-cli: config set: " << error << "\n";
             return 1;
-        return ConfigFile(ctx.folder.configPath()).writeText(a[1], a[2], a[3]) ? 0 : 1;
+        }
+        return 0;
     }
     std::cerr << "usage: zentra-cli config get SECTION KEY | config set SECTION KEY VALUE\n";
     return 2;
@@ -39,6 +42,8 @@ int config(CliContext &ctx)
 int report(const MaintenanceResult &r)
 {
     std::cout << r.message << "\n";
+    if (!r.detail.empty())
+        std::cerr << "zentra-cli: " << r.detail << "\n";
     return r.ok ? 0 : 1;
 }
 

@@ -3,7 +3,14 @@
 #include "core/config/DataFolder.h"
 #include "core/text/Gbk.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zentra {
@@ -83,21 +90,121 @@ std::string_view unquote(std::string_view v)
     return v;
 }
 
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A value that a profile reader would change (trim its ends, drop its quotes)
+// is written inside double quotes, which the reader drops again.
+std::string protectValue(const std::string &value)
+{
+    if (value.empty())
+        return value;
+    const char first = value.front(), last = value.back();
+    const bool spaced = trim(value).size() != value.size();
+    const bool quoted = value.size() >= 2 && (first == '"' || first == '\'') && last == first;
+    return spaced || quoted ? '"' + value + '"' : value;
+}
+
+// Why a section, key or value cannot be stored; empty when it can.
+std::string invalidInput(const std::string &section, const std::string &key, const std::string &value)
+{
+    for (const std::string *s : {&section, &key, &value}) {
+        if (s->find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+            return "line breaks and NUL characters cannot be stored in config.ini";
+        if (!isValidUtf8(*s))
+            return "not UTF-8 text: " + *s;
+    }
+    if (trim(section).empty() || section.find(']') != std::string::npos)
+        return "invalid section name: " + section;
+    if (trim(key).empty() || key.find('=') != std::string::npos || trim(key).front() == '[')
+        return "invalid key: " + key;
+    for (const std::string *s : {&section, &key, &value}) {
+        const std::string gbk = utf8ToGbk(*s);
+        for (std::size_t i = 0; i < gbk.size(); i += gbkCharLength(gbk, i))
+            if (gbkCharLength(gbk, i) == 4)
+                return "not a GBK character in: " + *s;
+    }
+    return {};
+}
+
+// An exclusive flock on a lock file, released when destroyed.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string &lockPath)
+    {
+        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0) {
+            error_ = lockPath + ": " + std::strerror(errno);
+            return;
+        }
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                error_ = lockPath + ": " + std::strerror(errno);
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~WriteLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_); // closing releases the lock
+    }
+    WriteLock(const WriteLock &) = delete;
+    WriteLock &operator=(const WriteLock &) = delete;
+
+    bool held() const { return fd_ >= 0; }
+    const std::string &error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    std::string error_;
+};
+
+}
+
+bool ConfigFile::resolve(std::string &file, std::string *error) const
+{
+    file = path_;
+    struct stat st;
+    if (::lstat(path_.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return true;
+    char folder[PATH_MAX], target[PATH_MAX];
+    if (!::realpath(folderOf(path_).c_str(), folder) || !::realpath(path_.c_str(), target)) {
+        if (error)
+            *error = path_ + ": a link to a missing file";
+        return false;
+    }
+    const std::string inside = std::string(folder) + (std::strcmp(folder, "/") == 0 ? "" : "/");
+    if (std::strncmp(target, inside.c_str(), inside.size()) != 0) {
+        if (error)
+            *error = path_ + ": a link to a file outside the data folder";
+        return false;
+    }
+    file = target;
+    return true;
 }
 
 bool ConfigFile::lookup(const std::string &section, const std::string &key, std::string &value) const
 {
-    std::string content;
-    if (!readFile(path_, content))
+    std::string file, content;
+    if (!resolve(file, nullptr) || readRegularFile(file, content, kMaxFileBytes) != ReadStatus::Ok)
         return false;
+    const std::string gbkSection = utf8ToGbk(section), gbkKey = utf8ToGbk(key);
     bool inSection = false;
     for (const std::string &line : splitLines(content)) {
         std::string_view name, k, v;
         if (sectionName(line, name)) {
-            inSection = equalsIgnoreCase(name, section);
+            inSection = equalsIgnoreCase(name, gbkSection);
             continue;
         }
-        if (inSection && keyValue(line, k, v) && equalsIgnoreCase(k, key)) {
+        if (inSection && keyValue(line, k, v) && equalsIgnoreCase(k, gbkKey)) {
             value = std::string(unquote(v));
             return true;
         }
@@ -121,12 +228,30 @@ std::string ConfigFile::readText(const std::string &section, const std::string &
     return gbkToUtf8(gbkTruncate(value, kMaxTextBytes));
 }
 
-bool ConfigFile::writeText(const std::string &section, const std::string &key, const std::string &value) const
+bool ConfigFile::writeText(const std::string &section, const std::string &key, const std::string &value,
+                           std::string *error) const
 {
-    std::string content;
-    readFile(path_, content);
+    auto fail = [&](const std::string &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (std::string why = invalidInput(section, key, value); !why.empty())
+        return fail(why);
+    WriteLock lock(path_ + ".lock");
+    if (!lock.held())
+        return fail(lock.error());
+    std::string file, content, readError;
+    if (!resolve(file, error))
+        return false;
+    const ReadStatus read = readRegularFile(file, content, kMaxFileBytes, &readError);
+    if (read == ReadStatus::Failed)
+        return fail(readError);
+    if (read == ReadStatus::Missing)
+        content.clear();
     std::vector<std::string> lines = splitLines(content);
-    const std::string newLine = key + "=" + utf8ToGbk(value);
+    const std::string gbkSection = utf8ToGbk(trim(section)), gbkKey = utf8ToGbk(trim(key));
+    const std::string newLine = gbkKey + "=" + utf8ToGbk(protectValue(value));
 
     bool inSection = false;
     bool sectionSeen = false;
@@ -137,7 +262,7 @@ bool ConfigFile::writeText(const std::string &section, const std::string &key, c
         if (sectionName(lines[i], name)) {
             if (inSection)
                 break; // the section ended without the key
-            inSection = equalsIgnoreCase(name, section);
+            inSection = equalsIgnoreCase(name, gbkSection);
             if (inSection) {
                 sectionSeen = true;
                 insertAt = i + 1;
@@ -146,7 +271,7 @@ bool ConfigFile::writeText(const std::string &section, const std::string &key, c
         }
         if (!inSection)
             continue;
-        if (keyValue(lines[i], k, v) && equalsIgnoreCase(k, key)) {
+        if (keyValue(lines[i], k, v) && equalsIgnoreCase(k, gbkKey)) {
             lines[i] = newLine;
             done = true;
         } else if (!trim(lines[i]).empty()) {
@@ -157,14 +282,14 @@ bool ConfigFile::writeText(const std::string &section, const std::string &key, c
         if (sectionSeen) {
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
         } else {
-            lines.push_back("[" + section + "]");
+            lines.push_back("[" + gbkSection + "]");
             lines.push_back(newLine);
         }
     }
     std::string out;
     for (const std::string &l : lines)
         out += l + "\r\n";
-    return writeFileAtomically(path_, out, 0600);
+    return writeFileAtomically(file, out, 0600, error);
 }
 
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace zentra {
@@ -10,6 +11,12 @@ namespace zentra {
 // Every call reads (and a write rewrites) the file anew; no handle stays open.
 // Sections and keys match case-insensitively, as the profile functions do.
 // Texts go in and out as UTF-8; the file holds GBK.
+//
+// Only a regular file of at most 1 MiB is read. A symbolic link is followed
+// only when it points inside the folder that holds the file (the data folder).
+// Writers of every process serialise on an advisory lock (flock) on
+// "config.ini.lock" beside the file, across read, change and rename, so no
+// concurrent write loses another's key.
 class ConfigFile {
 public:
     explicit ConfigFile(std::string path) : path_(std::move(path)) {}
@@ -31,17 +38,31 @@ public:
     }
 
     // Adds or replaces the key, creating the file and the section when missing.
-    // Every other line keeps its place. The file is replaced atomically.
-    bool writeText(const std::string &section, const std::string &key, const std::string &value) const;
+    // Every other line keeps its place. The file is replaced atomically and
+    // keeps its permissions; a read-only file is not replaced. Refused, with
+    // the reason in `error`: a file that exists but cannot be read (writing
+    // would lose its other keys), a line break or NUL anywhere, "=" in the key,
+    // "]" in the section, a character that GBK lacks, text that is not UTF-8.
+    // A value reads back exactly as written: one with spaces at its ends or in
+    // quotes of its own is written inside a pair of quotes, which every profile
+    // reader drops.
+    bool writeText(const std::string &section, const std::string &key, const std::string &value,
+                   std::string *error = nullptr) const;
 
     bool writeFlag(const std::string &section, const std::string &key, bool on) const
     {
         return writeText(section, key, on ? "1" : "0");
     }
 
+    static constexpr std::size_t kMaxFileBytes = 1u << 20;
+
 private:
     // Raw GBK value of the key, or false when the key is missing.
     bool lookup(const std::string &section, const std::string &key, std::string &value) const;
+
+    // The file to read and write: the path itself, or the target of a link
+    // that stays inside the file's folder. False, with the reason, otherwise.
+    bool resolve(std::string &file, std::string *error) const;
 
     std::string path_;
 };

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <cstdint>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,60 +64,125 @@ bool DataFolder::ensureLayout(std::string *error) const
     return true;
 }
 
+bool isWritableFile(const std::string &path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (::geteuid() == 0)
+        return (st.st_mode & 0222) != 0;
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
 bool writeFileAtomically(const std::string &path, std::string_view content, int mode, std::string *error)
 {
-    std::string tmpl = path + ".XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
     auto fail = [&](const std::string &what) {
         if (error)
-            *error = what + ": " + std::strerror(errno);
+            *error = what;
         return false;
     };
+    struct stat old;
+    if (::stat(path.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return fail(path + ": not a regular file");
+        if (!isWritableFile(path))
+            return fail(path + ": the file is read-only");
+        mode = static_cast<int>(old.st_mode & 07777);
+    }
+    std::string tmpl = path + ".XXXXXX";
+    int fd = ::mkstemp(tmpl.data());
+    auto failErrno = [&](bool cleanUp) {
+        const int saved = errno;
+        if (cleanUp)
+            ::unlink(tmpl.c_str());
+        return fail(path + ": " + std::strerror(saved));
+    };
     if (fd < 0)
-        return fail(path);
+        return failErrno(false);
     std::size_t done = 0;
     while (done < content.size()) {
         ssize_t n = ::write(fd, content.data() + done, content.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            int saved = errno;
+            const int saved = errno;
             ::close(fd);
-            ::unlink(tmpl.c_str());
             errno = saved;
-            return fail(path);
+            return failErrno(true);
         }
         done += static_cast<std::size_t>(n);
     }
-    // mkstemp creates 0600; give the file the mode asked for.
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0 || ::close(fd) != 0) {
-        int saved = errno;
-        ::unlink(tmpl.c_str());
+    // mkstemp creates 0600; give the file the mode asked for (or the old one's).
+    if (::fchmod(fd, static_cast<mode_t>(mode)) != 0 || ::fsync(fd) != 0) {
+        const int saved = errno;
+        ::close(fd);
         errno = saved;
-        return fail(path);
+        return failErrno(true);
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-        int saved = errno;
-        ::unlink(tmpl.c_str());
-        errno = saved;
-        return fail(path);
-    }
+    if (::close(fd) != 0 || ::rename(tmpl.c_str(), path.c_str()) != 0)
+        return failErrno(true);
     return true;
+}
+
+ReadStatus readRegularFile(const std::string &path, std::string &content, std::size_t maxBytes, std::string *error)
+{
+    auto fail = [&](const std::string &why) {
+        if (error)
+            *error = path + ": " + why;
+        return ReadStatus::Failed;
+    };
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
+    // below like every other file that is not a regular one.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            if (error)
+                *error = path + ": " + std::strerror(errno);
+            return ReadStatus::Missing;
+        }
+        return fail(std::strerror(errno));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return fail(std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return fail(S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file");
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        return fail("larger than " + std::to_string(maxBytes) + " bytes");
+    std::string data;
+    data.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    for (;;) {
+        if (done == data.size()) {
+            // The file may have grown since fstat: read on, within the limit.
+            if (data.size() >= maxBytes + 1)
+                break;
+            data.resize(std::min<std::size_t>(maxBytes + 1, data.size() + 65536));
+        }
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(std::strerror(errno));
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    if (done > maxBytes)
+        return fail("larger than " + std::to_string(maxBytes) + " bytes");
+    data.resize(done);
+    content = std::move(data);
+    return ReadStatus::Ok;
 }
 
 bool readFile(const std::string &path, std::string &content)
 {
-    // A folder opens as an empty stream; it is not a file that can be read.
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    content = ss.str();
-    return true;
+    return readRegularFile(path, content, kMaxTemplateFileBytes) == ReadStatus::Ok;
 }
 
 bool fileExists(const std::string &path)

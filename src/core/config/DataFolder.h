@@ -37,11 +37,37 @@ private:
 
 // Writes `content` to `path` by writing a temporary file in the same folder and
 // renaming it over the old one, so readers see the old or the new file, never a
-// half-written one. Returns false (and leaves the old file) on any failure.
+// half-written one. An existing file keeps its permissions, and one that is
+// read-only (no write permission for us, or no write bit at all when we run as
+// root) is not replaced. Returns false (and leaves the old file) on any
+// failure, with the reason in `error`.
 bool writeFileAtomically(const std::string &path, std::string_view content, int mode = 0644,
                          std::string *error = nullptr);
 
-// Reads a whole file; false when it cannot be opened or is a folder.
+// Whether an existing file may be replaced by us: it is not marked read-only.
+// A missing file is writable. Root ignores permissions, so for root a file
+// without any write bit counts as read-only too.
+bool isWritableFile(const std::string &path);
+
+// Largest template file we read; a real one with its scanned sheet is well
+// under 10 MiB.
+constexpr std::size_t kMaxTemplateFileBytes = 64u << 20;
+
+// How reading a file ended.
+enum class ReadStatus {
+    Ok,
+    Missing, // no such file
+    Failed,  // there, but not a regular file we can read in full (see `error`)
+};
+
+// Reads a whole regular file of at most `maxBytes`. A folder, a FIFO, a device
+// or a larger file is refused without blocking or reading it; the reason goes
+// to `error`.
+ReadStatus readRegularFile(const std::string &path, std::string &content, std::size_t maxBytes,
+                           std::string *error = nullptr);
+
+// Reads a whole regular file of at most kMaxTemplateFileBytes; false when it
+// is missing, not a regular file, too large or unreadable.
 bool readFile(const std::string &path, std::string &content);
 
 bool fileExists(const std::string &path);

@@ -2,36 +2,97 @@
 
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
+#include "core/data/Schema.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace zentra {
 namespace {
 
-// Copies the whole database `from` into `to` through SQLite's backup API.
-bool onlineCopy(const std::string &from, const std::string &to, bool createTarget, std::string *error)
+constexpr const char *kBackupOk = "数据库备份成功!";
+constexpr const char *kBackupFailed = "数据库备份失败!";
+constexpr const char *kRestoreOk = "数据库还原成功!";
+constexpr const char *kRestoreFailed = "数据库还原失败!";
+constexpr const char *kCompactOk = "数据库压缩和修复成功!";
+
+// The tables our schema creates, read from a schema built in memory.
+const std::vector<std::string> &schemaTables()
 {
-    DbConnection src, dst;
-    if (!src.open(from) || !dst.open(to, createTarget)) {
-        if (error)
-            *error = src.isOpen() ? dst.lastError() : src.lastError();
-        return false;
-    }
-    sqlite3_backup *b = sqlite3_backup_init(dst.handle(), "main", src.handle(), "main");
+    static const std::vector<std::string> tables = [] {
+        std::vector<std::string> names;
+        DbConnection mem;
+        if (mem.open(":memory:", true) && createSchema(mem))
+            for (const DbRow &r : mem.query("select name from sqlite_master where type='table' and name not like "
+                                            "'sqlite_%' order by name"))
+                names.push_back(r.at(0));
+        return names;
+    }();
+    return tables;
+}
+
+// Copies the whole database `from` into the open connection `to` through
+// SQLite's backup API: one write transaction on the target, which ends up page
+// for page like the source (and no larger).
+bool onlineCopy(sqlite3 *from, sqlite3 *to, std::string &error)
+{
+    sqlite3_backup *b = sqlite3_backup_init(to, "main", from, "main");
     if (!b) {
-        if (error)
-            *error = sqlite3_errmsg(dst.handle());
+        error = sqlite3_errmsg(to);
         return false;
     }
-    int rc = sqlite3_backup_step(b, -1);
+    const int rc = sqlite3_backup_step(b, -1);
     sqlite3_backup_finish(b);
     if (rc != SQLITE_DONE) {
-        if (error)
-            *error = sqlite3_errstr(rc);
+        error = sqlite3_errstr(rc);
         return false;
     }
+    return true;
+}
+
+// Copies database file `from` into a new file made next to `finalPath`,
+// checks the copy and renames it over `finalPath`.
+bool copyIntoPlace(const std::string &from, const std::string &finalPath, std::string &error)
+{
+    if (!isWritableFile(finalPath)) {
+        error = finalPath + ": the file is read-only";
+        return false;
+    }
+    std::string tmp = finalPath + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        error = finalPath + ": " + std::strerror(errno);
+        return false;
+    }
+    ::close(fd); // an empty file is an empty database to SQLite
+    auto discard = [&](const std::string &why) {
+        ::unlink(tmp.c_str());
+        ::unlink((tmp + "-journal").c_str());
+        error = why;
+        return false;
+    };
+    {
+        DbConnection src, dst;
+        if (!src.open(from))
+            return discard(from + ": " + src.lastError());
+        if (!dst.open(tmp))
+            return discard(tmp + ": " + dst.lastError());
+        if (!onlineCopy(src.handle(), dst.handle(), error))
+            return discard(finalPath + ": " + error);
+    }
+    if (std::string why = checkDatabaseFile(tmp); !why.empty())
+        return discard(why);
+    ::chmod(tmp.c_str(), 0600);
+    // A journal beside the old file belongs to it, not to the copy.
+    ::unlink((finalPath + "-journal").c_str());
+    if (std::rename(tmp.c_str(), finalPath.c_str()) != 0)
+        return discard(finalPath + ": " + std::strerror(errno));
     return true;
 }
 
@@ -50,52 +111,123 @@ std::string parentOf(const std::string &path)
 
 }
 
+std::string checkDatabaseFile(const std::string &path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return path + ": " + std::strerror(errno);
+    if (!S_ISREG(st.st_mode))
+        return path + ": not a regular file";
+    if (st.st_size == 0)
+        return path + ": the file is empty";
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    struct Closer {
+        sqlite3 *db;
+        ~Closer() { sqlite3_close_v2(db); }
+    } closer{db};
+    if (rc != SQLITE_OK)
+        return path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_busy_timeout(db, 5000);
+
+    std::vector<std::string> problems, tables;
+    auto collect = [](void *out, int, char **values, char **) {
+        static_cast<std::vector<std::string> *>(out)->push_back(values[0] ? values[0] : "");
+        return 0;
+    };
+    char *msg = nullptr;
+    if (sqlite3_exec(db, "pragma quick_check", collect, &problems, &msg) != SQLITE_OK) {
+        std::string why = path + ": " + (msg ? msg : sqlite3_errmsg(db));
+        sqlite3_free(msg);
+        return why;
+    }
+    if (problems.size() != 1 || problems[0] != "ok")
+        return path + ": " + (problems.empty() ? std::string("the check found nothing to read") : problems[0]);
+    if (sqlite3_exec(db, "select name from sqlite_master where type='table'", collect, &tables, &msg) != SQLITE_OK) {
+        std::string why = path + ": " + (msg ? msg : sqlite3_errmsg(db));
+        sqlite3_free(msg);
+        return why;
+    }
+    for (const std::string &t : schemaTables()) {
+        bool found = false;
+        for (const std::string &have : tables)
+            found = found || sqlite3_stricmp(have.c_str(), t.c_str()) == 0;
+        if (!found)
+            return path + ": no table " + t;
+    }
+    return {};
+}
+
 MaintenanceResult backupDatabase(const DataFolder &folder)
 {
     const std::string target = folder.backupPath();
-    if (!isDirectory(parentOf(target)) || !fileExists(folder.databasePath()))
-        return {false, "数据库备份失败!"};
-    if (!onlineCopy(folder.databasePath(), target, true, nullptr))
-        return {false, "数据库备份失败!"};
-    ::chmod(target.c_str(), 0600);
-    return {true, "数据库备份成功!"};
+    if (!isDirectory(parentOf(target)))
+        return {false, kBackupFailed, parentOf(target) + ": no such folder"};
+    if (std::string why = checkDatabaseFile(folder.databasePath()); !why.empty())
+        return {false, kBackupFailed, why};
+    std::string error;
+    if (!copyIntoPlace(folder.databasePath(), target, error))
+        return {false, kBackupFailed, error};
+    return {true, kBackupOk, {}};
 }
 
 MaintenanceResult restoreDatabase(const DataFolder &folder)
 {
     const std::string source = folder.backupPath();
-    if (!fileExists(source) || !fileExists(folder.databasePath()))
-        return {false, "数据库还原失败!"};
-    // A file that is not a database must not replace the live one: check it
-    // opens and reads before copying anything.
-    {
-        DbConnection probe;
-        if (!probe.open(source) || !probe.query("select count(*) from sqlite_master").ok)
-            return {false, "数据库还原失败!"};
-    }
-    // The backup API writes the target in one transaction, so a failure part
-    // way leaves the database as it was.
-    if (!onlineCopy(source, folder.databasePath(), false, nullptr))
-        return {false, "数据库还原失败!"};
-    return {true, "数据库还原成功!"};
+    // A backup that is empty, damaged or not ours must not replace the
+    // database, whatever state the database is in.
+    if (std::string why = checkDatabaseFile(source); !why.empty())
+        return {false, kRestoreFailed, why};
+    std::string error;
+    if (!copyIntoPlace(source, folder.databasePath(), error))
+        return {false, kRestoreFailed, error};
+    return {true, kRestoreOk, {}};
 }
 
 MaintenanceResult compactDatabase(const DataFolder &folder)
 {
     const std::string dbPath = folder.databasePath();
     const std::string target = folder.compactTargetPath();
+    auto failed = [&](const std::string &why) { return MaintenanceResult{false, dbPath + ": " + why, {}}; };
+    if (!fileExists(dbPath))
+        return failed(std::strerror(ENOENT));
+    if (!isWritableFile(dbPath))
+        return failed("the file is read-only");
+
     DbConnection db;
     if (!db.open(dbPath))
-        return {false, db.lastError()};
+        return failed(db.lastError());
+    // In exclusive locking mode the lock taken by the first write is kept
+    // until the connection closes: from here on no other connection can read
+    // or commit until the compacted pages are back in data.db.
+    if (!db.executeScript("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;"))
+        return failed(db.lastError());
+    DbRows check = db.query("pragma quick_check");
+    if (!check.ok)
+        return failed(db.lastError());
+    if (check.size() != 1 || check[0].at(0) != "ok")
+        return failed(check.empty() ? std::string("the check found nothing to read") : check[0].at(0));
+
     // VACUUM INTO refuses an existing target with the engine's own message.
     if (db.execute("VACUUM INTO ?", {target}) < 0)
-        return {false, db.lastError()};
+        return {false, db.lastError(), {}};
+    auto discard = [&](const std::string &why) {
+        ::unlink(target.c_str());
+        return failed(why);
+    };
+    if (std::string why = checkDatabaseFile(target); !why.empty())
+        return discard(why);
+    std::string error;
+    {
+        DbConnection compacted;
+        if (!compacted.open(target))
+            return discard(compacted.lastError());
+        if (!onlineCopy(compacted.handle(), db.handle(), error))
+            return discard(error);
+    }
     db.close();
-    ::chmod(target.c_str(), 0600);
-    // rename() replaces data.db in one step: there is never a moment without it.
-    if (std::rename(target.c_str(), dbPath.c_str()) != 0)
-        return {false, "cannot replace " + dbPath};
-    return {true, "数据库压缩和修复成功!"};
+    ::unlink(target.c_str());
+    return {true, kCompactOk, {}};
 }
 
 }

@@ -11,20 +11,34 @@ class DataFolder;
 struct MaintenanceResult {
     bool ok = false;
     std::string message;
+    std::string detail; // why a backup or restore failed, for logs and the command line
 };
+
+// Why a file cannot stand for our database: empty when it opens, passes
+// SQLite's quick check and holds every table of our schema.
+std::string checkDatabaseFile(const std::string &path);
 
 // Copies data/data.db to backup/backup.bak with SQLite's online backup, so the
 // copy is consistent even while the database is in use. The backup folder is
-// not created: without it the backup fails.
+// not created: without it the backup fails. An empty or damaged database is
+// not backed up, and the copy is written beside backup.bak, checked, then
+// renamed over it: a good backup is never replaced by a bad one, and a damaged
+// backup.bak does not stand in the way of a new one.
 MaintenanceResult backupDatabase(const DataFolder &folder);
 
-// Copies backup/backup.bak over data/data.db. A missing or unreadable backup
-// leaves the database unchanged.
+// Replaces data/data.db by a checked copy of backup/backup.bak, written beside
+// it and renamed into place, so a missing or damaged data.db can be restored. A
+// missing, empty or damaged backup, or a read-only data.db, leaves the
+// database as it was.
 MaintenanceResult restoreDatabase(const DataFolder &folder);
 
-// Compacts data/data.db into data/backup.db (VACUUM INTO), then replaces
-// data/data.db by it. A data/backup.db left from an earlier failure makes the
-// command fail with the engine's message and changes nothing.
+// Compacts data/data.db into data/backup.db (VACUUM INTO), then copies the
+// compacted pages back into data.db through SQLite, which shrinks the file. An
+// exclusive lock on data.db is held from before the VACUUM until the copy is
+// complete, so no other process can commit a change that the copy would wipe
+// out. A data/backup.db left from an earlier failure makes the command fail
+// with the engine's message and changes nothing; so does a damaged or
+// read-only data.db (the message names data.db).
 MaintenanceResult compactDatabase(const DataFolder &folder);
 
 }

@@ -84,6 +84,41 @@ std::string_view gbkTruncate(std::string_view gbk, std::size_t maxBytes)
     return gbk.substr(0, i);
 }
 
+bool isValidUtf8(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len;
+        unsigned min;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = 2, min = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3, min = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4, min = 0x10000;
+        } else {
+            return false;
+        }
+        if (s.size() - i < len)
+            return false;
+        unsigned cp = c & (0x7F >> len);
+        for (std::size_t k = 1; k < len; ++k) {
+            auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
 std::string_view utf8Truncate(std::string_view utf8, std::size_t maxBytes)
 {
     if (utf8.size() <= maxBytes)

@@ -26,6 +26,10 @@ std::size_t gbkCharLength(std::string_view s, std::size_t i);
 // split a character.
 std::string_view gbkTruncate(std::string_view gbk, std::size_t maxBytes);
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// values past U+10FFFF).
+bool isValidUtf8(std::string_view s);
+
 // Same for UTF-8 text: at most maxBytes, never splitting a character.
 std::string_view utf8Truncate(std::string_view utf8, std::size_t maxBytes);
 

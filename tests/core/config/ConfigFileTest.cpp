@@ -5,6 +5,10 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace zentra {
 namespace {
@@ -130,6 +134,117 @@ TEST_F(ConfigFileTest, MissingScaleReadsAsZero)
     EXPECT_FLOAT_EQ(s.printerScale, 0.0f);
 }
 
+TEST_F(ConfigFileTest, WriterRefusesTextThatWouldPlantOtherLines)
+{
+    spit(path, "[System]\r\nloginPass=1\r\n");
+    const std::string before = slurp(path);
+    struct Case {
+        const char *what;
+        std::string section, key, value;
+    };
+    const Case cases[] = {
+        {"CR LF in a value", "Receiver", "ReceiverName", "张三\r\n[Links]\r\nhomePage=http://evil"},
+        {"LF in a value", "Receiver", "ReceiverName", "x\nloginPass=0"},
+        {"NUL in a value", "Receiver", "ReceiverName", std::string("a\0b", 3)},
+        {"line break in a key", "System", "a\nloginPass", "0"},
+        {"= in a key", "System", "loginPass=0;x", "1"},
+        {"key that reads as a section", "System", "[Links]", "1"},
+        {"] in a section", "System]\r\n[Links", "k", "v"},
+        {"empty key", "System", "", "v"},
+        {"character outside GBK", "Template", "Default", "模板😀.ttp"},
+        {"broken UTF-8", "Template", "Default", "\xE6\xA8"},
+    };
+    for (const Case &c : cases) {
+        std::string error;
+        EXPECT_FALSE(config.writeText(c.section, c.key, c.value, &error)) << c.what;
+        EXPECT_FALSE(error.empty()) << c.what;
+    }
+    EXPECT_EQ(slurp(path), before);
+}
+
+TEST_F(ConfigFileTest, ValuesReadBackExactlyAsWritten)
+{
+    const std::string values[] = {"  leading", "trailing  ", " both ", "\"quoted\"", "'single'", "\"", "a=b",
+                                  "[not a section]", "; not a comment", "中文 值"};
+    for (const std::string &v : values) {
+        ASSERT_TRUE(config.writeText("S", "k", v)) << v;
+        EXPECT_EQ(config.readText("S", "k"), v);
+    }
+}
+
+TEST_F(ConfigFileTest, AFileThatCannotBeReadIsNeverRewritten)
+{
+    // A folder, a FIFO, a link out of the data folder, a file over 1 MiB:
+    // none is read (nothing blocks), and a write refuses instead of replacing
+    // it with a file that holds only the new key.
+    ::mkdir(dir.file("folder.ini").c_str(), 0700);
+    ::mkfifo(dir.file("fifo.ini").c_str(), 0600);
+    ::symlink("/dev/zero", dir.file("zero.ini").c_str());
+    spit(dir.file("huge.ini"), "[S]\r\nk=v\r\n" + std::string(ConfigFile::kMaxFileBytes, ';'));
+    for (const char *name : {"folder.ini", "fifo.ini", "zero.ini", "huge.ini"}) {
+        ConfigFile f(dir.file(name));
+        EXPECT_EQ(f.readText("S", "k"), "") << name;
+        EXPECT_EQ(f.readInt("S", "k", 7), 7) << name;
+        std::string error;
+        EXPECT_FALSE(f.writeText("S", "k", "new", &error)) << name;
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+    }
+    EXPECT_EQ(slurp(dir.file("huge.ini")).size(), 10 + ConfigFile::kMaxFileBytes);
+}
+
+TEST_F(ConfigFileTest, ALinkInsideTheDataFolderIsFollowedAndKept)
+{
+    ::mkdir(dir.file("profiles").c_str(), 0700);
+    spit(dir.file("profiles/shop.ini"), "[S]\r\nk=old\r\n");
+    ::symlink("profiles/shop.ini", path.c_str());
+    EXPECT_EQ(config.readText("S", "k"), "old");
+    ASSERT_TRUE(config.writeText("S", "k", "new"));
+    struct stat st;
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(slurp(dir.file("profiles/shop.ini")), "[S]\r\nk=new\r\n");
+}
+
+TEST_F(ConfigFileTest, AReadOnlyFileIsNotReplaced)
+{
+    spit(path, "[S]\r\nk=old\r\n");
+    ::chmod(path.c_str(), 0444);
+    std::string error;
+    EXPECT_FALSE(config.writeText("S", "k", "new", &error));
+    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+    EXPECT_EQ(config.readText("S", "k"), "old");
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+
+    // A writable file keeps its own permissions across a write.
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(config.writeText("S", "k", "new"));
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(ConfigFileTest, ConcurrentWritersKeepEveryKey)
+{
+    // Each writer is its own process, as when several commands run at once.
+    constexpr int kWriters = 24;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kWriters; ++i) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0)
+            ::_exit(config.writeText("P", "k" + std::to_string(i), std::to_string(i)) ? 0 : 1);
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int i = 0; i < kWriters; ++i)
+        EXPECT_EQ(config.readText("P", "k" + std::to_string(i)), std::to_string(i));
+}
+
 }
 }
 
@@ -145,6 +260,15 @@ TEST(ReadFile, FoldersAndMissingFilesAreNotRead)
     EXPECT_EQ(content, "untouched");
     test::spit(dir.file("f"), "abc");
     EXPECT_TRUE(readFile(dir.file("f"), content));
+    EXPECT_EQ(content, "abc");
+
+    // A FIFO is refused at once rather than waited on.
+    ::mkfifo(dir.file("fifo").c_str(), 0600);
+    std::string error;
+    EXPECT_EQ(readRegularFile(dir.file("fifo"), content, 100, &error), ReadStatus::Failed);
+    EXPECT_NE(error.find("not a regular file"), std::string::npos);
+    EXPECT_EQ(readRegularFile(dir.file("f"), content, 2, &error), ReadStatus::Failed);
+    EXPECT_EQ(readRegularFile(dir.file("missing"), content, 2, &error), ReadStatus::Missing);
     EXPECT_EQ(content, "abc");
 }
 

@@ -5,7 +5,10 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace zentra {
 namespace {
@@ -245,6 +248,154 @@ TEST_F(MaintenanceTest, CompactRefusesALeftoverTargetAndChangesNothing)
     EXPECT_NE(c.message, "数据库压缩和修复成功!");
     EXPECT_EQ(test::slurp(folder.compactTargetPath()), "leftover");
     EXPECT_EQ(receivers(), "y;");
+}
+
+// Damaged copies: an empty file, random bytes written into the middle, a
+// database that is not ours.
+enum class Damage { Empty, Scribbled, Foreign };
+
+void damage(const std::string &path, Damage how)
+{
+    if (how == Damage::Empty) {
+        test::spit(path, "");
+    } else if (how == Damage::Scribbled) {
+        std::string bytes = test::slurp(path);
+        ASSERT_GT(bytes.size(), 60000u);
+        unsigned seed = 7;
+        for (std::size_t i = 16384; i < 16384 + 40960 && i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+        test::spit(path, bytes);
+    } else {
+        ::unlink(path.c_str());
+        DbConnection other;
+        ASSERT_TRUE(other.open(path, true));
+        ASSERT_TRUE(other.executeScript("create table notes(t text); insert into notes values('x');"));
+    }
+}
+
+TEST_F(MaintenanceTest, ADamagedBackupNeverReplacesTheDatabase)
+{
+    addReceiver("kept");
+    for (Damage how : {Damage::Empty, Damage::Scribbled, Damage::Foreign}) {
+        ASSERT_TRUE(backupDatabase(folder).ok);
+        damage(folder.backupPath(), how);
+        MaintenanceResult r = restoreDatabase(folder);
+        EXPECT_FALSE(r.ok) << int(how);
+        EXPECT_EQ(r.message, "数据库还原失败!");
+        EXPECT_FALSE(r.detail.empty());
+        EXPECT_EQ(receivers(), "kept;");
+        EXPECT_EQ(checkDatabaseFile(folder.databasePath()), "");
+    }
+}
+
+TEST_F(MaintenanceTest, ADamagedDatabaseNeverReplacesAGoodBackup)
+{
+    addReceiver("saved");
+    ASSERT_TRUE(backupDatabase(folder).ok);
+    const std::string good = test::slurp(folder.backupPath());
+    for (Damage how : {Damage::Empty, Damage::Scribbled, Damage::Foreign}) {
+        const std::string live = test::slurp(folder.databasePath());
+        damage(folder.databasePath(), how);
+        MaintenanceResult b = backupDatabase(folder);
+        EXPECT_FALSE(b.ok) << int(how);
+        EXPECT_EQ(b.message, "数据库备份失败!");
+        EXPECT_EQ(test::slurp(folder.backupPath()), good);
+        test::spit(folder.databasePath(), live);
+    }
+}
+
+TEST_F(MaintenanceTest, RestoreAndBackupMendWhatIsDamaged)
+{
+    addReceiver("first");
+    ASSERT_TRUE(backupDatabase(folder).ok);
+    // The situations the commands exist for: data.db damaged or gone, restore
+    // still works; backup.bak damaged, a new backup still replaces it.
+    for (Damage how : {Damage::Empty, Damage::Scribbled}) {
+        damage(folder.databasePath(), how);
+        EXPECT_TRUE(restoreDatabase(folder).ok) << int(how);
+        EXPECT_EQ(receivers(), "first;");
+    }
+    ASSERT_EQ(::unlink(folder.databasePath().c_str()), 0);
+    EXPECT_TRUE(restoreDatabase(folder).ok);
+    EXPECT_EQ(receivers(), "first;");
+
+    addReceiver("second");
+    damage(folder.backupPath(), Damage::Scribbled);
+    EXPECT_TRUE(backupDatabase(folder).ok);
+    EXPECT_EQ(checkDatabaseFile(folder.backupPath()), "");
+    addReceiver("third");
+    ASSERT_TRUE(restoreDatabase(folder).ok);
+    EXPECT_EQ(receivers(), "first;second;");
+}
+
+TEST_F(MaintenanceTest, ReadOnlyFilesAreHonoured)
+{
+    addReceiver("r");
+    ASSERT_TRUE(backupDatabase(folder).ok);
+    ::chmod(folder.databasePath().c_str(), 0444);
+    MaintenanceResult c = compactDatabase(folder);
+    EXPECT_FALSE(c.ok);
+    EXPECT_NE(c.message.find(folder.databasePath()), std::string::npos) << c.message;
+    EXPECT_FALSE(restoreDatabase(folder).ok);
+    EXPECT_EQ(modeOf(folder.databasePath()), 0444);
+
+    ::chmod(folder.databasePath().c_str(), 0600);
+    ::chmod(folder.backupPath().c_str(), 0400);
+    EXPECT_FALSE(backupDatabase(folder).ok);
+    EXPECT_EQ(modeOf(folder.backupPath()), 0400);
+}
+
+TEST_F(MaintenanceTest, CompactingADamagedDatabaseNamesIt)
+{
+    addReceiver("r");
+    damage(folder.databasePath(), Damage::Scribbled);
+    MaintenanceResult c = compactDatabase(folder);
+    EXPECT_FALSE(c.ok);
+    EXPECT_TRUE(c.message.starts_with(folder.databasePath() + ":")) << c.message;
+    EXPECT_FALSE(fileExists(folder.compactTargetPath()));
+}
+
+TEST_F(MaintenanceTest, CompactionLosesNoConcurrentCommit)
+{
+    // Fill the database so compaction takes a while, leave free pages behind.
+    {
+        DbConnection c;
+        ASSERT_TRUE(c.open(folder.databasePath()));
+        Transaction tx(c);
+        for (int i = 0; i < 20000; ++i)
+            c.execute("insert into receiver(rname, raddress) values(?, ?)", {"n" + std::to_string(i), std::string(200, 'a')});
+        ASSERT_TRUE(tx.commit());
+        ASSERT_GE(c.execute("delete from receiver where rID % 2 = 0"), 0);
+    }
+    const auto sizeBefore = test::slurp(folder.databasePath()).size();
+
+    // Another writer commits rows one by one while compaction runs; every row
+    // it was told is committed must be there afterwards.
+    std::atomic<bool> stop{false};
+    std::atomic<int> committed{0};
+    std::thread writer([&] {
+        for (int i = 0; !stop && i < 100000; ++i) {
+            DbConnection c;
+            if (c.open(folder.databasePath()) &&
+                c.execute("insert into sender(sname) values(?)", {"w" + std::to_string(i)}) == 1)
+                ++committed;
+        }
+    });
+    while (committed < 5)
+        std::this_thread::yield();
+    MaintenanceResult r = compactDatabase(folder);
+    const int before = committed;
+    while (committed < before + 5)
+        std::this_thread::yield();
+    stop = true;
+    writer.join();
+
+    EXPECT_TRUE(r.ok) << r.message;
+    EXPECT_LT(test::slurp(folder.databasePath()).size(), sizeBefore);
+    DbConnection c;
+    ASSERT_TRUE(c.open(folder.databasePath()));
+    EXPECT_EQ(c.query("select count(*) from sender where sname like 'w%'")[0].at(0), std::to_string(committed.load()));
+    EXPECT_EQ(c.query("select count(*) from receiver")[0].at(0), "10000");
 }
 
 }
