@@ -114,12 +114,15 @@ int writeJob(render::PrintJob &job, const PrintOptions &o, const AppState &state
     QString error;
     const int pages = render::writePdf(job, QString::fromStdString(o.pdf), o.dpi,
                                        render::PrintSettings::fromState(state), paper, screen, &error);
+    for (const QString &w : job.warnings())
+        std::cerr << w.toStdString() << "\n";
     if (pages < 0) {
         std::cerr << "cannot write " << o.pdf << ": " << error.toStdString() << "\n";
         return 1;
     }
     std::cout << pages << (pages == 1 ? " page" : " pages") << "\n";
-    return 0;
+    // Rows left out for want of a template: not everything asked was printed.
+    return job.warnings().isEmpty() ? 0 : 1;
 }
 
 int print(CliContext &ctx)

@@ -84,12 +84,14 @@ int show(const std::string &path)
 
 int copy(const std::string &in, const std::string &out)
 {
+    // A copy must hold everything: a damaged file is reported, not copied
+    // without the items after the damage.
     Template t;
-    if (!readTemplateFile(in, t)) {
-        std::cerr << "zentra-cli: cannot read a template from " << in << "\n";
+    std::string error;
+    if (!readSoundTemplateFile(in, t, error)) {
+        std::cerr << "zentra-cli: cannot copy " << in << ": " << error << "\n";
         return 1;
     }
-    std::string error;
     if (!saveTemplateFile(out, t, &error)) {
         std::cerr << "zentra-cli: " << error << "\n";
         return 1;

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -25,7 +27,14 @@ int mulDiv(int a, int b, int c)
     const std::int64_t half = std::abs(std::int64_t(c)) / 2;
     const std::int64_t r = (n >= 0) == (c > 0) ? (std::abs(n) + half) / std::abs(std::int64_t(c))
                                                : -((std::abs(n) + half) / std::abs(std::int64_t(c)));
-    return static_cast<int>(r);
+    return static_cast<int>(std::clamp<std::int64_t>(r, INT_MIN, INT_MAX));
+}
+
+int toDeviceInt(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::trunc(std::clamp(v, -double(kMaxDeviceCoordinate), double(kMaxDeviceCoordinate))));
 }
 
 void installFontSubstitutions()
@@ -67,7 +76,7 @@ std::string fontKey(const TemplateItem &item, int pixelSize)
 
 QFont itemFont(const TemplateItem &item, int pixelSize)
 {
-    pixelSize = std::max(1, pixelSize);
+    pixelSize = std::clamp(pixelSize, 1, kMaxFontPixels);
     thread_local std::unordered_map<std::string, QFont> fonts;
     const std::string key = fontKey(item, pixelSize);
     if (auto it = fonts.find(key); it != fonts.end())
@@ -107,7 +116,105 @@ QFont screenFont(const TemplateItem &item, int screenDpiY)
 
 int lineWidth(const TemplateItem &item)
 {
-    return std::max(1, item.right - item.left - 2 * (kEditFrame + kEditMargin));
+    const std::int64_t inner = std::int64_t(item.right) - item.left - 2 * (kEditFrame + kEditMargin);
+    return static_cast<int>(std::clamp<std::int64_t>(inner, 1, kMaxDeviceCoordinate));
+}
+
+namespace {
+
+// Paragraphs longer than this, or holding a run without a space longer than
+// kLongRun, are broken by our own greedy rule: the text layout engine re-measures
+// a long word from its start for every line it cuts from it, which takes time
+// growing with the square of the word's length. No real waybill text comes
+// near these lengths, so ordinary texts break exactly as the edit boxes on the
+// canvas break them.
+constexpr qsizetype kLongParagraph = 2048;
+constexpr qsizetype kLongRun = 256;
+
+bool needsGreedyBreaking(const QString &paragraph)
+{
+    if (paragraph.size() > kLongParagraph)
+        return true;
+    qsizetype run = 0;
+    for (QChar c : paragraph) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongRun)
+            return true;
+    }
+    return false;
+}
+
+// A character after which a line may break even without a space: CJK text
+// breaks between any two characters.
+bool breaksAnywhere(char32_t c)
+{
+    return c >= 0x2E80;
+}
+
+// Breaks one paragraph in linear time: each character is measured once (the
+// widths are memoised per character), words move to the next line when they do
+// not fit, and a word wider than the line is cut where the line is full. Every
+// line holds at least one character.
+void breakGreedily(const QString &paragraph, const QFont &font, int width, QStringList &lines)
+{
+    const QFontMetricsF metrics(font);
+    QHash<char32_t, qreal> widths;
+    auto advance = [&](char32_t c, const QString &piece) {
+        auto it = widths.constFind(c);
+        if (it == widths.constEnd())
+            it = widths.insert(c, metrics.horizontalAdvance(piece));
+        return *it;
+    };
+
+    qsizetype lineStart = 0;  // index where the current line starts
+    qreal lineWidth = 0;      // width of paragraph[lineStart, i)
+    qsizetype lastBreak = -1; // index after the last place the line may break
+    qreal widthAtBreak = 0;   // width of paragraph[lineStart, lastBreak)
+    auto emitLine = [&](qsizetype end) {
+        QString piece = paragraph.mid(lineStart, end - lineStart);
+        while (!piece.isEmpty() && piece.back() == QLatin1Char(' '))
+            piece.chop(1);
+        lines.append(piece);
+    };
+    for (qsizetype i = 0; i < paragraph.size();) {
+        const char32_t c = paragraph.at(i).isHighSurrogate() && i + 1 < paragraph.size()
+                               ? QChar::surrogateToUcs4(paragraph.at(i), paragraph.at(i + 1))
+                               : paragraph.at(i).unicode();
+        const qsizetype len = c > 0xFFFF ? 2 : 1;
+        const bool space = c == ' ' || c == '\t';
+        const qreal w = advance(c, paragraph.mid(i, len));
+        // Spaces hang past the end of a line and never push it over.
+        if (!space && lineWidth + w > width && i > lineStart) {
+            if (lastBreak > lineStart) {
+                emitLine(lastBreak);
+                lineWidth -= widthAtBreak;
+                lineStart = lastBreak;
+            } else {
+                emitLine(i);
+                lineWidth = 0;
+                lineStart = i;
+            }
+            lastBreak = -1;
+            widthAtBreak = 0;
+            // The rest of the word may still not fit: look at this character again.
+            if (lineWidth + w > width && i > lineStart)
+                continue;
+        }
+        if (breaksAnywhere(c) && !space && i > lineStart) {
+            lastBreak = i;
+            widthAtBreak = lineWidth;
+        }
+        lineWidth += w;
+        i += len;
+        if (space || breaksAnywhere(c)) {
+            lastBreak = i;
+            widthAtBreak = lineWidth;
+        }
+    }
+    QString last = paragraph.mid(lineStart);
+    lines.append(last);
+}
+
 }
 
 QStringList breakLines(const QString &text, const QFont &font, int width)
@@ -124,6 +231,10 @@ QStringList breakLines(const QString &text, const QFont &font, int width)
     for (const QString &paragraph : paragraphs) {
         if (paragraph.isEmpty()) {
             lines.append(QString());
+            continue;
+        }
+        if (needsGreedyBreaking(paragraph)) {
+            breakGreedily(paragraph, font, width, lines);
             continue;
         }
         QTextLayout layout(paragraph, font);
@@ -150,22 +261,21 @@ QPoint marginOrigin(double leftCm, double topCm, const PrintGeometry &g)
     // 254 / dpi is the size of one screen pixel in tenths of a millimetre.
     const double screenX = std::trunc(leftCm * 100.0 / (254.0 / g.screen.x));
     const double screenY = std::trunc(topCm * 100.0 / (254.0 / g.screen.y));
-    return QPoint(static_cast<int>(std::trunc(screenX * g.ratioX())),
-                  static_cast<int>(std::trunc(screenY * g.ratioY())));
+    return QPoint(toDeviceInt(screenX * g.ratioX()), toDeviceInt(screenY * g.ratioY()));
 }
 
 PlacedItem placeItem(const TemplateItem &item, const QString &text, const PrintGeometry &g)
 {
     PlacedItem out;
     const double p = (item.fontSize / 10) * g.scale;
-    out.font = itemFont(item, mulDiv(static_cast<int>(p), g.printer.y, 72));
+    out.font = itemFont(item, mulDiv(toDeviceInt(p), g.printer.y, 72));
     out.color = QColor(item.color.r, item.color.g, item.color.b);
 
     const QStringList lines = itemLines(item, text, g.screen.y);
-    const int x = static_cast<int>(std::trunc(item.left * g.scale * g.ratioX()));
+    const int x = toDeviceInt(item.left * g.scale * g.ratioX());
     double top = item.top;
     for (const QString &line : lines) {
-        const int y = static_cast<int>(std::trunc(top * g.scale * g.ratioY()));
+        const int y = toDeviceInt(top * g.scale * g.ratioY());
         out.lines.push_back({QPoint(x, y), line.left(1023)});
         top = std::trunc(top + p * 1.5);
     }
@@ -184,7 +294,14 @@ void drawItem(QPainter &painter, const PlacedItem &item, QPoint origin)
         it = ascents.insert(key, QFontMetricsF(item.font, painter.device()).ascent());
     }
     const double ascent = *it;
+    // Lines run down the page: once one starts below the page, so do the rest
+    // (a text of a million characters must not draw a hundred thousand lines
+    // nobody sees).
+    const bool plain = painter.worldTransform().isIdentity();
+    const int bottom = painter.window().bottom();
     for (const auto &line : item.lines) {
+        if (plain && origin.y() + line.pos.y() > bottom)
+            break;
         if (line.text.isEmpty())
             continue;
         painter.drawText(QPointF(origin.x() + line.pos.x(), origin.y() + line.pos.y() + ascent), line.text);

@@ -29,8 +29,22 @@ struct Resolution {
     int y = 96;
 };
 
-// Rounded a * b / c, as an integer multiply-divide rounds (halves away from 0).
+// Rounded a * b / c, as an integer multiply-divide rounds (halves away from 0),
+// held within the int range.
 int mulDiv(int a, int b, int c);
+
+// The one conversion of a computed position or size to an integer. Template
+// files may hold any number (1e308, NaN, inf, 2147483647); converting such a
+// value to int is undefined, and summing two large ones overflows. NaN becomes
+// 0, the value is truncated toward zero and held within
+// +-kMaxDeviceCoordinate, which is far beyond any sheet at any resolution
+// (4,194,304 dots is 177 m at 600 dpi) and leaves room to add two of them.
+constexpr int kMaxDeviceCoordinate = 1 << 22;
+int toDeviceInt(double v);
+
+// Font sizes in pixels are held within [1, kMaxFontPixels]: a hostile size
+// would otherwise ask the font engine for glyphs of a billion pixels.
+constexpr int kMaxFontPixels = 20000;
 
 // Registers fonts with Chinese glyphs for the face names templates use
 // ("宋体", "黑体", ...), which Linux systems do not have under those names.

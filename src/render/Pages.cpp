@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace zentra::render {
@@ -15,7 +16,9 @@ double marginCentimetres(const std::string &text)
 
 int wholeMarginCentimetres(const std::string &text)
 {
-    return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+    // Held like every other value: a margin of 10^30 cm is no margin either.
+    const long cm = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long>(cm, -kMaxDeviceCoordinate, kMaxDeviceCoordinate));
 }
 
 void paintSinglePrint(QPainter &painter, const Template &canvas, const PrintGeometry &g)

@@ -2,15 +2,24 @@
 
 #include "render/Pages.h"
 
+#include "core/config/DataFolder.h"
+#include "render/PdfTextMap.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zentra::render {
 
@@ -28,9 +37,11 @@ QSize userPaperSize(const Template &t)
 {
     const double w = std::strtod(t.imgWidth.c_str(), nullptr);
     const double h = std::strtod(t.imgHeight.c_str(), nullptr);
-    const int tw = static_cast<int>(std::trunc(w * 100));
-    const int th = static_cast<int>(std::trunc(h * 100));
-    if (tw <= 0 || th <= 0)
+    // Tenths of a millimetre; a sheet over 100 m is no paper size either.
+    const int tw = toDeviceInt(w * 100);
+    const int th = toDeviceInt(h * 100);
+    constexpr int kMaxPaper = 1000000;
+    if (tw <= 0 || th <= 0 || tw > kMaxPaper || th > kMaxPaper)
         return {};
     return QSize(tw, th);
 }
@@ -92,19 +103,28 @@ int PrintJob::pageCount() const
     return 0;
 }
 
-void PrintJob::paintPage(QPainter &painter, int page, const PrintGeometry &g)
+const Template *PrintJob::pageTemplate(int page)
+{
+    if (page < 1 || page > static_cast<int>(pageRows_.size()))
+        return nullptr;
+    const WaybillRow &row = *pageRows_[static_cast<std::size_t>(page - 1)];
+    const std::string path = pathOf_(row.cell(WaybillRow::TemplateName));
+    return path.empty() ? nullptr : cache_->get(path);
+}
+
+bool PrintJob::paintPage(QPainter &painter, int page, const PrintGeometry &g)
 {
     if (mode_ == 1) {
         paintSinglePrint(painter, canvas_, g);
-        return;
+        return true;
     }
-    if ((mode_ != 2 && mode_ != 3) || page < 1 || page > static_cast<int>(pageRows_.size()))
-        return;
-    const WaybillRow &row = *pageRows_[static_cast<std::size_t>(page - 1)];
-    const std::string path = pathOf_(row.cell(WaybillRow::TemplateName));
-    const Template *t = path.empty() ? nullptr : cache_->get(path);
-    if (t)
-        paintBatchPage(painter, *t, row, g);
+    if (mode_ != 2 && mode_ != 3)
+        return false;
+    const Template *t = pageTemplate(page);
+    if (!t)
+        return false;
+    paintBatchPage(painter, *t, *pageRows_[static_cast<std::size_t>(page - 1)], g);
+    return true;
 }
 
 int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printerScale, bool preview)
@@ -113,6 +133,31 @@ int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printer
     g.screen = screen;
     g.printer = Resolution{device.logicalDpiX(), device.logicalDpiY()};
     g.scale = effectivePrinterScale(printerScale);
+    printedRows_.clear();
+    warnings_.clear();
+    auto skip = [this](int page) {
+        const WaybillRow &row = *pageRows_[static_cast<std::size_t>(page - 1)];
+        warnings_ << QStringLiteral("快递单 %1（收件人 %2）未打印：模板“%3”不存在或无法读取")
+                         .arg(QString::fromStdString(row.cell(WaybillRow::PrintId)),
+                              QString::fromStdString(row.cell(WaybillRow::ReceiverName)),
+                              QString::fromStdString(row.cell(WaybillRow::TemplateName)));
+    };
+
+    // Rows whose template cannot be used are left out before the device is
+    // touched: a job with nothing printable ejects no blank sheet.
+    std::vector<int> pages;
+    for (int page = 1; page <= pageCount(); ++page) {
+        if (mode_ == 1 || pageTemplate(page)) {
+            pages.push_back(page);
+            continue;
+        }
+        skip(page);
+    }
+    if (pages.empty()) {
+        if (!preview && afterPrint)
+            afterPrint(*this, 0);
+        return 0;
+    }
 
     QPainter painter;
     if (!painter.begin(&device))
@@ -121,11 +166,18 @@ int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printer
     // ends the job there: only the pages painted so far count as printed, so
     // the after-print step never takes the rest for printed waybills.
     int printed = 0;
-    for (int page = 1; page <= pageCount(); ++page) {
-        if (page > 1 && !device.newPage())
+    for (int page : pages) {
+        if (printed > 0 && !device.newPage())
             break;
-        paintPage(painter, page, g);
-        printed = page;
+        if (!paintPage(painter, page, g)) {
+            // Its template went away while the job ran: the page stays blank
+            // and the row is not counted as printed.
+            skip(page);
+            continue;
+        }
+        ++printed;
+        if (mode_ != 1)
+            printedRows_.push_back(pageRows_[static_cast<std::size_t>(page - 1)]);
     }
     if (!painter.end())
         return -1;
@@ -134,18 +186,52 @@ int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printer
     return printed;
 }
 
+namespace {
+
+// Writes the whole document to a device or pipe that cannot be replaced by a
+// rename (such as /dev/stdout), checking every write and the close.
+bool writeStraight(const std::string &path, const QByteArray &bytes, std::string &error)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = path + ": " + std::strerror(n < 0 ? errno : EIO);
+            ::close(fd);
+            return false;
+        }
+        done += n;
+    }
+    if (::close(fd) != 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}
+
 int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &settings, const Template *paper,
              Resolution screen, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    auto fail = [&](const std::string &why) {
         if (error)
-            *error = file.errorString();
+            *error = QString::fromStdString(why);
         return -1;
-    }
+    };
+    QByteArray document;
     int pages = 0;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&document);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("Zentra"));
         writer.setResolution(dpi);
         QSize user;
@@ -159,11 +245,22 @@ int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &s
         pages = job.print(writer, screen, settings.printerScale, true);
         job.afterPrint = std::move(after);
     }
-    if (pages < 0 || !file.commit()) {
-        if (error)
-            *error = pages < 0 ? QStringLiteral("cannot paint on the PDF") : file.errorString();
-        return -1;
-    }
+    if (pages < 0)
+        return fail("cannot paint on the PDF");
+    if (pages == 0)
+        return 0;
+    fixPdfTextMap(document);
+
+    const std::string target = QFile::encodeName(path).toStdString();
+    std::string why;
+    struct stat st;
+    const bool device = ::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    const bool written = device ? writeStraight(target, document, why)
+                                : writeFileAtomically(target, std::string_view(document.constData(),
+                                                                               static_cast<std::size_t>(document.size())),
+                                                      0644, &why);
+    if (!written)
+        return fail(why);
     if (job.afterPrint)
         job.afterPrint(job, pages);
     return pages;

@@ -59,40 +59,58 @@ public:
     int mode() const { return mode_; }
     int pageCount() const;
 
-    // Paints page `page` (1-based) with the job's geometry.
-    void paintPage(QPainter &painter, int page, const PrintGeometry &g);
+    // Paints page `page` (1-based) with the job's geometry. False, with
+    // nothing painted, for a batch row whose template is missing or cannot be
+    // read.
+    bool paintPage(QPainter &painter, int page, const PrintGeometry &g);
 
     // Prints every page onto a device that is set up (a printer, a PDF writer,
     // a preview's printer), the screen resolution being the one the items were
-    // laid out with. Unless `preview`, the after-print step runs at the end
-    // with the number of pages printed. Returns that number, -1 when the device
-    // could not be painted on.
+    // laid out with. A batch row whose template is missing or unusable is
+    // skipped with a warning (see warnings()) and is not printed. Unless
+    // `preview`, the after-print step runs at the end with the number of pages
+    // printed. Returns that number, -1 when the device could not be painted
+    // on. With nothing to print the device is not touched (no blank sheet).
     int print(QPagedPaintDevice &device, Resolution screen, double printerScale, bool preview = false);
 
     // Runs after a printed (not previewed) job: the single print stores the
     // waybill in the history, a batch moves its rows. `pages` is the number of
-    // pages printed; a job that stopped early printed only the first `pages`
-    // of pageRows().
+    // pages printed, and printedRows() are the rows on them: only those may be
+    // moved as printed.
     std::function<void(const PrintJob &job, int pages)> afterPrint;
 
-    // The rows a batch prints, in page order.
+    // The rows a batch is asked to print, in page order.
     const std::vector<const WaybillRow *> &pageRows() const { return pageRows_; }
+
+    // The rows the last print() really put on paper, in page order.
+    const std::vector<const WaybillRow *> &printedRows() const { return printedRows_; }
+
+    // What the last print() skipped and why, one line per row.
+    const QStringList &warnings() const { return warnings_; }
 
     const TemplateCache *cache() const { return cache_.get(); }
 
 private:
+    // The template of a batch page, or nullptr when it cannot be used.
+    const Template *pageTemplate(int page);
+
     int mode_ = 1;
     Template canvas_;
     std::shared_ptr<std::vector<WaybillRow>> rows_;
     std::vector<const WaybillRow *> pageRows_;
+    std::vector<const WaybillRow *> printedRows_;
+    QStringList warnings_;
     TemplatePath pathOf_;
     std::shared_ptr<TemplateCache> cache_;
 };
 
 // Writes a job to a PDF at `dpi` dots per inch, with the whole page as the
 // printable area (no margins), on the template's paper when the settings ask
-// for it and A4 otherwise. The file is replaced only when complete. Runs the
-// job's after-print step. Returns the pages written, -1 on failure.
+// for it and A4 otherwise. The document is made in memory and the file is
+// replaced only when every byte of it is written (a device such as a pipe is
+// written straight, every write checked). Runs the job's after-print step
+// only then. Returns the pages written (0: nothing to print, no file
+// written), -1 on failure with the reason in `error`.
 int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &settings, const Template *paper,
              Resolution screen, QString *error = nullptr);
 

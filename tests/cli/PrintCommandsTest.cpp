@@ -151,6 +151,16 @@ TEST_F(PrintCommandsTest, WrongUseAndMissingTemplate)
         EXPECT_EQ(cli(c.args).exitCode, c.exitCode) << c.args.back();
 }
 
+TEST_F(PrintCommandsTest, APdfThatCannotBeWrittenIsNotReportedAsPrinted)
+{
+    saveTemplate("sf", {item(20, 96, 0, "x")});
+    for (const char *target : {"/dev/full", "/no/such/folder/x.pdf"}) {
+        auto r = cli({"print", "--template", "sf", "--pdf", target});
+        EXPECT_EQ(r.exitCode, 1) << target;
+        EXPECT_EQ(r.out, "") << target;
+    }
+}
+
 TEST_F(PrintCommandsTest, PrintListPrintsEveryRowWithItsTemplate)
 {
     saveTemplate("sf", {item(20, 96, 0, ""), item(51, 0, 100, ""), item(55, 100, 100, ""), item(56, 0, 200, "")});
@@ -164,9 +174,11 @@ TEST_F(PrintCommandsTest, PrintListPrintsEveryRowWithItsTemplate)
     ASSERT_EQ(db.execute(insert, {"missing", "Zhao", "O3", "E3", 0.0, ""}), 1);
     db.close();
 
+    // The row whose template is missing is not printed, and the command
+    // says it did not print everything.
     auto r = cli({"print-list", "--pdf", pdf});
-    ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "3 pages\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "2 pages\n");
     const auto words = pdfWords(pdf);
     // Ordered by express number: E1 (yt), E2 (sf), E3 (no template file).
     const Word *order = findWord(words, "O2", 1);

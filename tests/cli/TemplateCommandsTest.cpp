@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <unistd.h>
 
 namespace zentra {
 namespace {
@@ -54,6 +55,34 @@ TEST(TemplateCommands, CopyRewritesByteForByte)
     test::spit(dir.file("a.ttp"), kTemplate);
     EXPECT_EQ(cli({"template", "copy", dir.file("a.ttp"), dir.file("b.ttp")}).exitCode, 0);
     EXPECT_EQ(test::slurp(dir.file("b.ttp")), kTemplate);
+}
+
+TEST(TemplateCommands, CopyRefusesADamagedFileInsteadOfDroppingItems)
+{
+    test::TempDir dir;
+    std::string secondItem = kTemplate.substr(kTemplate.find("    <ceditInfo>"));
+    secondItem = secondItem.substr(0, secondItem.find("</templateInfo>"));
+    const std::string twoItems =
+        kTemplate.substr(0, kTemplate.find("</templateInfo>")) + secondItem + "</templateInfo>\r\n";
+    const std::string damaged[] = {
+        // A mismatched tag in the first item: the tolerant reader keeps what
+        // came before it.
+        std::string(twoItems).replace(twoItems.find("</left>"), 7, "</lefty>"),
+        // A NUL inside an item ends what the reader sees.
+        std::string(twoItems).replace(twoItems.find("<top>"), 1, std::string(1, '\0')),
+    };
+    for (const std::string &content : damaged) {
+        test::spit(dir.file("bad.ttp"), content);
+        ::unlink(dir.file("out.ttp").c_str());
+        EXPECT_EQ(cli({"template", "copy", dir.file("bad.ttp"), dir.file("out.ttp")}).exitCode, 1);
+        EXPECT_FALSE(std::ifstream(dir.file("out.ttp")).good());
+        // Showing stays tolerant, as loading on the canvas is.
+        EXPECT_EQ(cli({"template", "show", dir.file("bad.ttp")}).exitCode, 0);
+    }
+    // Trailing NULs lose nothing and copy.
+    test::spit(dir.file("padded.ttp"), kTemplate + std::string(8, '\0'));
+    EXPECT_EQ(cli({"template", "copy", dir.file("padded.ttp"), dir.file("out.ttp")}).exitCode, 0);
+    EXPECT_EQ(test::slurp(dir.file("out.ttp")), kTemplate);
 }
 
 TEST(TemplateCommands, FailuresAndWrongUsage)

@@ -149,3 +149,45 @@ TEST(BreakLines, HardBreaksAndWrappingAsAnEditBoxShowsThem)
         }
     }
 }
+
+TEST(BreakLines, LongUnbrokenTextBreaksByWidthAndKeepsEveryCharacter)
+{
+    // Runs far longer than any word: broken where the line is full, each
+    // line fitting the width (a line holds at least one character), nothing
+    // lost. Mixed Latin, CJK and spaces take the same road.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(16);
+    const QFontMetricsF metrics(font);
+    const QString cases[] = {QString(5000, QLatin1Char('x')), QString(3000, QChar(0x4E2D)),
+                             QStringLiteral("abc ").repeated(800) + QString(600, QLatin1Char('y')),
+                             QString(300, QLatin1Char('w')) + QStringLiteral("深圳市南山区").repeated(100)};
+    for (int width : {1, 7, 120}) {
+        for (const QString &text : cases) {
+            const QStringList lines = breakLines(text, font, width);
+            ASSERT_GT(lines.size(), 1);
+            QString joined;
+            for (const QString &line : lines) {
+                ASSERT_FALSE(line.isEmpty());
+                if (line.size() > 1) {
+                    EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), width + 0.5) << width;
+                }
+                joined += line;
+            }
+            QString expected = text;
+            joined.remove(QLatin1Char(' '));
+            expected.remove(QLatin1Char(' '));
+            EXPECT_EQ(joined, expected) << width;
+        }
+    }
+}
+
+TEST(BreakLines, OrdinaryTextIsUntouchedByTheLongTextRule)
+{
+    // Below the long-text limits the layout engine's own wrap rule applies,
+    // as on the canvas: a word that does not fit moves to the next line.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(16);
+    const int width = static_cast<int>(QFontMetricsF(font).horizontalAdvance(QStringLiteral("hello world")) + 2);
+    EXPECT_EQ(breakLines(QStringLiteral("hello world hello world"), font, width),
+              (QStringList{QStringLiteral("hello world"), QStringLiteral("hello world")}));
+}

@@ -7,9 +7,8 @@ namespace zentra::test {
 
 const PdfWord *PdfPage::find(const QString &text) const
 {
-    const QString wanted = text.normalized(QString::NormalizationForm_KC);
     for (const auto &w : words)
-        if (w.text == wanted)
+        if (w.text == text)
             return &w;
     return nullptr;
 }
@@ -58,7 +57,7 @@ std::vector<PdfPage> readPdfWords(const QString &path)
             const auto m = it.next();
             page.words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
                                   m.captured(4).toDouble(),
-                                  unescape(m.captured(5)).normalized(QString::NormalizationForm_KC)});
+                                  unescape(m.captured(5))});
         }
         pages.push_back(std::move(page));
     }

@@ -8,8 +8,7 @@
 namespace zentra::test {
 
 // A word of a PDF page as poppler's text extraction places it, in points from
-// the page's top-left corner. Text is NFKC-normalised: CJK fonts map some
-// ideographs to radicals in extracted text.
+// the page's top-left corner, with the text exactly as extracted.
 struct PdfWord {
     double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
     QString text;

@@ -4,6 +4,12 @@
 
 #include <QPdfWriter>
 #include <QPrinter>
+#include "render/PdfTextMap.h"
+
+#include <QFile>
+#include <climits>
+#include <cmath>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -108,6 +114,98 @@ TEST(SinglePrintPdf, ChineseTextAndStylesPrint)
     ASSERT_EQ(pages.size(), 1u);
     expectAt(pages[0], QStringLiteral("收件人张三"), 62, 62, 6);
     expectAt(pages[0], QStringLiteral("深圳市"), 62, 375, 6);
+}
+
+TEST(SinglePrintPdf, CopiedTextIsWhatWasPrinted)
+{
+    // CJK fonts draw these ideographs with the glyphs of radicals (行 and the
+    // Kangxi radical ⾏ look alike); the text a reader copies must still be
+    // the ideographs, bold and regular faces alike.
+    const QString printed = QStringLiteral("行心门风广山女衣月工长见页马鸟龙车贝金言食");
+    TemplateItem regular = textItem(20, 10, 10, printed.toStdString(), 2000);
+    TemplateItem bold = textItem(21, 10, 60, printed.toStdString(), 2000);
+    bold.bold = true;
+    bold.fontName = "黑体";
+    Pdf pdf;
+    PrintJob job = PrintJob::single(canvasWith({regular, bold}));
+    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 1);
+    const auto pages = readPdfWords(pdf.path);
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages[0].words.size(), 2u) << pages[0].allText().toStdString();
+    EXPECT_EQ(pages[0].words[0].text, printed);
+    EXPECT_EQ(pages[0].words[1].text, printed);
+}
+
+TEST(PdfTextMap, RadicalsInTheMapBecomeIdeographsAndKeepTheirLength)
+{
+    QByteArray map = "2 beginbfrange\n<0000> <0000> <0000>\n<0001> <0003> [<2F8F> <0041> <2ED4> ]\n"
+                     "<0004> <0004> <2F3C>\n<0005> <0006> <2F00>\nendbfrange\n"
+                     "1 beginbfchar\n<0007> <2EDB>\n<2F8F> <0042>\nendbfchar\n";
+    const qsizetype length = map.size();
+    EXPECT_EQ(fixPdfTextMap(map), 4);
+    EXPECT_EQ(map.size(), length);
+    EXPECT_TRUE(map.contains("[<884C> <0041> <95E8> ]"));
+    EXPECT_TRUE(map.contains("<0004> <0004> <5FC3>"));
+    EXPECT_TRUE(map.contains("<0005> <0006> <2F00>")); // a run of two glyphs stays
+    EXPECT_TRUE(map.contains("<0007> <98CE>"));
+    EXPECT_TRUE(map.contains("<2F8F> <0042>")); // a source code is no text
+}
+
+TEST(WritePdf, AFailedWriteIsReportedAndRunsNoAfterPrint)
+{
+    PrintJob job = PrintJob::single(canvasWith({textItem(20, 0, 0, "x")}));
+    bool ran = false;
+    job.afterPrint = [&](const PrintJob &, int) { ran = true; };
+    QString error;
+    EXPECT_EQ(writePdf(job, QStringLiteral("/dev/full"), kDpi, PrintSettings{}, nullptr, kScreen, &error), -1);
+    EXPECT_TRUE(error.contains(QStringLiteral("/dev/full"))) << error.toStdString();
+    EXPECT_EQ(writePdf(job, QStringLiteral("/no/such/folder/x.pdf"), kDpi, PrintSettings{}, nullptr, kScreen, &error),
+              -1);
+    EXPECT_FALSE(ran);
+
+    // An existing file is replaced only by a whole document.
+    Pdf pdf;
+    zentra::test::spit(pdf.path.toStdString(), "old");
+    ::chmod(pdf.path.toLocal8Bit().constData(), 0444);
+    EXPECT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen, &error), -1);
+    EXPECT_EQ(zentra::test::slurp(pdf.path.toStdString()), "old");
+    EXPECT_FALSE(ran);
+}
+
+TEST(SinglePrintPdf, HostileNumbersInATemplatePrintWithoutOverflow)
+{
+    // Values a damaged or hostile template file may hold; each is held in
+    // range before it becomes a device coordinate (the sanitizers watch).
+    const int extremes[] = {INT_MAX, INT_MIN, INT_MAX / 2, -1};
+    for (int v : extremes) {
+        TemplateItem it = textItem(20, 0, 0, "x");
+        it.left = v;
+        it.top = -v;
+        it.right = v == INT_MIN ? INT_MAX : INT_MIN;
+        it.fontSize = v;
+        for (const char *margin : {"1e308", "-1e308", "nan", "inf", "99999999999999999999"}) {
+            Template t = canvasWith({it}, margin, margin);
+            t.imgWidth = margin;
+            t.imgHeight = "1e308";
+            PrintSettings settings;
+            settings.setPrintPageSize = true;
+            settings.printerScale = 3;
+            Pdf pdf;
+            PrintJob job = PrintJob::single(t);
+            EXPECT_EQ(writePdf(job, pdf.path, kDpi, settings, &t, kScreen), 1) << v << " " << margin;
+            EXPECT_FALSE(userPaperSize(t).isValid());
+            PrintJob batch = PrintJob::single(t);
+            const PlacedItem placed = placeItem(it, QStringLiteral("x"), PrintGeometry{kScreen, {kDpi, kDpi}, 3});
+            for (const auto &line : placed.lines) {
+                EXPECT_LE(std::abs(line.pos.x()), kMaxDeviceCoordinate);
+                EXPECT_LE(std::abs(line.pos.y()), kMaxDeviceCoordinate);
+            }
+        }
+    }
+    EXPECT_EQ(toDeviceInt(std::nan("")), 0);
+    EXPECT_EQ(toDeviceInt(1e308), kMaxDeviceCoordinate);
+    EXPECT_EQ(toDeviceInt(-1e308), -kMaxDeviceCoordinate);
+    EXPECT_EQ(toDeviceInt(-2.9), -2);
 }
 
 TEST(SinglePrintPdf, OnlyItemsFromId100AndNeverTheBackground)
@@ -254,19 +352,42 @@ TEST(BatchPdf, OnePagePerRowToPrintWithTheRowsOwnTemplate)
     EXPECT_EQ(fake.loads, 4);
 }
 
-TEST(BatchPdf, MissingOrOutsideTemplatePrintsAnEmptyPage)
+TEST(BatchPdf, RowsWithoutAUsableTemplateAreSkippedNotPrinted)
 {
     zentra::test::TempDir folder;
     FakeFolder fake;
+    zentra::test::spit(folder.file("ok.ttp"), "ok");
+    fake.files["ok.ttp"] = canvasWith({textItem(20, 0, 0, "")}, "0", "0");
     Pdf pdf;
-    PrintJob job =
-        PrintJob::batch(3, {row("gone", "R0", false), row("../a", "R1", false)}, inFolder(folder), fake.loader());
-    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 2);
+    PrintJob job = PrintJob::batch(3, {row("gone", "R0", false), row("ok", "R1", false), row("../a", "R2", false)},
+                                   inFolder(folder), fake.loader());
+    std::vector<std::string> moved;
+    job.afterPrint = [&](const PrintJob &j, int pages) {
+        EXPECT_EQ(pages, 1);
+        for (const WaybillRow *r : j.printedRows())
+            moved.push_back(r->cell(WaybillRow::ReceiverName));
+    };
+    ASSERT_EQ(writePdf(job, pdf.path, kDpi, PrintSettings{}, nullptr, kScreen), 1);
+    EXPECT_EQ(moved, std::vector<std::string>{"R1"});
+    ASSERT_EQ(job.warnings().size(), 2);
+    EXPECT_TRUE(job.warnings()[0].contains(QStringLiteral("“gone”")));
+    EXPECT_TRUE(job.warnings()[1].contains(QStringLiteral("“../a”")));
     const auto pages = readPdfWords(pdf.path);
-    ASSERT_EQ(pages.size(), 2u);
-    EXPECT_TRUE(pages[0].words.empty());
-    EXPECT_TRUE(pages[1].words.empty());
-    EXPECT_EQ(fake.loads, 0);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(pages[0].find(QStringLiteral("R1")));
+
+    // Nothing printable: no file, no after-print for any row, no blank sheet.
+    Pdf none;
+    PrintJob empty = PrintJob::batch(3, {row("gone", "R0", false)}, inFolder(folder), fake.loader());
+    bool ran = false;
+    empty.afterPrint = [&](const PrintJob &j, int pages) {
+        ran = true;
+        EXPECT_EQ(pages, 0);
+        EXPECT_TRUE(j.printedRows().empty());
+    };
+    EXPECT_EQ(writePdf(empty, none.path, kDpi, PrintSettings{}, nullptr, kScreen), 0);
+    EXPECT_FALSE(QFile::exists(none.path));
+    EXPECT_FALSE(ran);
 }
 
 TEST(TemplateCache, ReusesTheParseOnlyWhileTheFileIsUnchanged)

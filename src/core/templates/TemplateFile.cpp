@@ -187,13 +187,32 @@ bool readTemplateFile(const std::string &path, Template &out)
     return parseTemplate(content, out);
 }
 
+bool readSoundTemplateFile(const std::string &path, Template &out, std::string &error)
+{
+    std::string content;
+    if (readRegularFile(path, content, kMaxTemplateFileBytes, &error) != ReadStatus::Ok)
+        return false;
+    std::string rootName, damage;
+    Template t;
+    if (!parseTemplate(content, t, rootName, &damage)) {
+        error = path + ": holds no template";
+        return false;
+    }
+    if (!damage.empty()) {
+        error = path + ": " + damage;
+        return false;
+    }
+    out = std::move(t);
+    return true;
+}
+
 bool parseTemplate(std::string_view xml, Template &out)
 {
     std::string rootName;
     return parseTemplate(xml, out, rootName);
 }
 
-bool parseTemplate(std::string_view xml, Template &out, std::string &rootName)
+bool parseTemplate(std::string_view xml, Template &out, std::string &rootName, std::string *damage)
 {
     // TinyXML reads up to the first NUL; a UTF-8 byte-order mark is skipped
     // as TinyXML itself would. The text is parsed byte by byte (its "legacy"
@@ -201,7 +220,14 @@ bool parseTemplate(std::string_view xml, Template &out, std::string &rootName)
     // unchanged.
     if (xml.substr(0, 3) == "\xEF\xBB\xBF")
         xml.remove_prefix(3);
-    std::string text(xml.substr(0, xml.find('\0')));
+    const std::size_t nul = xml.find('\0');
+    std::string text(xml.substr(0, nul));
+    if (damage) {
+        damage->clear();
+        // Trailing NULs (padding some tools leave) lose nothing.
+        if (nul != std::string_view::npos && xml.find_first_not_of('\0', nul) != std::string_view::npos)
+            *damage = "a NUL byte at offset " + std::to_string(nul) + " cuts the template short";
+    }
     auto signs = [&](char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); };
     if (signs('<') > kMaxMarkupSigns || signs('=') > kMaxMarkupSigns)
         return false;
@@ -212,6 +238,9 @@ bool parseTemplate(std::string_view xml, Template &out, std::string &rootName)
     const TiXmlElement *root = doc.FirstChildElement();
     if (!root)
         return false;
+    if (damage && damage->empty() && doc.Error())
+        *damage = "line " + std::to_string(doc.ErrorRow()) + ", column " + std::to_string(doc.ErrorCol()) + ": " +
+                  doc.ErrorDesc();
 
     Template t;
     for (const TiXmlElement *e = root->FirstChildElement(); e; e = e->NextSiblingElement()) {

@@ -32,8 +32,17 @@ bool readTemplateFile(const std::string &path, Template &out);
 // or the document holds more markup than a template ever does (a guard
 // against files made to exhaust the XML parser).
 bool parseTemplate(std::string_view xml, Template &out);
-// Same, also giving the root element's name (any name is accepted).
-bool parseTemplate(std::string_view xml, Template &out, std::string &rootName);
+// Same, also giving the root element's name (any name is accepted) and, when
+// `damage` is given, what was wrong with a document that still loaded (a
+// markup error with its line and column, a NUL byte before the end): empty
+// for a sound document.
+bool parseTemplate(std::string_view xml, Template &out, std::string &rootName, std::string *damage = nullptr);
+
+// Reads a template that must be whole: false, with the reason in `error`,
+// for a file that cannot be read or holds any damage. For copying and
+// importing, where a tolerant read would silently drop the items after the
+// damage.
+bool readSoundTemplateFile(const std::string &path, Template &out, std::string &error);
 
 // The exact bytes of the template file.
 std::string writeTemplate(const Template &t);

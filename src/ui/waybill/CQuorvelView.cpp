@@ -6,6 +6,7 @@
 #include "core/templates/TemplateFile.h"
 #include "render/Background.h"
 #include "render/ItemLayout.h"
+#include "render/PdfTextMap.h"
 #include "ui/common/Dialogs.h"
 #include "ui/waybill/MyEdit.h"
 
@@ -338,6 +339,11 @@ void CQuorvelView::runJob(render::PrintJob job, bool preview)
     if (!noDialog && !printerUi_.choose(printer, this))
         return;
     job.print(printer, screen, settings.printerScale);
+    // "Print to file" makes a PDF whose copied text must be what was printed.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        render::fixPdfTextMapFile(printer.outputFileName());
+    for (const QString &w : job.warnings())
+        dialogs_.warn(this, w);
 }
 
 }

@@ -90,7 +90,7 @@ QString pdfText(const QString &path)
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
     p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 }
