@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the template reader. Besides crashes, leaks and
 // hangs it checks that whatever the reader accepts survives our writer: the
-// written file reads back as the same template and rewrites to the same bytes,
-// and the picture text decodes to the same bytes after re-encoding.
+// written file reads back as the same template, without any damage reported,
+// and rewrites to the same bytes, and the picture text decodes to the same
+// bytes after re-encoding.
 #include "core/templates/TemplateFile.h"
 
 #include <cstdio>
@@ -19,8 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     std::string written = writeTemplate(t);
     Template back;
-    if (!parseTemplate(written, back) || !(back == t)) {
+    std::string backRoot, damage;
+    if (!parseTemplate(written, back, backRoot, &damage) || !(back == t)) {
         std::fprintf(stderr, "written template reads back differently:\n%s\n", written.c_str());
+        std::abort();
+    }
+    if (!damage.empty()) {
+        std::fprintf(stderr, "our own file reads as damaged (%s):\n%s\n", damage.c_str(), written.c_str());
         std::abort();
     }
     if (writeTemplate(back) != written) {
