@@ -27,8 +27,7 @@ void MessageBoxPrompts::tell(const QString &text)
     QMessageBox::information(parent_, kCaption, text, QMessageBox::Ok);
 }
 
-CNorvane_UpdateDlg::CNorvane_UpdateDlg(UpdateSetup setup, UpdatePrompts *prompts, QWidget *parent)
-    : QDialog(parent)
+CNorvane_UpdateDlg::CNorvane_UpdateDlg(UpdateSetup setup, UpdatePrompts *prompts, QWidget *parent) : QDialog(parent)
 {
     if (!prompts) {
         ownPrompts_ = std::make_unique<MessageBoxPrompts>(this);

@@ -28,9 +28,8 @@ void Downloader::send()
     reply_ = network_.get(request);
     if (attempt_ == 1)
         emit started(url_);
-    connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
-        emit progress(url_, received, total > 0 ? total : 0);
-    });
+    connect(reply_, &QNetworkReply::downloadProgress, this,
+            [this](qint64 received, qint64 total) { emit progress(url_, received, total > 0 ? total : 0); });
     connect(reply_, &QNetworkReply::finished, this, &Downloader::onFinished);
 }
 

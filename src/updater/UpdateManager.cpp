@@ -25,8 +25,7 @@ std::string toStd(const QString &s)
 }
 
 UpdateManager::UpdateManager(UpdateSetup setup, UpdatePrompts &prompts, QObject *parent)
-    : QObject(parent), setup_(std::move(setup)), prompts_(prompts),
-      downloader_(new Downloader(setup_.timeoutMs, this))
+    : QObject(parent), setup_(std::move(setup)), prompts_(prompts), downloader_(new Downloader(setup_.timeoutMs, this))
 {
     connect(downloader_, &Downloader::started, this, [this](const QUrl &) {
         emit downloadStarted(currentRelative_);
@@ -145,8 +144,7 @@ void UpdateManager::listArrived()
 void UpdateManager::fileArrived(const QByteArray &content)
 {
     std::string error;
-    if (!stageFile(stagingDir(), current_.relative, std::string_view(content.constData(), content.size()),
-                   &error)) {
+    if (!stageFile(stagingDir(), current_.relative, std::string_view(content.constData(), content.size()), &error)) {
         fail(QString::fromStdString(error), kLocalFailure);
         return;
     }

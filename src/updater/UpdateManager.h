@@ -26,11 +26,11 @@ public:
 };
 
 struct UpdateSetup {
-    DataFolder home{""};        // where zentra wrote Version.txt; staging in home/tmp
-    std::string programDir;     // the installed programs, whose files are replaced
-    QUrl base;                  // the update folder; invalid or not http(s) when unset
+    DataFolder home{""};    // where zentra wrote Version.txt; staging in home/tmp
+    std::string programDir; // the installed programs, whose files are replaced
+    QUrl base;              // the update folder; invalid or not http(s) when unset
     int timeoutMs = 30000;
-    bool restart = true;        // start zentra at the end
+    bool restart = true; // start zentra at the end
 };
 
 // One update run: the release's version file (state 1), its file list

@@ -33,8 +33,8 @@ protected:
 
     test::CliResult update(std::vector<std::string> extra = {})
     {
-        std::vector<std::string> args = {"--batch",   "--home",       home,   "--dir", program,
-                                         "--base",    base(),         "--no-restart", "--timeout", "2000"};
+        std::vector<std::string> args = {"--batch", "--home", home,           "--dir",     program,
+                                         "--base",  base(),   "--no-restart", "--timeout", "2000"};
         args.insert(args.end(), extra.begin(), extra.end());
         return test::runProgram(ZENTRA_UPDATE, args);
     }
@@ -90,17 +90,19 @@ TEST_F(UpdaterBatchTest, ChangedAndMissingFilesAreFetchedAndInstalled)
     spit(program + "/zentra-cli", "old cli");
     std::string list = release("zentra", "zentra", "same") + release("zentra-cli", "zentra-cli", "new cli") +
                        release("share\\help\\img\\logo.png", "share/help/img/logo.png", "png bytes") +
+                       release("docs\\read me#1.txt", "docs/read%20me%231.txt", "escaped") +
                        "ffff|not taken without a line feed";
     server.serve("/update/FileList.txt", list);
     auto r = update();
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kOffer + "本次更新需要下载2个文件！\n你已将软件升级为最新版本!\n");
+    EXPECT_EQ(r.out, kOffer + "本次更新需要下载3个文件！\n你已将软件升级为最新版本!\n");
     EXPECT_EQ(server.requests(),
               (std::vector<std::string>{"/update/Version.txt", "/update/FileList.txt", "/update/zentra-cli",
-                                        "/update/share/help/img/logo.png"}));
+                                        "/update/share/help/img/logo.png", "/update/docs/read%20me%231.txt"}));
     EXPECT_EQ(slurp(program + "/zentra"), "same");
     EXPECT_EQ(slurp(program + "/zentra-cli"), "new cli");
     EXPECT_EQ(slurp(program + "/share/help/img/logo.png"), "png bytes");
+    EXPECT_EQ(slurp(program + "/docs/read me#1.txt"), "escaped");
     // The two text files stay staged; the release files do not.
     EXPECT_EQ(slurp(home + "/tmp/Version.txt"), "1.0.0.1");
     EXPECT_TRUE(fs::exists(home + "/tmp/FileList.txt"));
@@ -122,6 +124,20 @@ TEST_F(UpdaterBatchTest, AWrongDigestReplacesNothing)
     EXPECT_EQ(slurp(program + "/a"), "old a");
     EXPECT_EQ(slurp(program + "/b"), "old b");
     EXPECT_FALSE(fs::exists(home + "/tmp/b"));
+}
+
+TEST_F(UpdaterBatchTest, AFileThatCannotBeInstalledKeepsTheOthersOld)
+{
+    spit(program + "/a", "old a");
+    spit(program + "/zentra", "a file where the list wants a folder");
+    server.serve("/update/FileList.txt", release("a", "a", "new a") + release("zentra\\x", "zentra/x", "x"));
+    auto r = update();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.starts_with(kOffer + "本次更新需要下载2个文件！\n" + program + "/zentra/x")) << r.out;
+    EXPECT_TRUE(r.out.ends_with("\n升级失败！\n")) << r.out;
+    EXPECT_EQ(slurp(program + "/a"), "old a");
+    EXPECT_EQ(slurp(program + "/zentra"), "a file where the list wants a folder");
+    EXPECT_EQ(std::distance(fs::directory_iterator(program), fs::directory_iterator()), 2);
 }
 
 TEST_F(UpdaterBatchTest, PathsLeavingTheProgramFolderAreRefusedBeforeAnyDownload)
@@ -185,15 +201,15 @@ TEST_F(UpdaterBatchTest, AStalledServerEndsByTheTimeOut)
     server.misbehave("/update/Version.txt", LocalHttpServer::Behaviour::Stall);
     auto r = update({"--timeout", "200"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "Zentra在线更新系统...\n正在获取最新版本信息...\nerror:" + base() +
-                         "Version.txt\n连接服务器失败！\n");
+    EXPECT_EQ(r.out,
+              "Zentra在线更新系统...\n正在获取最新版本信息...\nerror:" + base() + "Version.txt\n连接服务器失败！\n");
     EXPECT_EQ(server.requests().size(), 2u);
 }
 
 TEST_F(UpdaterBatchTest, WithoutAnHttpBaseAddressNothingIsFetched)
 {
-    for (const std::string &configured : {std::string(), std::string("ftp://127.0.0.1/update/"),
-                                          std::string("not a url")}) {
+    for (const std::string &configured :
+         {std::string(), std::string("ftp://127.0.0.1/update/"), std::string("not a url")}) {
         if (!configured.empty())
             spit(home + "/config.ini", "[Update]\r\nbaseUrl=" + configured + "\r\n");
         auto r = test::runProgram(ZENTRA_UPDATE, {"--batch", "--home", home, "--dir", program, "--no-restart"});
@@ -213,8 +229,8 @@ TEST_F(UpdaterBatchTest, AtTheEndZentraStartsWithTheSameDataFolder)
 {
     server.serve("/update/Version.txt", "1.0.0.0");
     const std::string started = dir.file("started");
-    spit(program + "/zentra", "#!/bin/sh\necho \"$@\" > " + started + ".part && mv " + started + ".part " +
-                                  started + "\n");
+    spit(program + "/zentra",
+         "#!/bin/sh\necho \"$@\" > " + started + ".part && mv " + started + ".part " + started + "\n");
     ::chmod((program + "/zentra").c_str(), 0755);
     auto r = test::runProgram(ZENTRA_UPDATE, {"--batch", "--home", home, "--dir", program, "--base", base()});
     EXPECT_EQ(r.exitCode, 0);
