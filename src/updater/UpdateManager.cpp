@@ -4,7 +4,7 @@
 #include "core/update/Md5.h"
 #include "updater/Downloader.h"
 
-#include <QDir>
+#include <QCoreApplication>
 #include <QProcess>
 
 #include <sys/stat.h>
@@ -128,7 +128,10 @@ void UpdateManager::listArrived()
     std::string text;
     readFile(setup_.home.path("tmp/FileList.txt"), text);
     const FetchPlan plan = planFetch(parseFileList(text), [this](const std::string &relative) {
-        return fileDigest(setup_.programDir + "/" + relative);
+        std::string digest = fileDigest(setup_.programDir + "/" + relative);
+        // Large program files take a moment each; keep the window painted.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return digest;
     });
     if (!plan.refusedPath.empty()) {
         fail(QStringLiteral("不安全的文件路径：") + QString::fromStdString(plan.refusedPath), kFailed);
