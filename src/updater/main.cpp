@@ -1,0 +1,100 @@
+// zentra-update: fetches the changed files of a newer release from the update
+// folder named in config.ini and restarts zentra. See UpdateOptions.h.
+#include "core/config/ConfigFile.h"
+#include "updater/CNorvane_UpdateDlg.h"
+#include "updater/UpdateManager.h"
+#include "updater/UpdateOptions.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTimer>
+#include <QTranslator>
+
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+using namespace zentra;
+using namespace zentra::updater;
+
+namespace {
+
+// Every question answered OK; each list message and the final message on a
+// line of their own.
+class PrintingPrompts : public UpdatePrompts {
+public:
+    bool ask(const QString &) override { return true; }
+    void tell(const QString &text) override { print(text); }
+    static void print(const QString &text)
+    {
+        std::fputs(text.toUtf8().constData(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+};
+
+bool wantsBatch(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--batch")
+            return true;
+    return false;
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    // The batch mode needs no display.
+    std::unique_ptr<QCoreApplication> app;
+    if (wantsBatch(argc, argv))
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QCoreApplication::setApplicationName(QStringLiteral("zentra-update"));
+
+    QString error;
+    const auto options = parseUpdateOptions(QCoreApplication::arguments().mid(1), &error);
+    if (!options) {
+        std::fprintf(stderr,
+                     "zentra-update: %s\nusage: zentra-update [--batch] [--home DIR] [--dir DIR] [--base URL] "
+                     "[--no-restart] [--timeout MS]\n",
+                     error.toUtf8().constData());
+        return 2;
+    }
+
+    UpdateSetup setup;
+    setup.home = DataFolder::resolve(options->home.toStdString());
+    setup.programDir = options->programDir.isEmpty() ? QCoreApplication::applicationDirPath().toStdString()
+                                                     : options->programDir.toStdString();
+    const QString base = options->base.isEmpty()
+                             ? QString::fromStdString(ConfigFile(setup.home.configPath()).readText("Update", "baseUrl"))
+                             : options->base;
+    setup.base = QUrl(base.trimmed(), QUrl::StrictMode);
+    setup.timeoutMs = options->timeoutMs;
+    setup.restart = options->restart;
+
+    if (options->batch) {
+        PrintingPrompts prompts;
+        UpdateManager manager(std::move(setup), prompts);
+        int exitCode = 1;
+        QObject::connect(&manager, &UpdateManager::message, &PrintingPrompts::print);
+        QObject::connect(&manager, &UpdateManager::finished, [&](UpdateManager::Outcome outcome) {
+            exitCode = outcome == UpdateManager::Outcome::Failed ? 1 : 0;
+            QCoreApplication::exit(exitCode);
+        });
+        QTimer::singleShot(0, &manager, &UpdateManager::start);
+        app->exec();
+        return exitCode;
+    }
+
+    // Qt's own button texts ("确定", "取消") in Chinese, like zentra's.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+    CNorvane_UpdateDlg dialog(std::move(setup));
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,122 @@
+#include "updater/LocalHttpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace zentra::test {
+
+LocalHttpServer::LocalHttpServer()
+{
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 8) != 0 || ::getsockname(listenFd_, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
+        throw std::runtime_error("cannot listen on 127.0.0.1");
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { run(); });
+}
+
+LocalHttpServer::~LocalHttpServer()
+{
+    stop_ = true;
+    thread_.join();
+    for (int fd : stalled_)
+        ::close(fd);
+    ::close(listenFd_);
+}
+
+void LocalHttpServer::serve(const std::string &path, std::string body, int status)
+{
+    std::lock_guard lock(mutex_);
+    routes_[path] = Route{status, std::move(body), Behaviour::Answer};
+}
+
+void LocalHttpServer::misbehave(const std::string &path, Behaviour behaviour)
+{
+    std::lock_guard lock(mutex_);
+    routes_[path].behaviour = behaviour;
+}
+
+std::string LocalHttpServer::origin() const
+{
+    return "http://127.0.0.1:" + std::to_string(port_);
+}
+
+std::vector<std::string> LocalHttpServer::requests() const
+{
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+void LocalHttpServer::run()
+{
+    while (!stop_) {
+        pollfd p{listenFd_, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0)
+            handle(fd);
+    }
+}
+
+void LocalHttpServer::handle(int fd)
+{
+    // Read the request head: at most 64 KiB, and give up after 5 s of silence.
+    std::string head;
+    char buf[4096];
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 && !stop_) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 5000) <= 0)
+            break;
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        head.append(buf, static_cast<std::size_t>(n));
+    }
+    // "GET /path HTTP/1.1"
+    const auto sp1 = head.find(' ');
+    const auto sp2 = sp1 == std::string::npos ? sp1 : head.find(' ', sp1 + 1);
+    if (sp2 == std::string::npos) {
+        ::close(fd);
+        return;
+    }
+    const std::string path = head.substr(sp1 + 1, sp2 - sp1 - 1);
+    Route route{404, "not found", Behaviour::Answer};
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(path);
+        if (auto it = routes_.find(path); it != routes_.end())
+            route = it->second;
+    }
+    if (route.behaviour == Behaviour::Stall) {
+        stalled_.push_back(fd);
+        return;
+    }
+    if (route.behaviour == Behaviour::Answer) {
+        const std::string reason = route.status == 200 ? "OK" : "Error";
+        std::string reply = "HTTP/1.1 " + std::to_string(route.status) + " " + reason +
+                            "\r\nContent-Length: " + std::to_string(route.body.size()) +
+                            "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n" + route.body;
+        std::size_t done = 0;
+        while (done < reply.size()) {
+            ssize_t n = ::send(fd, reply.data() + done, reply.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    ::shutdown(fd, SHUT_RDWR);
+    ::close(fd);
+}
+
+}
