@@ -53,9 +53,9 @@ int show(const std::string &path)
 {
     Template t;
     std::string root;
-    std::string content;
-    if (!readFile(path, content)) {
-        std::cerr << "zentra-cli: cannot read " << path << "\n";
+    std::string content, error;
+    if (readRegularFile(path, content, kMaxTemplateFileBytes, &error) != ReadStatus::Ok) {
+        std::cerr << "zentra-cli: cannot read " << error << "\n";
         return 1;
     }
     if (!parseTemplate(content, t, root)) {
