@@ -180,7 +180,7 @@ TEST(SinglePrintPdf, HostileNumbersInATemplatePrintWithoutOverflow)
     for (int v : extremes) {
         TemplateItem it = textItem(20, 0, 0, "x");
         it.left = v;
-        it.top = -v;
+        it.top = v == INT_MIN ? INT_MAX : -v;
         it.right = v == INT_MIN ? INT_MAX : INT_MIN;
         it.fontSize = v;
         for (const char *margin : {"1e308", "-1e308", "nan", "inf", "99999999999999999999"}) {

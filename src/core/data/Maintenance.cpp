@@ -200,6 +200,9 @@ MaintenanceResult compactDatabase(const DataFolder &folder)
     // In exclusive locking mode the lock taken by the first write is kept
     // until the connection closes: from here on no other connection can read
     // or commit until the compacted pages are back in data.db.
+    // Other writers' transactions are short; wait longer than usual for a
+    // moment without one.
+    sqlite3_busy_timeout(db.handle(), 30000);
     if (!db.executeScript("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;"))
         return failed(db.lastError());
     DbRows check = db.query("pragma quick_check");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <atomic>
+#include <chrono>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -379,6 +380,10 @@ TEST_F(MaintenanceTest, CompactionLosesNoConcurrentCommit)
             if (c.open(folder.databasePath()) &&
                 c.execute("insert into sender(sname) values(?)", {"w" + std::to_string(i)}) == 1)
                 ++committed;
+            c.close();
+            // A user's writes come with pauses; a writer that never pauses
+            // could starve the compaction of its lock.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
     while (committed < 5)
