@@ -240,15 +240,28 @@ bool CMainFrame::runCommand(int id)
 {
     const MainCommand *c = findCommand(id);
     bool ran = false;
-    if (c && c->permission >= 0 && !state_.allowed(c->permission)) {
-        dialogs_.message(this, QString(), QString::fromUtf8(kNoPermissionText), Dialogs::Buttons::Ok,
-                         Dialogs::Icon::Warning);
-    } else if (auto handler = handlers_.value(id)) {
-        handler();
-        ran = true;
+    if (!c || checkPermission(c->permission)) {
+        if (auto handler = handlers_.value(id)) {
+            handler();
+            ran = true;
+        }
     }
     syncCheckMarks();
     return ran;
+}
+
+bool CMainFrame::checkPermission(int permission)
+{
+    if (permission < 0 || state_.allowed(permission))
+        return true;
+    dialogs_.message(this, QString(), QString::fromUtf8(kNoPermissionText), Dialogs::Buttons::Ok,
+                     Dialogs::Icon::Warning);
+    return false;
+}
+
+void CMainFrame::openHomePage()
+{
+    shell_.openUrl(links_.homePage);
 }
 
 void CMainFrame::syncCheckMarks()

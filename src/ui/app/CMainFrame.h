@@ -86,6 +86,11 @@ public:
     // Runs a command: refuses it with the permission message when the user
     // lacks its flag, else does it. True when it ran.
     bool runCommand(int id);
+    // The one permission gate: true when the user holds flag `permission`
+    // (or it is -1), else shows the permission message and gives false.
+    bool checkPermission(int permission);
+    // The maker's home page in the web browser (no permission needed).
+    void openHomePage();
 
     // The action of a command id; shared by menu, toolbar and keys.
     QAction *action(int id) const { return actions_.value(id); }

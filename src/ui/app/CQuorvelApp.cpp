@@ -10,6 +10,7 @@
 #include "ui/common/Dialogs.h"
 #include "ui/data/DatabaseCommands.h"
 #include "ui/templates/TemplateDesigner.h"
+#include "ui/templates/TemplateListCommands.h"
 #include "ui/users/CSysLogin.h"
 #include "ui/waybill/CQuorvelView.h"
 
@@ -93,7 +94,8 @@ void CQuorvelApp::plugCanvas()
     view->setContextMenuActions(frame_->contextMenuActions());
     MainFrameHooks &hooks = frame_->hooks();
     hooks.printCanvas = [view] { view->printCanvas(); };
-    installTemplateDesigner(*frame_, *view, state_, *folder_, dialogs_);
+    CPrintSetup *designPanel = installTemplateDesigner(*frame_, *view, state_, *folder_, dialogs_);
+    installTemplateList(*frame_, *view, designPanel, state_, *folder_, dialogs_);
 }
 
 void CQuorvelApp::applyInterfaceFont()

@@ -288,8 +288,7 @@ void CPrintSetup::buildLayout()
     redoButton_ = makeButton(QStringLiteral("重做"), "redoButton");
     undoButton_->setToolTip(QStringLiteral("撤销 (Ctrl+Z)"));
     redoButton_->setToolTip(QStringLiteral("重做 (Ctrl+Y)"));
-    // The dialog that changes the background comes with the template list.
-    background->setEnabled(false);
+    connect(background, &QPushButton::clicked, this, &CPrintSetup::backgroundRequested);
     for (QPushButton *b : {save, background, exit, undoButton_, redoButton_})
         commands->addWidget(b);
     commands->addStretch(1);

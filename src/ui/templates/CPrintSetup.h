@@ -71,6 +71,7 @@ public:
 signals:
     // "保存模板" saved, or "退出编辑" is done: the window leaves design mode.
     void leaveRequested();
+    void backgroundRequested(); // "更改背景"
     void statusTextChanged(const QString &text);
 
 private:
