@@ -151,9 +151,9 @@ void CMainFrame::createToolBar()
 
 void CMainFrame::createStatusBar()
 {
-    auto *ready = new QLabel(QStringLiteral("就绪"));
-    ready->setObjectName(QStringLiteral("statusMessage"));
-    statusBar()->addWidget(ready, 1);
+    statusMessage_ = new QLabel(QStringLiteral("就绪"));
+    statusMessage_->setObjectName(QStringLiteral("statusMessage"));
+    statusBar()->addWidget(statusMessage_, 1);
     auto indicator = [this](const char *text, const char *name) {
         auto *label = new QLabel(QString::fromLatin1(text));
         label->setObjectName(QString::fromLatin1(name));
@@ -224,6 +224,11 @@ QWidget *CMainFrame::designPanel() const
     return nested_->pane(1);
 }
 
+void CMainFrame::setStatusMessage(const QString &text)
+{
+    statusMessage_->setText(text.isEmpty() ? QStringLiteral("就绪") : text);
+}
+
 void CMainFrame::setCommandHandler(int id, std::function<void()> handler)
 {
     handlers_.insert(id, std::move(handler));
@@ -235,15 +240,28 @@ bool CMainFrame::runCommand(int id)
 {
     const MainCommand *c = findCommand(id);
     bool ran = false;
-    if (c && c->permission >= 0 && !state_.allowed(c->permission)) {
-        dialogs_.message(this, QString(), QString::fromUtf8(kNoPermissionText), Dialogs::Buttons::Ok,
-                         Dialogs::Icon::Warning);
-    } else if (auto handler = handlers_.value(id)) {
-        handler();
-        ran = true;
+    if (!c || checkPermission(c->permission)) {
+        if (auto handler = handlers_.value(id)) {
+            handler();
+            ran = true;
+        }
     }
     syncCheckMarks();
     return ran;
+}
+
+bool CMainFrame::checkPermission(int permission)
+{
+    if (permission < 0 || state_.allowed(permission))
+        return true;
+    dialogs_.message(this, QString(), QString::fromUtf8(kNoPermissionText), Dialogs::Buttons::Ok,
+                     Dialogs::Icon::Warning);
+    return false;
+}
+
+void CMainFrame::openHomePage()
+{
+    shell_.openUrl(links_.homePage);
 }
 
 void CMainFrame::syncCheckMarks()
@@ -267,17 +285,38 @@ bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != this)
+            break;
+        auto *key = static_cast<QKeyEvent *>(event);
+        // While designing, outside an item's text, Ctrl+Z and Ctrl+Y are the
+        // designer's undo and redo: they come as key presses, below, and no
+        // command or edit box takes them.
+        if (isDesignKey(key) && hooks_.designKeysActive()) {
+            event->accept();
+            return true;
+        }
         // An edit box with the focus claims the keys it could use itself
         // (Ctrl+Y is redo in some key schemes). The window's command keys win
         // whichever pane has the focus, so the box is not asked about them.
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget->window() == this && isCommandKey(static_cast<QKeyEvent *>(event))) {
+        if (isCommandKey(key)) {
             event->ignore();
             return true;
         }
         break;
     }
     case QEvent::KeyPress:
+        if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (isDesignKey(key) && hooks_.designKeysActive()) {
+                if (key->key() == Qt::Key_Z)
+                    hooks_.undoDesign();
+                else
+                    hooks_.redoDesign();
+                return true;
+            }
+        }
+        [[fallthrough]];
     case QEvent::KeyRelease:
         // Each key event reaches its window once, then every widget it is
         // passed on to; only the window's copy is counted.
@@ -304,6 +343,12 @@ bool CMainFrame::isCommandKey(const QKeyEvent *key) const
         if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed)
             return true;
     return false;
+}
+
+bool CMainFrame::isDesignKey(const QKeyEvent *key) const
+{
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    return modifiers == Qt::ControlModifier && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y);
 }
 
 void CMainFrame::updateLockIndicators()

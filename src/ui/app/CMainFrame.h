@@ -41,7 +41,16 @@ struct MainFrameHooks {
     std::function<void()> templateDefaultText = [] {};
     // Saves the template in design to the given file path.
     std::function<void(const std::string &path)> saveTemplate = [](const std::string &) {};
-    std::function<void()> leaveDesignMode = [] {}; // the canvas leaves the design mode
+    // The designer starts (panel shown, design mode on) and ends (before the
+    // panel is hidden): the canvas and the panel enter and leave the mode.
+    std::function<void()> enterDesignMode = [] {};
+    std::function<void()> leaveDesignMode = [] {};
+    // Whether Ctrl+Z and Ctrl+Y are the designer's undo and redo right now
+    // (while designing, with the keyboard focus outside the items' text), and
+    // the two steps.
+    std::function<bool()> designKeysActive = [] { return false; };
+    std::function<void()> undoDesign = [] {};
+    std::function<void()> redoDesign = [] {};
 };
 
 // The main window: menu bar, toolbar "标准", status bar, and the splitter
@@ -77,6 +86,11 @@ public:
     // Runs a command: refuses it with the permission message when the user
     // lacks its flag, else does it. True when it ran.
     bool runCommand(int id);
+    // The one permission gate: true when the user holds flag `permission`
+    // (or it is -1), else shows the permission message and gives false.
+    bool checkPermission(int permission);
+    // The maker's home page in the web browser (no permission needed).
+    void openHomePage();
 
     // The action of a command id; shared by menu, toolbar and keys.
     QAction *action(int id) const { return actions_.value(id); }
@@ -86,6 +100,16 @@ public:
     QList<QAction *> contextMenuActions() const { return contextActions_; }
 
     QToolBar *standardToolBar() const { return toolBar_; }
+
+    // The one place the design mode starts and ends: shows or hides the
+    // design panel, sets AppState::designMode, clears templateModified, runs
+    // the enter or leave hook and keeps the menu's check mark. "编辑模板" and
+    // the design panel's "保存模板" and "退出编辑" all end here. Nothing
+    // happens when the mode is already as asked.
+    void setDesignMode(bool on);
+
+    // The status bar's message pane; empty text shows "就绪".
+    void setStatusMessage(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -100,6 +124,7 @@ private:
     void installCanvasPlaceholderMenu(QWidget *placeholder);
     void syncCheckMarks();
     bool isCommandKey(const QKeyEvent *key) const;
+    bool isDesignKey(const QKeyEvent *key) const;
     void updateLockIndicators();
 
     // The small commands done here in full.
@@ -126,6 +151,7 @@ private:
     ST_SplitterWnd *outer_ = nullptr;
     ST_SplitterWnd *nested_ = nullptr;
     CPrintTemplate *tabPanel_ = nullptr;
+    QLabel *statusMessage_ = nullptr;
     QLabel *capIndicator_ = nullptr;
     QLabel *numIndicator_ = nullptr;
     QLabel *scrlIndicator_ = nullptr;

@@ -18,7 +18,9 @@ CPrintTemplate::CPrintTemplate(QWidget *parent) : QWidget(parent), tabs_(new QTa
     setObjectName(QStringLiteral("printTemplate"));
     tabs_->setObjectName(QStringLiteral("templateTabs"));
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 2, 2, 2);
+    // The tab control keeps its top-left corner and leaves 10 pixels free at
+    // the right and the bottom of the panel.
+    layout->setContentsMargins(0, 2, kFreeRightBottom, kFreeRightBottom);
     layout->addWidget(tabs_);
     for (int i = 0; i < PageCount; ++i) {
         auto *placeholder = new QWidget;

@@ -13,6 +13,7 @@ class CPrintTemplate : public QWidget {
     Q_OBJECT
 public:
     enum Page { TemplateChooser = 0, Receiver, Sender, Cargo, OrderInfo, PageCount };
+    static constexpr int kFreeRightBottom = 10;
 
     explicit CPrintTemplate(QWidget *parent = nullptr);
 

@@ -9,6 +9,8 @@
 #include "ui/app/CMainFrame.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/DatabaseCommands.h"
+#include "ui/templates/TemplateDesigner.h"
+#include "ui/templates/TemplateListCommands.h"
 #include "ui/users/CSysLogin.h"
 #include "ui/waybill/CQuorvelView.h"
 
@@ -92,12 +94,8 @@ void CQuorvelApp::plugCanvas()
     view->setContextMenuActions(frame_->contextMenuActions());
     MainFrameHooks &hooks = frame_->hooks();
     hooks.printCanvas = [view] { view->printCanvas(); };
-    hooks.leaveDesignMode = [view] { view->leaveDesignMode(); };
-    hooks.saveTemplate = [this, view](const std::string &path) {
-        std::string error;
-        if (!saveTemplateFile(path, view->currentTemplate(), &error))
-            dialogs_.warn(frame_.get(), QStringLiteral("模板保存失败：%1").arg(QString::fromStdString(error)));
-    };
+    CPrintSetup *designPanel = installTemplateDesigner(*frame_, *view, state_, *folder_, dialogs_);
+    installTemplateList(*frame_, *view, designPanel, state_, *folder_, dialogs_);
 }
 
 void CQuorvelApp::applyInterfaceFont()

@@ -37,8 +37,8 @@ public:
     static void applyInterfaceFont();
 
 private:
-    // Puts the waybill canvas into the main window and connects the window's
-    // canvas commands to it.
+    // Puts the waybill canvas and the design panel into the main window and
+    // connects the window's canvas and design commands to them.
     void plugCanvas();
 
     AppState &state_;

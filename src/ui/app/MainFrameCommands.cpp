@@ -34,15 +34,34 @@ void CMainFrame::singlePrint()
 
 void CMainFrame::toggleDesignMode()
 {
-    if (state_.designMode == 1) {
-        if (state_.templateModified && dialogs_.ask(this, QStringLiteral("是否保存当前模板?")) &&
-            !state_.currentTemplateName.empty())
-            hooks_.saveTemplate(folder_.templateDir() + state_.currentTemplateName + ".ttp");
-        hooks_.leaveDesignMode();
+    if (state_.designMode != 1) {
+        setDesignMode(true);
+        return;
     }
-    nested_->toggleSecondPane();
-    state_.templateModified = false;
-    state_.designMode = 1 - state_.designMode;
+    // Cancel keeps the changes on the canvas, unsaved.
+    if (state_.templateModified && dialogs_.ask(this, QStringLiteral("是否保存当前模板?")) &&
+        !state_.currentTemplateName.empty())
+        hooks_.saveTemplate(folder_.templateDir() + state_.currentTemplateName + ".ttp");
+    setDesignMode(false);
+}
+
+void CMainFrame::setDesignMode(bool on)
+{
+    if (on == (state_.designMode == 1))
+        return;
+    if (on) {
+        nested_->showSecondPane();
+        state_.designMode = 1;
+        state_.templateModified = false;
+        hooks_.enterDesignMode();
+    } else {
+        hooks_.leaveDesignMode();
+        nested_->hideSecondPane();
+        state_.designMode = 0;
+        state_.templateModified = false;
+        setStatusMessage(QString());
+    }
+    syncCheckMarks();
 }
 
 void CMainFrame::exitProgram()

@@ -16,6 +16,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRubberBand>
 
 #include <cmath>
 #include <cstdlib>
@@ -67,6 +68,9 @@ CQuorvelView::CQuorvelView(AppState &state, DataFolder folder, Dialogs &dialogs,
     setObjectName(QStringLiteral("CQuorvelView"));
     render::installFontSubstitutions();
     board_ = new Board(*this);
+    board_->installEventFilter(this);
+    rubberBand_ = new QRubberBand(QRubberBand::Rectangle, board_);
+    rubberBand_->setObjectName(QStringLiteral("rubberBand"));
     setWidget(board_);
     setWidgetResizable(false);
     setBackgroundRole(QPalette::Base);
@@ -101,6 +105,11 @@ CQuorvelView::CQuorvelView(AppState &state, DataFolder folder, Dialogs &dialogs,
 
 CQuorvelView::~CQuorvelView() = default;
 
+QWidget *CQuorvelView::boardWidget() const
+{
+    return board_;
+}
+
 bool CQuorvelView::loadTemplate(const std::string &fileName)
 {
     std::string name = fileName;
@@ -127,6 +136,7 @@ bool CQuorvelView::loadTemplate(const std::string &fileName)
         if (slot)
             createItem(*slot);
     updateBoardSize();
+    emit templateLoaded();
     return true;
 }
 
@@ -185,6 +195,8 @@ MyEdit *CQuorvelView::createItem(const TemplateItem &item)
     destroyItem(index);
     auto *edit = new MyEdit(item.id, board_);
     edit->applyItem(item);
+    edit->installEventFilter(this);
+    edit->viewport()->installEventFilter(this);
     edit->show();
     items_[static_cast<std::size_t>(index)] = edit;
     updateBoardSize();
@@ -232,8 +244,17 @@ Template CQuorvelView::currentTemplate() const
 
 void CQuorvelView::leaveDesignMode()
 {
-    for (int i = 0; i < Template::kSlotCount; ++i)
+    drag_.dragging = false;
+    band_ = Band{};
+    resize_ = Resize{};
+    rubberBand_->hide();
+    clickedItem_ = -1;
+    for (int i = 0; i < Template::kSlotCount; ++i) {
         setItemSelected(i, false);
+        if (MyEdit *e = item(i))
+            e->unsetDesignCursor();
+    }
+    emit designChanged();
 }
 
 void CQuorvelView::setItemSelected(int index, bool selected)
@@ -248,6 +269,61 @@ void CQuorvelView::setItemSelected(int index, bool selected)
 bool CQuorvelView::isItemSelected(int index) const
 {
     return item(index) && selected_[static_cast<std::size_t>(index)];
+}
+
+ItemSelection CQuorvelView::selection() const
+{
+    ItemSelection s{};
+    for (int i = 0; i < Template::kSlotCount; ++i)
+        s[static_cast<std::size_t>(i)] = isItemSelected(i);
+    return s;
+}
+
+void CQuorvelView::selectAllItems(bool selected)
+{
+    for (int i = 0; i < Template::kSlotCount; ++i)
+        setItemSelected(i, selected);
+    emit designChanged();
+}
+
+int CQuorvelView::focusItem() const
+{
+    if (isItemSelected(clickedItem_))
+        return clickedItem_;
+    for (int i = 0; i < Template::kSlotCount; ++i)
+        if (isItemSelected(i))
+            return i;
+    return -1;
+}
+
+void CQuorvelView::applyTemplate(const Template &t)
+{
+    current_.imgWidth = t.imgWidth;
+    current_.imgHeight = t.imgHeight;
+    current_.leftMargin = t.leftMargin;
+    current_.topMargin = t.topMargin;
+    if (t.imgData != current_.imgData) {
+        if (t.imgData.empty())
+            clearBackground();
+        else if (!setBackground(t.imgData))
+            current_.imgData = t.imgData;
+    }
+    board_->dropScaled();
+    for (int i = 0; i < Template::kSlotCount; ++i) {
+        const auto &slot = t.items[static_cast<std::size_t>(i)];
+        if (!slot) {
+            destroyItem(i);
+        } else if (MyEdit *e = item(i)) {
+            const bool selected = isItemSelected(i);
+            e->applyItem(*slot);
+            setItemSelected(i, selected);
+        } else {
+            createItem(*slot);
+        }
+    }
+    updateBoardSize();
+    board_->update();
+    emit designChanged();
 }
 
 void CQuorvelView::setContextMenuActions(const QList<QAction *> &actions)
@@ -338,6 +414,10 @@ void CQuorvelView::runJob(render::PrintJob job, bool preview)
     const bool noDialog = !settings.printerName.empty() && settings.noPrinterSelect;
     if (!noDialog && !printerUi_.choose(printer, this))
         return;
+    // A PDF chosen in the dialog starts at the paper's corner, as the PDF of
+    // the command line does; a real printer starts at its printable area.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setFullPage(true);
     job.print(printer, screen, settings.printerScale);
     // "Print to file" makes a PDF whose copied text must be what was printed.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())

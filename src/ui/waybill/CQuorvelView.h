@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config/DataFolder.h"
+#include "core/templates/DesignEdits.h"
 #include "core/templates/Template.h"
 #include "core/waybill/WaybillRow.h"
 #include "render/PrintJob.h"
@@ -18,6 +19,7 @@
 class QAction;
 class QMenu;
 class QPrinter;
+class QRubberBand;
 
 namespace zentra {
 struct AppState;
@@ -33,6 +35,12 @@ class MyEdit;
 // slot per field index. It owns the items and the current template's sizes,
 // margins and background, and it prints: the single print of what it shows
 // (mode 1) and the pages of a batch (modes 2 and 3), never the background.
+//
+// In design mode (AppState::designMode) it is the designer's drawing board:
+// one event filter sees the mouse events of the bare canvas and of every item
+// before they are delivered, so the same rules select, drag, band-select and
+// resize wherever the pointer is (CanvasDesign.cpp). Every move or resize sets
+// AppState::templateModified.
 class CQuorvelView : public QScrollArea {
     Q_OBJECT
 public:
@@ -72,10 +80,22 @@ public:
     // every item with its current rectangle and text.
     Template currentTemplate() const;
 
-    // Ends the design mode's marks: every item deselected, white again.
+    // Ends the design mode's marks: every item deselected, white again, the
+    // pointer shapes of the edit boxes back.
     void leaveDesignMode();
     void setItemSelected(int index, bool selected);
     bool isItemSelected(int index) const;
+    ItemSelection selection() const;
+    // Every existing item selected (or deselected).
+    void selectAllItems(bool selected);
+    // The item the user last selected by a click while it is still selected,
+    // else the first selected one; -1 when none is.
+    int focusItem() const;
+
+    // Makes the canvas show `t`: sizes, margins, picture and items; items
+    // that exist in both keep their windows (and their selection), the others
+    // are made or destroyed. Used by the designer's commands and its undo.
+    void applyTemplate(const Template &t);
 
     // The entries of the context menu "编辑" (the frame's own actions, so its
     // permission gate covers them).
@@ -110,13 +130,37 @@ public:
     // The paper in screen pixels (empty without valid sizes).
     QSize paperPixels() const;
 
+signals:
+    // A click in design mode released over item `index`, which is selected
+    // now: the design panel shows its font.
+    void itemClicked(int index);
+    // The selection, or the place or size of a selected item, changed.
+    void designChanged();
+    // A drag or a resize by the mouse ended and changed the template, which
+    // was `before` when the button went down.
+    void gestureFinished(const zentra::Template &before);
+    // A template file was loaded onto the canvas.
+    void templateLoaded();
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     class Board;
     void runJob(render::PrintJob job, bool preview);
     void updateBoardSize();
+
+    // Design-mode mouse handling (CanvasDesign.cpp). `edit` is the item the
+    // event came to (nullptr for the bare canvas); `p` is in canvas
+    // coordinates. True when the event is used up.
+    QWidget *boardWidget() const;
+    MyEdit *itemOfWidget(QObject *w) const;
+    bool designPress(MyEdit *edit, QPoint p, Qt::KeyboardModifiers modifiers);
+    bool designMove(MyEdit *edit, QPoint p, Qt::MouseButtons buttons);
+    bool designRelease(MyEdit *edit, QPoint p, Qt::KeyboardModifiers modifiers);
+    bool insideDropArea(QPoint p) const;
+    void endGesture();
 
     AppState &state_;
     DataFolder folder_;
@@ -129,6 +173,30 @@ private:
     bool hasBackground_ = false;
     std::array<MyEdit *, Template::kSlotCount> items_{};
     std::array<bool, Template::kSlotCount> selected_{};
+    int clickedItem_ = -1;
+
+    // Design mode: the drag, the rubber band and a resize by an item's border.
+    struct Drag {
+        bool dragging = false;
+        QPoint down;
+        QPoint current;
+        std::array<QPoint, Template::kSlotCount> topLeft{};
+    } drag_;
+    struct Band {
+        bool active = false;
+        bool selectionMade = false;
+        QPoint start;
+        QPoint end;
+    } band_;
+    struct Resize {
+        int index = -1; // -1: no resize
+        int zone = 0;
+        QPoint down;
+        QRect start;
+    } resize_;
+    QRubberBand *rubberBand_ = nullptr;
+    Template gestureStart_;
+    bool gestureChanged_ = false;
 
     std::function<void()> afterSinglePrint_;
     PrinterUi printerUi_;

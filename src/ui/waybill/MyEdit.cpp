@@ -4,6 +4,8 @@
 #include "render/ItemLayout.h"
 
 #include <QEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QTextOption>
 
 namespace zentra::ui {
@@ -20,6 +22,18 @@ MyEdit::MyEdit(int id, QWidget *parent) : QPlainTextEdit(parent), id_(id)
     document()->setDocumentMargin(render::kEditMargin);
     setTabChangesFocus(true);
     setAutoFillBackground(true);
+    // What the box shows starts at its first line, as the printer starts: a
+    // selection dragged past its bottom must not scroll the text away.
+    for (QScrollBar *bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, [bar](int value) {
+            if (value != 0)
+                bar->setValue(0);
+        });
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
+    // Hover moves give the design mode its sizing pointers.
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
     makeFont();
     applyColors();
 }
@@ -27,7 +41,10 @@ MyEdit::MyEdit(int id, QWidget *parent) : QPlainTextEdit(parent), id_(id)
 void MyEdit::applyItem(const TemplateItem &item)
 {
     setGeometry(item.left, item.top, item.right - item.left, item.bottom - item.top);
-    setText(QString::fromStdString(item.text));
+    // Unchanged text keeps the caret and the box's own undo.
+    const QString text = QString::fromStdString(item.text);
+    if (text != toPlainText())
+        setText(text);
     fontSize_ = item.fontSize;
     faceName_ = QString::fromStdString(item.fontName);
     bold_ = item.bold;
@@ -118,11 +135,67 @@ void MyEdit::changeEvent(QEvent *event)
     QPlainTextEdit::changeEvent(event);
 }
 
+void MyEdit::mousePressEvent(QMouseEvent *event)
+{
+    // A press inside selected text would start a text drag; like the Windows
+    // edit box an item has none: the press places the caret instead.
+    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier)) {
+        QTextCursor c = textCursor();
+        if (c.hasSelection()) {
+            c.clearSelection();
+            setTextCursor(c);
+        }
+    }
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+int MyEdit::sizingZone(QPoint local) const
+{
+    int zone = NoEdge;
+    if (local.x() < 2)
+        zone |= LeftEdge;
+    else if (local.x() >= width() - 2)
+        zone |= RightEdge;
+    if (local.y() < 2)
+        zone |= TopEdge;
+    else if (local.y() >= height() - 2)
+        zone |= BottomEdge;
+    return zone;
+}
+
+void MyEdit::setDesignCursor(int zone)
+{
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    const bool horizontal = zone & (LeftEdge | RightEdge), vertical = zone & (TopEdge | BottomEdge);
+    if (horizontal && vertical)
+        shape = zone == (LeftEdge | TopEdge) || zone == (RightEdge | BottomEdge) ? Qt::SizeFDiagCursor
+                                                                               : Qt::SizeBDiagCursor;
+    else if (horizontal)
+        shape = Qt::SizeHorCursor;
+    else if (vertical)
+        shape = Qt::SizeVerCursor;
+    setCursor(shape);
+    viewport()->setCursor(shape);
+}
+
+void MyEdit::setMoveCursor()
+{
+    setCursor(Qt::SizeAllCursor);
+    viewport()->setCursor(Qt::SizeAllCursor);
+}
+
+void MyEdit::unsetDesignCursor()
+{
+    unsetCursor();
+    viewport()->setCursor(Qt::IBeamCursor);
+}
+
 void MyEdit::applyColors()
 {
     QPalette pal = palette();
     const QColor text(color_.r, color_.g, color_.b);
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::WindowText, frameColor());
         pal.setColor(group, QPalette::Text, text);
         pal.setColor(group, QPalette::Base, background_);
         pal.setColor(group, QPalette::Window, background_);

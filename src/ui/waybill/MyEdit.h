@@ -11,7 +11,10 @@ namespace zentra::ui {
 // border at the item's rectangle, showing its text in the item's font and
 // colour on white (or the selection colour in design mode). It breaks lines
 // exactly as render::breakLines does for printing: the same font, the same
-// width (render::lineWidth), the same wrap rule.
+// width (render::lineWidth), the same wrap rule. It always shows its text from
+// the first line (it never scrolls, so what it shows is what prints), takes no
+// text drags or drops, and its border keeps the frame colour whatever the text
+// colour.
 class MyEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -47,8 +50,22 @@ public:
     // Remakes the font from the fields above for the screen the item is on.
     void makeFont();
 
+    // The border zones used for sizing: a point (in the item's coordinates)
+    // within one pixel of an edge gives that edge; a corner gives two.
+    enum Edge { NoEdge = 0, LeftEdge = 1, RightEdge = 2, TopEdge = 4, BottomEdge = 8 };
+    int sizingZone(QPoint local) const;
+    // The pointer shape of the design mode over a zone (the arrow over none),
+    // or the edit box's own shapes again.
+    void setDesignCursor(int zone);
+    void setMoveCursor();
+    void unsetDesignCursor();
+
+    // The colour every item's border is drawn in.
+    static QColor frameColor() { return QColor(Qt::black); }
+
 protected:
     void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void applyColors();

@@ -1,0 +1,208 @@
+#include "core/templates/TemplateLibrary.h"
+
+#include "core/config/AppState.h"
+#include "core/config/DataFolder.h"
+#include "core/data/DbConnection.h"
+#include "core/templates/FieldCatalogue.h"
+#include "core/templates/TemplateFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zentra {
+namespace {
+
+std::string baseName(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool copyFile(const std::string &from, const std::string &to, std::string &error)
+{
+    std::string bytes;
+    if (!readFile(from, bytes)) {
+        error = "cannot read " + from;
+        return false;
+    }
+    return writeFileAtomically(to, bytes, 0644, &error);
+}
+
+}
+
+std::vector<std::string> listTemplateFiles(const DataFolder &folder)
+{
+    std::vector<std::string> names;
+    const std::string dir = folder.templateDir();
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return names;
+    while (const dirent *e = readdir(d)) {
+        const std::string name = e->d_name;
+        const auto dot = name.find_last_of('.');
+        if (dot == std::string::npos || name.compare(dot + 1, std::string::npos, "ttp") != 0)
+            continue;
+        struct stat st {};
+        if (stat((dir + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            names.push_back(name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string templateNameOfFile(std::string_view fileName)
+{
+    return std::string(fileName.substr(0, fileName.find(".ttp")));
+}
+
+bool templateNameTaken(const DataFolder &folder, std::string_view name)
+{
+    const auto files = listTemplateFiles(folder);
+    return std::any_of(files.begin(), files.end(),
+                       [&](const std::string &f) { return templateNameOfFile(f) == name; });
+}
+
+std::string newTemplateProblem(const NewTemplateInput &in)
+{
+    if (in.imgData.empty())
+        return "请导入图片";
+    if (in.name.empty())
+        return "请输入模板名称";
+    if (in.imgWidth.empty())
+        return "请输入图片宽度";
+    if (in.imgHeight.empty())
+        return "请输入图片高度";
+    return {};
+}
+
+std::string backgroundProblem(std::string_view imgData, std::string_view width, std::string_view height)
+{
+    if (imgData.empty())
+        return "请导入图片";
+    if (width.empty())
+        return "请输入图片宽度";
+    if (height.empty())
+        return "请输入图片高度";
+    return {};
+}
+
+Template buildNewTemplate(const NewTemplateInput &in, const std::vector<int> &fieldIndexes,
+                          const AppState &settings)
+{
+    Template t;
+    t.imgData = in.imgData;
+    t.imgWidth = in.imgWidth;
+    t.imgHeight = in.imgHeight;
+    t.leftMargin = "0";
+    t.topMargin = "0";
+    for (int index : fieldIndexes) {
+        if (!hasField(index))
+            continue;
+        auto &slot = t.items[static_cast<std::size_t>(index)];
+        if (!slot)
+            slot = makeDefaultItem(index, settings);
+    }
+    return t;
+}
+
+bool readPictureAsBase64(const std::string &path, std::string &base64, std::string &error)
+{
+    std::string bytes;
+    if (!readFile(path, bytes)) {
+        error = "cannot read " + path;
+        return false;
+    }
+    if (bytes.empty()) {
+        error = path + " is empty";
+        return false;
+    }
+    base64 = encodeBase64Lines(bytes);
+    return true;
+}
+
+bool isImportableTemplate(const std::string &path, std::string &error)
+{
+    // A damaged file would be imported without the items after the damage.
+    Template t;
+    return readSoundTemplateFile(path, t, error);
+}
+
+BatchResult importTemplates(const DataFolder &folder, const std::vector<std::string> &paths)
+{
+    BatchResult r;
+    for (const std::string &path : paths) {
+        const std::string target = templateFilePath(folder, templateNameOfFile(baseName(path)));
+        if (target.empty() || baseName(path).size() < 5 || !baseName(path).ends_with(".ttp")) {
+            r = {false, r.done, path, path + " is not a .ttp file"};
+            return r;
+        }
+        std::string error;
+        if (!isImportableTemplate(path, error) || !copyFile(path, folder.templateDir() + baseName(path), error)) {
+            r = {false, r.done, path, error};
+            return r;
+        }
+        ++r.done;
+    }
+    return r;
+}
+
+BatchResult exportTemplates(const DataFolder &folder, const std::vector<std::string> &fileNames,
+                            const std::string &targetDir)
+{
+    BatchResult r;
+    std::string dir = targetDir;
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    for (const std::string &name : fileNames) {
+        std::string error;
+        if (name.find('/') != std::string::npos || !copyFile(folder.templateDir() + name, dir + name, error)) {
+            r = {false, r.done, name, error.empty() ? "bad file name " + name : error};
+            return r;
+        }
+        ++r.done;
+    }
+    return r;
+}
+
+BatchResult deleteTemplates(const DataFolder &folder, const std::vector<std::string> &names)
+{
+    BatchResult r;
+    DbConnection db;
+    if (!db.open(folder.databasePath())) {
+        r = {false, 0, names.empty() ? std::string() : names.front(), db.lastError()};
+        return r;
+    }
+    for (const std::string &name : names) {
+        auto fail = [&](std::string why) {
+            r = {false, r.done, name, std::move(why)};
+            return r;
+        };
+        const std::string path = templateFilePath(folder, name);
+        if (path.empty())
+            return fail("bad template name");
+        std::string bytes; // to put the file back should the commit fail
+        const bool haveBytes = readFile(path, bytes);
+        Transaction tx(db);
+        if (!tx.active())
+            return fail(db.lastError());
+        if (db.execute("delete from freight where tmpName=?", {name}) < 0)
+            return fail(db.lastError());
+        if (::unlink(path.c_str()) != 0)
+            return fail(path + ": " + std::strerror(errno)); // the transaction rolls the rows back
+        if (!tx.commit()) {
+            const std::string why = db.lastError();
+            if (haveBytes)
+                writeFileAtomically(path, bytes); // the rows stayed, so the file comes back
+            return fail(why);
+        }
+        ++r.done;
+    }
+    return r;
+}
+
+}
