@@ -102,7 +102,7 @@ TEST_F(TemplateFolderCommandsTest, DeleteImportAndExportPrintTheirMessages)
     test::spit(out.file("bad.ttp"), "not a template");
     auto bad = cli({"template", "import", out.file("bad.ttp")});
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(bad.out, "模板导入失败!\n" + out.file("bad.ttp") + " is not a template\n");
+    EXPECT_EQ(bad.out, "模板导入失败!\n" + out.file("bad.ttp") + ": holds no template\n");
 }
 
 }
