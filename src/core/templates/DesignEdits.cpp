@@ -44,18 +44,34 @@ bool alignItems(Template &t, const ItemSelection &selected, ItemAlign align)
     int ref = align == ItemAlign::Top || align == ItemAlign::Left ? kSmallestStart : kLargestStart;
     for (const TemplateItem *it : items) {
         switch (align) {
-        case ItemAlign::Top: ref = std::min(ref, it->top); break;
-        case ItemAlign::Bottom: ref = std::max(ref, it->bottom); break;
-        case ItemAlign::Left: ref = std::min(ref, it->left); break;
-        case ItemAlign::Right: ref = std::max(ref, it->right); break;
+        case ItemAlign::Top:
+            ref = std::min(ref, it->top);
+            break;
+        case ItemAlign::Bottom:
+            ref = std::max(ref, it->bottom);
+            break;
+        case ItemAlign::Left:
+            ref = std::min(ref, it->left);
+            break;
+        case ItemAlign::Right:
+            ref = std::max(ref, it->right);
+            break;
         }
     }
     for (TemplateItem *it : items) {
         switch (align) {
-        case ItemAlign::Top: moveBy(*it, 0, ref - it->top); break;
-        case ItemAlign::Bottom: moveBy(*it, 0, ref - it->bottom); break;
-        case ItemAlign::Left: moveBy(*it, ref - it->left, 0); break;
-        case ItemAlign::Right: moveBy(*it, ref - it->right, 0); break;
+        case ItemAlign::Top:
+            moveBy(*it, 0, ref - it->top);
+            break;
+        case ItemAlign::Bottom:
+            moveBy(*it, 0, ref - it->bottom);
+            break;
+        case ItemAlign::Left:
+            moveBy(*it, ref - it->left, 0);
+            break;
+        case ItemAlign::Right:
+            moveBy(*it, ref - it->right, 0);
+            break;
         }
     }
     return true;
@@ -66,8 +82,8 @@ bool sizeItems(Template &t, const ItemSelection &selected, ItemSizing sizing)
     const auto items = selectedItems(t, selected);
     if (items.empty())
         return false;
-    const bool largest = sizing == ItemSizing::MaxWidth || sizing == ItemSizing::MaxHeight ||
-                         sizing == ItemSizing::MaxBoth;
+    const bool largest =
+        sizing == ItemSizing::MaxWidth || sizing == ItemSizing::MaxHeight || sizing == ItemSizing::MaxBoth;
     const bool widths = sizing != ItemSizing::MaxHeight && sizing != ItemSizing::MinHeight;
     const bool heights = sizing != ItemSizing::MaxWidth && sizing != ItemSizing::MinWidth;
     int width = largest ? kLargestStart : kSmallestStart;

@@ -318,6 +318,7 @@ void CPrintSetup::fillLists()
               [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
     fontList_->addItems(families);
     fontList_->setCurrentIndex(0);
+    fontList_->lineEdit()->setCursorPosition(0);
     sizeList_->addItems(sizeEntries());
     sizeList_->setCurrentIndex(static_cast<int>(sizeEntries().indexOf(QStringLiteral("18"))));
     styleList_->addItems(styleEntries());
@@ -349,6 +350,7 @@ void CPrintSetup::syncWithItem(int index)
     const int style = e->isBold() ? (e->isItalic() ? 3 : 1) : (e->isItalic() ? 2 : 0);
     styleList_->setCurrentIndex(lastMatch(styleList_, styleEntries().value(style)));
     fontList_->setCurrentIndex(lastMatch(fontList_, e->faceName()));
+    fontList_->lineEdit()->setCursorPosition(0);
     const Rgb c = e->textColor();
     colorList_->selectColor(QColor(c.r, c.g, c.b));
 }
@@ -365,8 +367,8 @@ QString CPrintSetup::statusText() const
     const QRect r = e->geometry();
     const std::string name = fieldName(index);
     return QStringLiteral("%1：左 %2  上 %3  宽 %4  高 %5 (毫米)")
-        .arg(name.empty() ? QString::number(e->id()) : QString::fromStdString(name), mm(r.left(), dpi.x), mm(r.top(), dpi.y),
-             mm(r.width(), dpi.x), mm(r.height(), dpi.y));
+        .arg(name.empty() ? QString::number(e->id()) : QString::fromStdString(name), mm(r.left(), dpi.x),
+             mm(r.top(), dpi.y), mm(r.width(), dpi.x), mm(r.height(), dpi.y));
 }
 
 void CPrintSetup::emitStatus()

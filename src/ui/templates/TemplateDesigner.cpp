@@ -11,8 +11,8 @@
 
 namespace zentra::ui {
 
-CPrintSetup *installTemplateDesigner(CMainFrame &frame, CQuorvelView &view, AppState &state,
-                                     const DataFolder &folder, Dialogs &dialogs)
+CPrintSetup *installTemplateDesigner(CMainFrame &frame, CQuorvelView &view, AppState &state, const DataFolder &folder,
+                                     Dialogs &dialogs)
 {
     auto *panel = new CPrintSetup(state, view, dialogs, folder);
     frame.setDesignPanel(panel);

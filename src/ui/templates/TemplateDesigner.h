@@ -18,7 +18,7 @@ class Dialogs;
 // Ctrl+Z / Ctrl+Y reach the panel, the panel's rectangle text shows in the
 // status bar, and its "打印" runs the window's single-print command (with its
 // permission check).
-CPrintSetup *installTemplateDesigner(CMainFrame &frame, CQuorvelView &view, AppState &state,
-                                     const DataFolder &folder, Dialogs &dialogs);
+CPrintSetup *installTemplateDesigner(CMainFrame &frame, CQuorvelView &view, AppState &state, const DataFolder &folder,
+                                     Dialogs &dialogs);
 
 }

@@ -69,6 +69,7 @@ CQuorvelView::CQuorvelView(AppState &state, DataFolder folder, Dialogs &dialogs,
     render::installFontSubstitutions();
     board_ = new Board(*this);
     board_->installEventFilter(this);
+    viewport()->installEventFilter(this);
     rubberBand_ = new QRubberBand(QRubberBand::Rectangle, board_);
     rubberBand_->setObjectName(QStringLiteral("rubberBand"));
     setWidget(board_);

@@ -33,17 +33,22 @@ bool CQuorvelView::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
         return QScrollArea::eventFilter(watched, event);
+    // The bare canvas is the board and, beyond the paper, the viewport.
     MyEdit *edit = itemOfWidget(watched);
-    if (watched != boardWidget() && !edit)
+    const bool bare = watched == boardWidget() || watched == viewport();
+    if (!bare && !edit)
         return QScrollArea::eventFilter(watched, event);
     auto *mouse = static_cast<QMouseEvent *>(event);
-    auto *widget = static_cast<QWidget *>(watched);
-    const QPoint p = widget->mapTo(boardWidget(), mouse->position().toPoint());
-    // A press an item did not use comes on to the canvas; the item has seen it.
-    if (watched == boardWidget() && type == QEvent::MouseButtonPress)
+    const QPoint p = boardWidget()->mapFromGlobal(mouse->globalPosition().toPoint());
+    // A press that the widget under the pointer did not use comes on to its
+    // parent; the first one has seen it.
+    if (bare && type == QEvent::MouseButtonPress) {
         for (const MyEdit *e : items_)
             if (e && e->geometry().contains(p))
                 return false;
+        if (watched == viewport() && boardWidget()->rect().contains(p))
+            return false;
+    }
 
     if (state_.designMode != 1) {
         if (edit && type == QEvent::MouseMove && mouse->buttons() == Qt::NoButton)
@@ -187,8 +192,7 @@ bool CQuorvelView::designRelease(MyEdit *edit, QPoint p, Qt::KeyboardModifiers m
             if (!e)
                 continue;
             const QPoint c = e->pos();
-            const bool inside =
-                c.x() >= band_.start.x() && c.x() < p.x() && c.y() >= band_.start.y() && c.y() < p.y();
+            const bool inside = c.x() >= band_.start.x() && c.x() < p.x() && c.y() >= band_.start.y() && c.y() < p.y();
             setItemSelected(i, inside);
             any = any || inside;
         }
@@ -218,7 +222,7 @@ bool CQuorvelView::insideDropArea(QPoint p) const
 {
     // The visible part of the canvas, less 10 pixels at the right and the
     // bottom, plus 10 at the left and the top.
-    const QPoint v = viewport()->mapFrom(boardWidget(), p);
+    const QPoint v = boardWidget()->mapTo(viewport(), p);
     return v.x() >= -10 && v.y() >= -10 && v.x() < viewport()->width() - 10 && v.y() < viewport()->height() - 10;
 }
 

@@ -15,6 +15,9 @@ MyEdit::MyEdit(int id, QWidget *parent) : QPlainTextEdit(parent), id_(id)
     setObjectName(QStringLiteral("item%1").arg(id));
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(render::kEditFrame);
+    // The plain frame is drawn in the foreground role, which for an edit box
+    // is its text colour; the frame keeps the frame colour instead.
+    setForegroundRole(QPalette::WindowText);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -169,7 +172,7 @@ void MyEdit::setDesignCursor(int zone)
     const bool horizontal = zone & (LeftEdge | RightEdge), vertical = zone & (TopEdge | BottomEdge);
     if (horizontal && vertical)
         shape = zone == (LeftEdge | TopEdge) || zone == (RightEdge | BottomEdge) ? Qt::SizeFDiagCursor
-                                                                               : Qt::SizeBDiagCursor;
+                                                                                 : Qt::SizeBDiagCursor;
     else if (horizontal)
         shape = Qt::SizeHorCursor;
     else if (vertical)
