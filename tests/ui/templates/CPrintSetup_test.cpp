@@ -196,7 +196,7 @@ private slots:
                               "最大宽度", "最小宽度", "最大高度", "最小高度", "最大宽度和高度", "最小宽度和高度"}));
         QCOMPARE(captions(f.panel, {"saveButton", "backgroundButton", "exitButton", "undoButton", "redoButton"}),
                  (QStringList{"保存模板", "更改背景", "退出编辑", "撤销", "重做"}));
-        QVERIFY(!f.button("backgroundButton")->isEnabled());
+        QVERIFY(f.button("backgroundButton")->isEnabled()); // opens the change-background dialog
         QVERIFY(!f.button("undoButton")->isEnabled());
 
         // The lists as they start.
