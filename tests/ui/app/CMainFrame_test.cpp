@@ -430,6 +430,10 @@ void CMainFrameTest::resizingKeepsFixedPanes()
     QCOMPARE(paneOf(frame, "designPlaceholder")->height(), CMainFrame::kDesignPanelHeight);
     QVERIFY(canvas->width() > 300);
     QVERIFY(canvas->height() > 100);
+    // The tab control leaves 10 pixels free at the right and the bottom of its pane.
+    const QWidget *tabs = frame.printTemplate()->tabs();
+    QCOMPARE(frame.printTemplate()->width() - tabs->geometry().right() - 1, CPrintTemplate::kFreeRightBottom);
+    QCOMPARE(frame.printTemplate()->height() - tabs->geometry().bottom() - 1, CPrintTemplate::kFreeRightBottom);
 
     // Leaving the design mode gives the design panel's height back to the canvas.
     const int canvasHeight = canvas->height();

@@ -3,6 +3,8 @@
 #include "core/config/DataFolder.h"
 #include "core/templates/TemplateFile.h"
 #include "render/ItemLayout.h"
+#include "render/PrintJob.h"
+#include "support/PdfText.h"
 #include "support/TempDir.h"
 #include "ui/common/Dialogs.h"
 #include "ui/waybill/CQuorvelView.h"
@@ -10,7 +12,9 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QMarginsF>
 #include <QMenu>
+#include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
 #include <QTextBlock>
@@ -270,6 +274,79 @@ private slots:
         view.previewCanvas();
         QCOMPARE(after, 1);
         QVERIFY(pdfText(previewPdf).contains(QStringLiteral("Receiver")));
+    }
+
+    void aPdfFromTheDialogPlacesItemsAsTheCommandLinesPdf()
+    {
+        Fixture f;
+        CQuorvelView &view = f.make();
+        view.createItem(textItem(20, QRect(96, 96, 200, 30), "Receiver"));
+        view.createItem(textItem(40, QRect(300, 400, 200, 30), "Order"));
+
+        // The print dialog hands back a PDF printer with its default margins.
+        const QString viaDialog = QString::fromStdString(f.dir.file("dialog.pdf"));
+        view.setPrinterUi({[&](QPrinter &printer, QWidget *) {
+                               printer.setOutputFormat(QPrinter::PdfFormat);
+                               printer.setOutputFileName(viaDialog);
+                               printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+                               return true;
+                           },
+                           {}});
+        view.printCanvas();
+
+        const QString direct = QString::fromStdString(f.dir.file("direct.pdf"));
+        render::PrintJob job = render::PrintJob::single(view.currentTemplate());
+        QCOMPARE(render::writePdf(job, direct, 300, render::PrintSettings::fromState(f.state), nullptr,
+                                  view.screenResolution()),
+                 1);
+
+        const auto a = test::readPdfWords(viaDialog);
+        const auto b = test::readPdfWords(direct);
+        QCOMPARE(a.size(), std::size_t(1));
+        QCOMPARE(b.size(), std::size_t(1));
+        for (const char *word : {"Receiver", "Order"}) {
+            const test::PdfWord *x = a[0].find(QString::fromLatin1(word));
+            const test::PdfWord *y = b[0].find(QString::fromLatin1(word));
+            QVERIFY2(x && y, word);
+            // Within a printer dot at 300 dpi; the margins would be 28 points.
+            QVERIFY2(std::abs(x->xMin - y->xMin) < 0.5 && std::abs(x->yMin - y->yMin) < 0.5,
+                     qPrintable(QStringLiteral("%1: %2,%3 vs %4,%5")
+                                    .arg(QString::fromLatin1(word))
+                                    .arg(x->xMin)
+                                    .arg(x->yMin)
+                                    .arg(y->xMin)
+                                    .arg(y->yMin)));
+        }
+    }
+
+    void theFrameKeepsItsColourWhateverTheTextColour_data()
+    {
+        QTest::addColumn<int>("r");
+        QTest::addColumn<int>("g");
+        QTest::addColumn<int>("b");
+        QTest::newRow("blue") << 0 << 0 << 255;
+        QTest::newRow("red") << 255 << 0 << 0;
+        QTest::newRow("black") << 0 << 0 << 0;
+    }
+
+    void theFrameKeepsItsColourWhateverTheTextColour()
+    {
+        QFETCH(int, r);
+        QFETCH(int, g);
+        QFETCH(int, b);
+        Fixture f;
+        CQuorvelView &view = f.make();
+        TemplateItem item = textItem(20, QRect(50, 50, 120, 40), "Colour");
+        item.color = Rgb{std::uint8_t(r), std::uint8_t(g), std::uint8_t(b)};
+        MyEdit *edit = view.createItem(item);
+        QVERIFY(edit);
+        QApplication::processEvents();
+        const QImage shot = edit->grab().toImage();
+        const QRgb frame = MyEdit::frameColor().rgb();
+        // Every edge of the border, sampled away from the corners.
+        for (const QPoint p : {QPoint(0, shot.height() / 2), QPoint(shot.width() - 1, shot.height() / 2),
+                               QPoint(shot.width() / 2, 0), QPoint(shot.width() / 2, shot.height() - 1)})
+            QCOMPARE(QColor(shot.pixel(p)).name(), QColor(frame).name());
     }
 
     void printRowsPrintsOnePagePerTickedRow()
