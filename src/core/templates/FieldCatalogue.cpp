@@ -146,8 +146,8 @@ TemplateItem makeDefaultItem(int index, const AppState &settings)
     item.right = item.left + 100;
     item.bottom = item.top + 20;
 
-    if (settings.fontHeight > 0)
-        item.fontSize = 6 * std::min(settings.fontHeight, INT_MAX / 6);
+    const int height = settings.fontHeight > 0 ? settings.fontHeight : kUnsetFontHeight;
+    item.fontSize = 6 * std::min(height, INT_MAX / 6);
     if (!settings.fontName.empty())
         item.fontName = limitFaceName(settings.fontName);
     const std::string &style = settings.fontStyle;

@@ -63,8 +63,10 @@ int addLabelIndex(std::string_view group, std::string_view caption);
 // row = index % 10, 100 x 20 pixels on a 120 x 30 grid from (20, 20)) with the
 // default font of new items from the settings: size 6 x fontHeight (tenths of
 // a point), fontName, fontStyle ("正常", "斜体", "粗体", "粗斜") and fontColor
-// ("r,g,b"). An unset fontHeight (0 or less) or fontName keeps the item's
-// own default (200, "宋体"), so a fresh installation gets readable items.
+// ("r,g,b"). An unset fontHeight (0 or less) counts as 12, the size the
+// settings offer first for new items, so the text of a fresh installation's
+// items fits their 20-pixel boxes; an unset fontName keeps "宋体".
+constexpr int kUnsetFontHeight = 12;
 TemplateItem makeDefaultItem(int index, const AppState &settings);
 
 // Every existing item's text set to its field name.

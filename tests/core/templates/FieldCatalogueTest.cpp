@@ -89,9 +89,9 @@ TEST(FieldCatalogue, NewItemsTakeTheConfiguredFont)
         {9, "Arial", "粗体", "", 54, "Arial", false, true, {0, 0, 0}},
         {9, "Arial", "粗斜", "1000,2", 54, "Arial", true, true, {100, 2, 0}},
         {9, "Arial", "Bold", "0,128,255", 54, "Arial", false, false, {0, 128, 255}},
-        // An unset height or face keeps the item's own default.
-        {0, "", "", "", 200, "宋体", false, false, {0, 0, 0}},
-        {-5, std::string(40, 'x'), "", "", 200, std::string(31, 'x'), false, false, {0, 0, 0}},
+        // An unset height counts as 12; an unset face keeps the item's own.
+        {0, "", "", "", 72, "宋体", false, false, {0, 0, 0}},
+        {-5, std::string(40, 'x'), "", "", 72, std::string(31, 'x'), false, false, {0, 0, 0}},
     };
     for (const Case &c : cases) {
         AppState settings;
