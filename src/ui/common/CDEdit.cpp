@@ -9,7 +9,11 @@
 
 namespace zentra::ui {
 
-CDEdit::CDEdit(QWidget *parent) : QLineEdit(parent) {}
+CDEdit::CDEdit(QWidget *parent) : QLineEdit(parent)
+{
+    // A dropped text would go in unfiltered.
+    setAcceptDrops(false);
+}
 
 bool CDEdit::accepts(const QString &text, int pos, QChar c)
 {

@@ -8,7 +8,7 @@ namespace zentra::ui {
 // typed at the very start while the text does not begin with one, and one '.'
 // while the text holds none. Other characters are dropped; backspace, cursor
 // and editing keys pass. Pasted text (keys, context menu, middle button) goes
-// through the same rule one character at a time.
+// through the same rule one character at a time; drops are refused.
 class CDEdit : public QLineEdit {
     Q_OBJECT
 public:
