@@ -217,4 +217,70 @@ bool Transaction::commit()
     return false;
 }
 
+
+DbStatement::DbStatement(DbConnection &db, std::string_view sql) : db_(db)
+{
+    if (!db_.handle() ||
+        sqlite3_prepare_v3(db_.handle(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                           &stmt_, nullptr) != SQLITE_OK) {
+        db_.setError(db_.handle() ? sqlite3_errmsg(db_.handle()) : "database is not open");
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    }
+}
+
+DbStatement::~DbStatement()
+{
+    sqlite3_finalize(stmt_);
+}
+
+bool DbStatement::start(const DbParams &params)
+{
+    if (!stmt_)
+        return false;
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    if (!bindAll(stmt_, params)) {
+        db_.setError(sqlite3_errmsg(db_.handle()));
+        return false;
+    }
+    return true;
+}
+
+int DbStatement::execute(const DbParams &params)
+{
+    if (!start(params))
+        return -1;
+    int rc;
+    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        db_.setError(sqlite3_errmsg(db_.handle()));
+        sqlite3_reset(stmt_);
+        return -1;
+    }
+    const int changed = sqlite3_changes(db_.handle());
+    sqlite3_reset(stmt_);
+    return changed;
+}
+
+bool DbStatement::exists(const DbParams &params, bool *failed)
+{
+    if (failed)
+        *failed = false;
+    if (!start(params)) {
+        if (failed)
+            *failed = true;
+        return false;
+    }
+    const int rc = sqlite3_step(stmt_);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        db_.setError(sqlite3_errmsg(db_.handle()));
+        if (failed)
+            *failed = true;
+    }
+    sqlite3_reset(stmt_);
+    return rc == SQLITE_ROW;
+}
+
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace zentra {
 
@@ -102,6 +103,7 @@ public:
     void close();
 
     const std::string &lastError() const { return error_; }
+    void setError(std::string message) { error_ = std::move(message); }
 
     sqlite3 *handle() const { return db_; }
 
@@ -125,6 +127,31 @@ public:
 private:
     DbConnection &db_;
     bool active_ = false;
+};
+
+
+// A statement prepared once and run many times (imports of thousands of
+// rows). The connection must outlive it. A failure leaves the engine's
+// message in the connection's lastError().
+class DbStatement {
+public:
+    DbStatement(DbConnection &db, std::string_view sql);
+    ~DbStatement();
+    DbStatement(const DbStatement &) = delete;
+    DbStatement &operator=(const DbStatement &) = delete;
+
+    bool ok() const { return stmt_ != nullptr; }
+    // Runs it with `params`: the number of rows changed, -1 on failure.
+    int execute(const DbParams &params);
+    // Runs it with `params`: whether it gave a row (false also on failure,
+    // with `failed` set then).
+    bool exists(const DbParams &params, bool *failed = nullptr);
+
+private:
+    bool start(const DbParams &params);
+
+    DbConnection &db_;
+    sqlite3_stmt *stmt_ = nullptr;
 };
 
 }

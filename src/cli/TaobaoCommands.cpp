@@ -1,0 +1,176 @@
+// taobao import-orders / import-items / list / goods / delete: the order list
+// of the Taobao dialog for scripts.
+#include "cli/CliCommand.h"
+#include "cli/CliJson.h"
+#include "core/data/DbConnection.h"
+#include "core/data/Schema.h"
+#include "core/taobao/TaobaoOrders.h"
+
+#include <iostream>
+
+namespace zentra::cli {
+namespace {
+
+constexpr const char *kUsage =
+    "taobao import-orders FILE | taobao import-items FILE | "
+    "taobao list [--from T] [--to T] [--search S] [--merge] | taobao goods ORDERNO | taobao delete ORDERNO...";
+
+bool openDatabase(const CliContext &ctx, DbConnection &db)
+{
+    std::string error;
+    if (!initDataFolder(ctx.folder, &error) || !db.open(ctx.folder.databasePath())) {
+        std::cerr << "cannot open the database: " << (error.empty() ? db.lastError() : error) << "\n";
+        return false;
+    }
+    return true;
+}
+
+int importOrders(const CliContext &ctx)
+{
+    std::vector<TbOrder> orders;
+    const ReportRead read = readOrderReport(ctx.args[1], orders);
+    if (!read.ok) {
+        std::cout << "打开文件失败\n";
+        std::cerr << ctx.args[1] << ": " << read.error << "\n";
+        return 1;
+    }
+    DbConnection db;
+    if (!openDatabase(ctx, db))
+        return 1;
+    const StoreResult r = storeOrders(db, orders);
+    if (!r.ok) {
+        std::cerr << "cannot store the orders: " << r.error << "\n";
+        return 1;
+    }
+    std::cout << "导入订单 " << r.stored << " 条：新增 " << r.inserted << "，更新 " << r.updated << "\n";
+    return 0;
+}
+
+int importItems(const CliContext &ctx)
+{
+    std::vector<TbItem> items;
+    const ReportRead read = readItemReport(ctx.args[1], items);
+    if (!read.ok) {
+        std::cout << "打开文件失败\n";
+        std::cerr << ctx.args[1] << ": " << read.error << "\n";
+        return 1;
+    }
+    DbConnection db;
+    if (!openDatabase(ctx, db))
+        return 1;
+    const StoreResult r = storeItems(db, items);
+    if (!r.ok) {
+        std::cerr << "cannot store the items: " << r.error << "\n";
+        return 1;
+    }
+    std::cout << "导入宝贝 " << r.stored << " 条：新增 " << r.inserted << "\n";
+    return 0;
+}
+
+// A bound given as a day alone covers that whole day.
+std::string bound(const std::string &text, bool upper)
+{
+    const std::string t = normalTradeTime(text);
+    if (t.size() == 19 && text.find(':') == std::string::npos)
+        return t.substr(0, 11) + (upper ? "23:59:59" : "00:00:00");
+    return t;
+}
+
+int list(const CliContext &ctx)
+{
+    OrderQuery q;
+    q.from = "";
+    q.to = "9999-12-31 23:59:59";
+    for (std::size_t i = 1; i < ctx.args.size(); ++i) {
+        const std::string &a = ctx.args[i];
+        const bool hasValue = i + 1 < ctx.args.size();
+        if (a == "--merge")
+            q.mergeByAddress = true;
+        else if (a == "--from" && hasValue)
+            q.from = bound(ctx.args[++i], false);
+        else if (a == "--to" && hasValue)
+            q.to = bound(ctx.args[++i], true);
+        else if (a == "--search" && hasValue)
+            q.search = ctx.args[++i];
+        else {
+            std::cerr << "usage: zentra-cli " << kUsage << "\n";
+            return 2;
+        }
+    }
+    DbConnection db;
+    if (!openDatabase(ctx, db))
+        return 1;
+    std::vector<TbOrder> orders;
+    if (!queryOrders(db, q, orders)) {
+        std::cerr << "cannot read the orders: " << db.lastError() << "\n";
+        return 1;
+    }
+    const std::vector<std::string> &keys = tbListColumns();
+    for (const TbOrder &o : orders) {
+        const std::string_view values[] = {o.id,         o.orderNum, o.status,   o.nickName,    o.proCity, o.tradeTime,
+                                           o.orderPrice, o.postFee,  o.getMoney, o.addressInfo, o.sNote};
+        std::vector<std::pair<std::string_view, std::string_view>> members;
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            members.emplace_back(keys[k], values[k]);
+        std::cout << jsonObject(members) << "\n";
+    }
+    return 0;
+}
+
+int goods(const CliContext &ctx)
+{
+    DbConnection db;
+    if (!openDatabase(ctx, db))
+        return 1;
+    std::vector<TbItem> items;
+    if (!orderItems(db, ctx.args[1], items)) {
+        std::cerr << "cannot read the items: " << db.lastError() << "\n";
+        return 1;
+    }
+    for (const TbItem &it : items)
+        std::cout << jsonObject({{"tb_orderNum", it.orderNum},
+                                 {"tb_item", it.item},
+                                 {"tb_sku", it.sku},
+                                 {"tb_price", it.price},
+                                 {"tb_num", it.num}})
+                  << "\n";
+    return 0;
+}
+
+int remove(const CliContext &ctx)
+{
+    DbConnection db;
+    if (!openDatabase(ctx, db))
+        return 1;
+    for (std::size_t i = 1; i < ctx.args.size(); ++i) {
+        if (!deleteOrder(db, ctx.args[i])) {
+            std::cout << "订单 " << ctx.args[i] << " 无法删除: " << db.lastError() << "\n";
+            return 1;
+        }
+        std::cout << "已删除订单 " << ctx.args[i] << "\n";
+    }
+    return 0;
+}
+
+int taobao(CliContext &ctx)
+{
+    const auto &a = ctx.args;
+    const std::string sub = a.empty() ? std::string() : a[0];
+    if (sub == "import-orders" && a.size() == 2)
+        return importOrders(ctx);
+    if (sub == "import-items" && a.size() == 2)
+        return importItems(ctx);
+    if (sub == "list")
+        return list(ctx);
+    if (sub == "goods" && a.size() == 2)
+        return goods(ctx);
+    if (sub == "delete" && a.size() >= 2)
+        return remove(ctx);
+    std::cerr << "usage: zentra-cli " << kUsage << "\n";
+    return 2;
+}
+
+const CliRegistration reg("taobao", kUsage, taobao);
+
+}
+}

@@ -1,0 +1,364 @@
+#include "core/taobao/TaobaoOrders.h"
+
+#include "core/data/DbConnection.h"
+#include "core/taobao/ReportReader.h"
+
+#include <array>
+#include <cstdio>
+
+namespace zentra {
+namespace {
+
+std::string without(std::string_view text, std::string_view chars)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (chars.find(c) == std::string_view::npos)
+            out += c;
+    return out;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Reads the digits at `i` into `value`; false when there are none.
+bool readNumber(std::string_view s, std::size_t &i, int &value, std::size_t maxDigits)
+{
+    const std::size_t start = i;
+    value = 0;
+    while (i < s.size() && isDigit(s[i]) && i - start < maxDigits)
+        value = value * 10 + (s[i++] - '0');
+    return i > start;
+}
+
+const std::string &field(const std::vector<std::string> &fields, int column)
+{
+    static const std::string empty;
+    return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? fields[column] : empty;
+}
+
+TbOrder orderOf(const DbRow &row)
+{
+    TbOrder t;
+    t.id = row.text("tb_id");
+    t.orderNum = row.text("tb_orderNum");
+    t.status = row.text("tb_status");
+    t.nickName = row.text("tb_nickName");
+    t.proCity = row.text("tb_proCity");
+    t.tradeTime = row.text("tb_tradetime");
+    t.orderPrice = row.text("tb_orderprice");
+    t.postFee = row.text("tb_postfee");
+    t.getMoney = row.text("tb_getmoney");
+    t.addressInfo = row.text("tb_addressInfo");
+    t.sNote = row.text("tb_sNote");
+    return t;
+}
+
+// The text condition of the order list: the search text in every column.
+constexpr std::string_view kSearchColumns[] = {"tb_orderNum", "tb_status",   "tb_nickName",
+                                               "tb_proCity",  "tb_orderprice", "tb_postfee",
+                                               "tb_getmoney", "tb_addressInfo", "tb_sNote"};
+
+std::string searchCondition(std::string_view table)
+{
+    std::string where = " and (";
+    bool first = true;
+    for (std::string_view c : kSearchColumns) {
+        if (!first)
+            where += " or ";
+        first = false;
+        where += std::string(table) + std::string(c) + " like '%' || ?3 || '%'";
+    }
+    return where + ")";
+}
+
+}
+
+std::string bareOrderNumber(std::string_view text)
+{
+    return without(text, "=\"");
+}
+
+void splitPostCode(std::string_view text, std::string &address, std::string &post)
+{
+    post.clear();
+    if (text.size() >= 8) {
+        const std::string_view tail = text.substr(text.size() - 8);
+        bool code = tail[0] == '(' && tail[7] == ')' && tail[1] >= '1' && tail[1] <= '9';
+        for (std::size_t i = 2; code && i < 7; ++i)
+            code = isDigit(tail[i]);
+        if (code) {
+            post.assign(tail.substr(1, 6));
+            address.assign(text.substr(0, text.size() - 8));
+            return;
+        }
+    }
+    address.assign(text);
+}
+
+std::string regionOfAddress(std::string_view address)
+{
+    constexpr std::string_view kCity = "市";
+    if (const std::size_t at = address.find(kCity); at != std::string_view::npos)
+        return std::string(address.substr(0, at + kCity.size()));
+    // Without "市" (autonomous prefectures, leagues, counties under the
+    // province): the province and city words.
+    std::size_t words = 0, i = 0;
+    while (i < address.size()) {
+        const std::size_t space = address.find(' ', i);
+        if (space == std::string_view::npos)
+            return std::string(address);
+        if (space > i && ++words == 2)
+            return std::string(address.substr(0, space));
+        i = space + 1;
+    }
+    return std::string(address);
+}
+
+std::string compositeAddress(std::string_view name, std::string_view mobile, std::string_view phone,
+                             std::string_view address, std::string_view post)
+{
+    constexpr std::string_view kComma = "，";
+    std::string out(name);
+    for (std::string_view part : {mobile, phone, address, post}) {
+        out += kComma;
+        out += part;
+    }
+    return out;
+}
+
+std::string normalTradeTime(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    int y, mo, d, h = 0, mi = 0, s = 0;
+    auto sep = [&](char a, char b) {
+        if (i < text.size() && (text[i] == a || text[i] == b)) {
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    if (!readNumber(text, i, y, 4) || !sep('-', '/') || !readNumber(text, i, mo, 2) || !sep('-', '/') ||
+        !readNumber(text, i, d, 2))
+        return std::string(text);
+    if (i < text.size() && text[i] == ' ') {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        if (!readNumber(text, i, h, 2) || !sep(':', ':') || !readNumber(text, i, mi, 2))
+            return std::string(text);
+        if (sep(':', ':') && !readNumber(text, i, s, 2))
+            return std::string(text);
+    }
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i != text.size() || y < 1000 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 60)
+        return std::string(text);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
+    return buf;
+}
+
+ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders)
+{
+    ReportRead r;
+    ReportFile file;
+    if (!readReportFile(path, file, &r.error))
+        return r;
+    r.ok = true;
+    r.encoding = file.encoding;
+    enum { Order, Nick, Status, Created, Goods, Postage, Total, Name, Message, Mobile, Phone, Address, Count };
+    std::array<int, Count> col{};
+    bool header = true;
+    forEachCsvRecord(file.text, [&](const std::vector<std::string> &f) {
+        if (header) {
+            const ReportHeader h = headerOf(f);
+            const char *names[] = {"订单编号", "买家会员名", "订单状态", "订单创建时间",
+                                   "买家应付货款", "买家应付邮费", "总金额", "收货人姓名",
+                                   "买家留言", "联系手机", "联系电话"};
+            for (int i = 0; i < Address; ++i)
+                col[i] = h.column(names[i]);
+            col[Address] = h.columnContaining("收货地址", "修改后的");
+            header = false;
+            return true;
+        }
+        TbOrder o;
+        o.orderNum = bareOrderNumber(field(f, col[Order]));
+        o.status = field(f, col[Status]);
+        o.nickName = field(f, col[Nick]);
+        o.tradeTime = normalTradeTime(field(f, col[Created]));
+        o.orderPrice = field(f, col[Goods]);
+        o.postFee = field(f, col[Postage]);
+        o.getMoney = field(f, col[Total]);
+        o.sNote = field(f, col[Message]);
+        std::string address, post;
+        splitPostCode(field(f, col[Address]), address, post);
+        o.proCity = regionOfAddress(address);
+        o.addressInfo = compositeAddress(field(f, col[Name]), without(field(f, col[Mobile]), "'"),
+                                         without(field(f, col[Phone]), "'"), address, post);
+        orders.push_back(std::move(o));
+        return true;
+    });
+    return r;
+}
+
+ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items)
+{
+    ReportRead r;
+    ReportFile file;
+    if (!readReportFile(path, file, &r.error))
+        return r;
+    r.ok = true;
+    r.encoding = file.encoding;
+    int order = -1, title = -1, price = -1, count = -1, sku = -1;
+    bool header = true;
+    forEachCsvRecord(file.text, [&](const std::vector<std::string> &f) {
+        if (header) {
+            const ReportHeader h = headerOf(f);
+            order = h.column("订单编号");
+            title = h.column("标题");
+            price = h.column("价格");
+            count = h.column("购买数量");
+            sku = h.column("商品属性");
+            header = false;
+            return true;
+        }
+        items.push_back(TbItem{bareOrderNumber(field(f, order)), field(f, title), field(f, sku), field(f, price),
+                               field(f, count)});
+        return true;
+    });
+    return r;
+}
+
+StoreResult storeOrders(DbConnection &db, const std::vector<TbOrder> &orders)
+{
+    StoreResult r;
+    Transaction tx(db);
+    DbStatement known(db, "select 1 from tbList where tb_orderNum=?");
+    DbStatement insert(db, "insert into tbList(tb_orderNum,tb_status,tb_nickName,tb_proCity,tb_tradetime,"
+                           "tb_orderprice,tb_postfee,tb_getmoney,tb_addressInfo,tb_sNote) "
+                           "values(?,?,?,?,?,?,?,?,?,?)");
+    DbStatement refresh(db, "update tbList set tb_status=? where tb_orderNum=?");
+    if (!tx.active() || !known.ok() || !insert.ok() || !refresh.ok()) {
+        r.error = db.lastError();
+        return r;
+    }
+    for (const TbOrder &o : orders) {
+        if (o.orderNum.empty() || o.addressInfo.empty())
+            continue;
+        ++r.stored;
+        bool failed = false;
+        const bool exists = known.exists({o.orderNum}, &failed);
+        const int changed = failed ? -1
+                            : exists ? refresh.execute({o.status, o.orderNum})
+                                     : insert.execute({o.orderNum, o.status, o.nickName, o.proCity, o.tradeTime,
+                                                       o.orderPrice, o.postFee, o.getMoney, o.addressInfo, o.sNote});
+        if (changed < 0) {
+            r.error = db.lastError();
+            return r;
+        }
+        ++(exists ? r.updated : r.inserted);
+    }
+    if (!tx.commit()) {
+        r.error = db.lastError();
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+StoreResult storeItems(DbConnection &db, const std::vector<TbItem> &items)
+{
+    StoreResult r;
+    Transaction tx(db);
+    DbStatement known(db, "select 1 from tbGoods where tb_orderNum=? and tb_item=?");
+    DbStatement insert(db, "insert into tbGoods(tb_orderNum,tb_item,tb_sku,tb_price,tb_num) values(?,?,?,?,?)");
+    if (!tx.active() || !known.ok() || !insert.ok()) {
+        r.error = db.lastError();
+        return r;
+    }
+    for (const TbItem &it : items) {
+        if (it.orderNum.empty() || it.item.empty())
+            continue;
+        ++r.stored;
+        bool failed = false;
+        if (known.exists({it.orderNum, it.item}, &failed))
+            continue;
+        if (failed || insert.execute({it.orderNum, it.item, it.sku, it.price, it.num}) < 0) {
+            r.error = db.lastError();
+            return r;
+        }
+        ++r.inserted;
+    }
+    if (!tx.commit()) {
+        r.error = db.lastError();
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+bool queryOrders(DbConnection &db, const OrderQuery &q, std::vector<TbOrder> &out)
+{
+    std::string sql;
+    if (q.mergeByAddress) {
+        sql = "select t1.tb_id, t1.tb_orderNum, t1.tb_status, t1.tb_nickName, t1.tb_proCity, t1.tb_tradetime, "
+              "t1.tb_orderprice, t1.tb_postfee, t1.tb_getmoney, t1.tb_addressInfo, t1.tb_sNote "
+              "from tbList t1, (select tb_addressInfo, max(tb_id) as maxNum from tbList group by tb_addressInfo) t2 "
+              "where t1.tb_addressInfo=t2.tb_addressInfo and t1.tb_id=t2.maxNum "
+              "and t1.tb_tradetime>?1 and t1.tb_tradetime<?2";
+        if (!q.search.empty())
+            sql += searchCondition("t1.");
+        sql += " order by t1.tb_tradetime desc";
+    } else {
+        sql = "select * from tbList where tb_tradetime>?1 and tb_tradetime<?2";
+        if (!q.search.empty())
+            sql += searchCondition("");
+        sql += " order by tb_tradetime desc";
+    }
+    const DbRows rows = q.search.empty() ? db.query(sql, {q.from, q.to}) : db.query(sql, {q.from, q.to, q.search});
+    if (!rows.ok)
+        return false;
+    out.clear();
+    out.reserve(rows.size());
+    for (const DbRow &row : rows)
+        out.push_back(orderOf(row));
+    return true;
+}
+
+bool orderItems(DbConnection &db, std::string_view orderNum, std::vector<TbItem> &out)
+{
+    const DbRows rows = db.query("select * from tbGoods where tb_orderNum=?", {orderNum});
+    if (!rows.ok)
+        return false;
+    out.clear();
+    for (const DbRow &row : rows)
+        out.push_back(TbItem{row.text("tb_orderNum"), row.text("tb_item"), row.text("tb_sku"), row.text("tb_price"),
+                             row.text("tb_num")});
+    return true;
+}
+
+bool deleteOrder(DbConnection &db, std::string_view orderNum)
+{
+    Transaction tx(db);
+    if (!tx.active())
+        return false;
+    if (db.execute("delete from tbList where tb_orderNum=?", {orderNum}) < 0 ||
+        db.execute("delete from tbGoods where tb_orderNum=?", {orderNum}) < 0)
+        return false;
+    return tx.commit();
+}
+
+const std::vector<std::string> &tbListColumns()
+{
+    static const std::vector<std::string> columns = {
+        "tb_id",         "tb_orderNum", "tb_status",  "tb_nickName",    "tb_proCity", "tb_tradetime",
+        "tb_orderprice", "tb_postfee",  "tb_getmoney", "tb_addressInfo", "tb_sNote"};
+    return columns;
+}
+
+}

@@ -1,0 +1,88 @@
+#include "support/RunCli.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace zentra {
+namespace {
+
+using test::runProgram;
+
+class TaobaoCommandsTest : public ::testing::Test {
+protected:
+    test::CliResult cli(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--home", home});
+        return runProgram(ZENTRA_CLI, args);
+    }
+    std::string write(const std::string &name, const std::string &text)
+    {
+        test::spit(dir.file(name), text);
+        return dir.file(name);
+    }
+    test::TempDir dir;
+    std::string home = dir.file("shop");
+};
+
+const char *const kOrders =
+    "\xEF\xBB\xBF订单编号,买家会员名,订单状态,订单创建时间,买家应付货款,买家应付邮费,总金额,收货人姓名,"
+    "买家留言,联系手机,联系电话,收货地址\r\n"
+    "=\"31\",amy,等待发货,2026-12-01 10:00:00,10,5,15,王五,\"带\"\"引号\"\"\",'13900000000,,"
+    "\"上海 上海市 浦东新区 某路(200120)\"\r\n"
+    "=\"32\",amy,等待发货,2026-12-02 10:00:00,20,0,20,王五,,'13900000000,,\"上海 上海市 浦东新区 某路(200120)\"\r\n";
+
+TEST_F(TaobaoCommandsTest, ImportListGoodsAndDelete)
+{
+    const std::string orders = write("orders.csv", kOrders);
+    auto r = cli({"taobao", "import-orders", orders});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "导入订单 2 条：新增 2，更新 0\n");
+    r = cli({"taobao", "import-orders", orders});
+    EXPECT_EQ(r.out, "导入订单 2 条：新增 0，更新 2\n");
+
+    const std::string items = write("items.csv", "订单编号,标题,价格,购买数量,商品属性\n=\"31\",茶,5,3,\"a,b\"\n");
+    r = cli({"taobao", "import-items", items});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "导入宝贝 1 条：新增 1\n");
+    EXPECT_EQ(cli({"taobao", "import-items", items}).out, "导入宝贝 1 条：新增 0\n");
+
+    r = cli({"taobao", "list"});
+    EXPECT_EQ(r.out,
+              "{\"tb_id\":\"2\",\"tb_orderNum\":\"32\",\"tb_status\":\"等待发货\",\"tb_nickName\":\"amy\","
+              "\"tb_proCity\":\"上海 上海市\",\"tb_tradetime\":\"2026-12-02 10:00:00\",\"tb_orderprice\":\"20\","
+              "\"tb_postfee\":\"0\",\"tb_getmoney\":\"20\",\"tb_addressInfo\":\"王五，13900000000，，上海 上海市 "
+              "浦东新区 某路，200120\",\"tb_sNote\":\"\"}\n"
+              "{\"tb_id\":\"1\",\"tb_orderNum\":\"31\",\"tb_status\":\"等待发货\",\"tb_nickName\":\"amy\","
+              "\"tb_proCity\":\"上海 上海市\",\"tb_tradetime\":\"2026-12-01 10:00:00\",\"tb_orderprice\":\"10\","
+              "\"tb_postfee\":\"5\",\"tb_getmoney\":\"15\",\"tb_addressInfo\":\"王五，13900000000，，上海 上海市 "
+              "浦东新区 某路，200120\",\"tb_sNote\":\"带\\\"引号\\\"\"}\n");
+    // A day alone as a bound covers the whole day.
+    EXPECT_EQ(cli({"taobao", "list", "--from", "2026-12-02"}).out.find("\"31\""), std::string::npos);
+    EXPECT_NE(cli({"taobao", "list", "--to", "2026-12-01"}).out.find("\"31\""), std::string::npos);
+    EXPECT_EQ(cli({"taobao", "list", "--to", "2026-12-01"}).out.find("\"32\""), std::string::npos);
+    r = cli({"taobao", "list", "--merge", "--search", "浦东"});
+    EXPECT_NE(r.out.find("\"tb_orderNum\":\"32\""), std::string::npos);
+    EXPECT_EQ(r.out.find("\"tb_orderNum\":\"31\""), std::string::npos);
+
+    EXPECT_EQ(cli({"taobao", "goods", "31"}).out, "{\"tb_orderNum\":\"31\",\"tb_item\":\"茶\",\"tb_sku\":\"a,b\","
+                                                  "\"tb_price\":\"5\",\"tb_num\":\"3\"}\n");
+    r = cli({"taobao", "delete", "31"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "已删除订单 31\n");
+    EXPECT_EQ(cli({"taobao", "goods", "31"}).out, "");
+    EXPECT_EQ(cli({"taobao", "list", "--merge"}).out.find("\"31\""), std::string::npos);
+}
+
+TEST_F(TaobaoCommandsTest, AFileThatCannotBeReadIsRefused)
+{
+    auto r = cli({"taobao", "import-orders", dir.file("missing.csv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "打开文件失败\n");
+    r = cli({"taobao", "import-items", dir.path()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "打开文件失败\n");
+    EXPECT_EQ(cli({"taobao", "list", "--bogus"}).exitCode, 2);
+}
+
+}
+}
