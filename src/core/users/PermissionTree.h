@@ -49,8 +49,7 @@ public:
     void setAll(bool allowed);
 
 private:
-    void add(const std::vector<PermissionRow> &rows, std::size_t row, int parent, int depth,
-             std::vector<bool> &used);
+    void add(const std::vector<PermissionRow> &rows, std::size_t row, int parent, int depth, std::vector<bool> &used);
     void setBelow(int node, bool allowed);
 
     std::vector<Node> nodes_;

@@ -122,8 +122,7 @@ void applyTaobao(const TaobaoSettings &s, const ConfigFile &config, AppState &st
     state.tbRecognizeMethod = method;
 }
 
-void applyPrint(const PrintPageSettings &s, const ConfigFile &config, AppState &state,
-                std::vector<std::string> &errors)
+void applyPrint(const PrintPageSettings &s, const ConfigFile &config, AppState &state, std::vector<std::string> &errors)
 {
     write(config, "printerName", s.printerName, errors);
     state.printerName = s.printerName;

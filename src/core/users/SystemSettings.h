@@ -61,7 +61,8 @@ TaobaoSettings taobaoSettings(const AppState &state);
 // The offset of the running program's printer comes from config.ini.
 PrintPageSettings printPageSettings(const AppState &state, const ConfigFile &config);
 
-void applyRoutine(const RoutineSettings &s, const ConfigFile &config, AppState &state, std::vector<std::string> &errors);
+void applyRoutine(const RoutineSettings &s, const ConfigFile &config, AppState &state,
+                  std::vector<std::string> &errors);
 void applyTemplate(const TemplateSettings &s, const ConfigFile &config, AppState &state,
                    std::vector<std::string> &errors);
 void applyTaobao(const TaobaoSettings &s, const ConfigFile &config, AppState &state, std::vector<std::string> &errors);

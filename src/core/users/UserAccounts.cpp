@@ -108,10 +108,9 @@ UserAccounts::Result UserAccounts::addUser(const std::string &name, const std::s
         error_ = db.lastError();
         return Result::DbError;
     }
-    if (own.empty() &&
-        db.execute("insert into userPermission(user_id, ID, PID, Caption, permission) "
-                   "select ?, ID, PID, Caption, '0' from userPermission where user_id = ? order by ID",
-                   {name, kAdmin}) < 0) {
+    if (own.empty() && db.execute("insert into userPermission(user_id, ID, PID, Caption, permission) "
+                                  "select ?, ID, PID, Caption, '0' from userPermission where user_id = ? order by ID",
+                                  {name, kAdmin}) < 0) {
         error_ = db.lastError();
         return Result::DbError;
     }
@@ -197,7 +196,8 @@ std::optional<std::vector<PermissionRow>> UserAccounts::permissions(const std::s
     }
     std::vector<PermissionRow> list;
     for (const DbRow &row : rows)
-        list.push_back({row.integer("ID"), row.integer("PID"), row.text("Caption"), permissionOn(row.text("permission"))});
+        list.push_back(
+            {row.integer("ID"), row.integer("PID"), row.text("Caption"), permissionOn(row.text("permission"))});
     return list;
 }
 

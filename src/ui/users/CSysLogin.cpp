@@ -72,8 +72,8 @@ void CSysLogin::tryLogin()
         accept();
         return;
     }
-    const QString problem = r == UserLogin::Result::DbError ? QString::fromStdString(logins_.error())
-                                                            : QString::fromUtf8(loginMessage(r));
+    const QString problem =
+        r == UserLogin::Result::DbError ? QString::fromStdString(logins_.error()) : QString::fromUtf8(loginMessage(r));
     if (r == UserLogin::Result::WrongPassword) {
         password_->selectAll();
         password_->setFocus();

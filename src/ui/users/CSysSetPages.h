@@ -44,8 +44,7 @@ signals:
 
 protected:
     // Connects a control's change signal to setModified(true).
-    template <typename Sender, typename Signal>
-    void watch(Sender *sender, Signal signal)
+    template <typename Sender, typename Signal> void watch(Sender *sender, Signal signal)
     {
         connect(sender, signal, this, [this] { setModified(true); });
     }

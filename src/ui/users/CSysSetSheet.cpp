@@ -20,8 +20,8 @@ CSysSetSheet::CSysSetSheet(AppState &state, const std::string &configPath, Dialo
 
     auto *print = new CSysSetPrint(state, config_, printers, std::move(printCalibration));
     connect(print, &CSysSetPrint::calibrationFailed, this, [this](const QString &m) { dialogs_.warn(this, m); });
-    pages_ = {new CSysSetRoutine(state, config_), new CSysSetTemplate(state, config_), new CSysSetTaobao(state, config_),
-              print};
+    pages_ = {new CSysSetRoutine(state, config_), new CSysSetTemplate(state, config_),
+              new CSysSetTaobao(state, config_), print};
     const char *const titles[] = {"常规设置", "模板设计", "淘宝设置", "打印设置"};
     for (std::size_t i = 0; i < pages_.size(); ++i)
         tabs_->addTab(pages_[i], QString::fromUtf8(titles[i]));

@@ -61,9 +61,8 @@ void CSysUserPwd::changePassword()
 {
     if (name_->text().isEmpty())
         return;
-    const UserAccounts::Result r =
-        accounts_.changePassword(name_->text().toStdString(), old_->text().toStdString(), new_->text().toStdString(),
-                                 confirm_->text().toStdString());
+    const UserAccounts::Result r = accounts_.changePassword(name_->text().toStdString(), old_->text().toStdString(),
+                                                            new_->text().toStdString(), confirm_->text().toStdString());
     if (r == UserAccounts::Result::Ok) {
         old_->clear();
         new_->clear();

@@ -12,8 +12,8 @@ namespace {
 // 3, 4, 5 and 6 as listed; 7 has a parent that does not exist.
 std::vector<PermissionRow> sampleRows(bool allowed)
 {
-    return {{1, 0, "打印", allowed},  {2, 0, "数据", allowed}, {3, 1, "单张", allowed}, {4, 1, "批量", allowed},
-            {5, 2, "备份", allowed},  {6, 5, "自动备份", allowed}, {7, 99, "孤儿", allowed}};
+    return {{1, 0, "打印", allowed}, {2, 0, "数据", allowed},     {3, 1, "单张", allowed}, {4, 1, "批量", allowed},
+            {5, 2, "备份", allowed}, {6, 5, "自动备份", allowed}, {7, 99, "孤儿", allowed}};
 }
 
 std::vector<std::string> checked(const PermissionTree &t)
@@ -31,8 +31,8 @@ TEST(PermissionTreeTest, BuildsDepthFirstToAnyDepthAndLeavesOutUnreachableRows)
     std::vector<std::pair<std::string, int>> order;
     for (const auto &n : t.nodes())
         order.emplace_back(n.row.caption, n.depth);
-    const std::vector<std::pair<std::string, int>> expected = {
-        {"打印", 0}, {"单张", 1}, {"批量", 1}, {"数据", 0}, {"备份", 1}, {"自动备份", 2}};
+    const std::vector<std::pair<std::string, int>> expected = {{"打印", 0}, {"单张", 1}, {"批量", 1},
+                                                               {"数据", 0}, {"备份", 1}, {"自动备份", 2}};
     EXPECT_EQ(order, expected);
     EXPECT_EQ(t.find("孤儿"), -1);
 }

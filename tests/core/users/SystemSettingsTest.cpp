@@ -43,8 +43,8 @@ protected:
 TEST_F(SystemSettingsTest, ScaleOutsideZeroToThreeIsStoredAsOne)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"0", "1.000000"},   {"3.5", "1.000000"}, {"3.0", "3.000000"}, {"0.01", "0.010000"},
-        {"-2", "1.000000"},  {"abc", "1.000000"}, {"nan", "1.000000"}, {"1.25", "1.250000"},
+        {"0", "1.000000"},  {"3.5", "1.000000"}, {"3.0", "3.000000"}, {"0.01", "0.010000"},
+        {"-2", "1.000000"}, {"abc", "1.000000"}, {"nan", "1.000000"}, {"1.25", "1.250000"},
     };
     for (const auto &[typed, stored] : cases) {
         PrintPageSettings s = printPageSettings(state, config);
@@ -69,9 +69,8 @@ TEST_F(SystemSettingsTest, PagesWriteTheirKeysInOrderAndUpdateTheRunningSettings
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(keysInOrder(),
               (std::vector<std::string>{"fontHeight", "fontName", "fontStyle", "fontColor", "moveInterval",
-                                        "printerName", "printerScale", "noPrintreSel", "setPrintPageSize",
-                                        "tbInfoSelf", "tbBrowserOpen", "tbRecognizeMethod",
-                                        "loginPass"}));
+                                        "printerName", "printerScale", "noPrintreSel", "setPrintPageSize", "tbInfoSelf",
+                                        "tbBrowserOpen", "tbRecognizeMethod", "loginPass"}));
     EXPECT_EQ(state.fontHeight, 12);
     EXPECT_EQ(state.moveInterval, 3);
     EXPECT_EQ(state.fontName, "黑体");
@@ -110,8 +109,14 @@ TEST_F(SystemSettingsTest, RecognizeMethodsAndTheirReading)
 TEST_F(SystemSettingsTest, PrinterOffsetsAreHeldInRangeAndReadBackPerPrinter)
 {
     const std::pair<const char *, std::pair<double, double>> texts[] = {
-        {"1.5,-2", {1.5, -2}},     {" 0.04 , 0.06", {0, 0.1}}, {"25,-99", {20, -20}}, {"nan,1", {0, 1}},
-        {"1.5", {0, 0}},           {"1,2,3", {0, 0}},          {"", {0, 0}},          {"a,b", {0, 0}},
+        {"1.5,-2", {1.5, -2}},
+        {" 0.04 , 0.06", {0, 0.1}},
+        {"25,-99", {20, -20}},
+        {"nan,1", {0, 1}},
+        {"1.5", {0, 0}},
+        {"1,2,3", {0, 0}},
+        {"", {0, 0}},
+        {"a,b", {0, 0}},
         {"1e308,-1e308", {20, -20}},
     };
     for (const auto &[text, xy] : texts) {
