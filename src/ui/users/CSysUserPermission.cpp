@@ -4,7 +4,7 @@
 #include "ui/common/Dialogs.h"
 
 #include <QGridLayout>
-#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,6 +24,7 @@ CSysUserPermission::CSysUserPermission(UserAccounts &accounts, Dialogs &dialogs,
     setObjectName(QStringLiteral("userPermissionDialog"));
     setWindowTitle(QStringLiteral("权限设置"));
     users_->setObjectName(QStringLiteral("userList"));
+    users_->setMaximumWidth(180);
     tree_->setObjectName(QStringLiteral("permissionTree"));
     tree_->setHeaderHidden(true);
     tree_->setColumnCount(1);
@@ -32,6 +33,7 @@ CSysUserPermission::CSysUserPermission(UserAccounts &accounts, Dialogs &dialogs,
         users_->addItem(QString::fromStdString(u.name));
     connect(users_, &QListWidget::currentTextChanged, this, &CSysUserPermission::showUser);
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { toggle(item); });
+    tree_->installEventFilter(this);
 
     auto make = [this](const char *text, const char *name) {
         auto *b = new QPushButton(QString::fromUtf8(text), this);
@@ -91,6 +93,16 @@ void CSysUserPermission::showUser(const QString &name)
     syncChecks();
     for (int i = 0; i < tree_->topLevelItemCount(); ++i)
         tree_->topLevelItem(i)->setExpanded(true);
+}
+
+bool CSysUserPermission::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tree_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space && !static_cast<QKeyEvent *>(event)->isAutoRepeat()) {
+        toggle(tree_->currentItem());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CSysUserPermission::syncChecks()

@@ -33,6 +33,10 @@ public:
 
     QTreeWidget *tree() const { return tree_; }
 
+protected:
+    // Space toggles the current item, as a click does.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void syncChecks();
 

@@ -107,6 +107,12 @@ private slots:
         QVERIFY(isChecked(dlg, "快递打印"));
         clickItem(dlg, "系统设置");
         QVERIFY(!isChecked(dlg, "系统选项"));
+        // Space toggles the current item as a click does.
+        dlg.tree()->setCurrentItem(itemOf(dlg, QStringLiteral("模板管理")));
+        QTest::keyClick(dlg.tree(), Qt::Key_Space);
+        QVERIFY(isChecked(dlg, "模板管理") && isChecked(dlg, "删除模板"));
+        QTest::keyClick(dlg.tree(), Qt::Key_Space);
+        QVERIFY(!isChecked(dlg, "删除模板"));
 
         click(dlg, "saveButton");
         QCOMPARE(f.dialogs.lastText(), QStringLiteral("权限修改成功！"));
