@@ -59,7 +59,14 @@ void paintCalibrationSheet(QPainter &painter, int widthDots, int heightDots, int
         for (int cx = kCrossStepMm; cx <= widthMm - 5; cx += kCrossStepMm) {
             painter.drawLine(x(cx - kCrossArmMm), y(cy), x(cx + kCrossArmMm), y(cy));
             painter.drawLine(x(cx), y(cy - kCrossArmMm), x(cx), y(cy + kCrossArmMm));
-            painter.drawText(x(cx + 1), y(cy - 1), QStringLiteral("%1,%2").arg(cx).arg(cy));
+            // The label stands above and right of its cross, or below and
+            // left of it where the sheet ends.
+            const QString label = QStringLiteral("%1,%2").arg(cx).arg(cy);
+            const int width = painter.fontMetrics().horizontalAdvance(label);
+            if (x(cx + 1) + width + x(3) <= widthDots)
+                painter.drawText(x(cx + 1), y(cy - 1), label);
+            else
+                painter.drawText(x(cx - 1) - width, y(cy + 1) + painter.fontMetrics().ascent(), label);
         }
     }
     painter.drawText(x(30), y(14),
