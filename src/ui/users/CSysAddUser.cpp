@@ -77,6 +77,8 @@ void CSysAddUser::addUser()
     const UserAccounts::Result r = accounts_.addUser(name_->text().toStdString(), password_->text().toStdString(),
                                                      confirm_->text().toStdString(), localTimeNow());
     if (r == UserAccounts::Result::Ok) {
+        for (QLineEdit *e : {name_, password_, confirm_})
+            e->clear();
         refill();
         return;
     }
@@ -97,7 +99,6 @@ void CSysAddUser::deleteSelected()
     const int row = rows.first();
     const UserAccounts::Result r = accounts_.deleteUser(grid_->cellText(row, 1).toStdString());
     if (r == UserAccounts::Result::Ok) {
-        grid_->deleteRow(row);
         refill();
         dialogs_.inform(this, QStringLiteral("该用户已删除！"));
         return;

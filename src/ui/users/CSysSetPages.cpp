@@ -209,6 +209,11 @@ CSysSetPrint::CSysSetPrint(AppState &state, const ConfigFile &config, const QStr
     scale_->setText(qs(s.printerScale));
     connect(slider_, &QSlider::valueChanged, this,
             [this](int hundredths) { scale_->setText(qs(formatScaleEdit(hundredths / 100.0))); });
+    // A typed factor moves the slider without rewriting what is being typed.
+    connect(scale_, &QLineEdit::textEdited, this, [this](const QString &text) {
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(static_cast<int>(std::lround(text.toDouble() * 100)));
+    });
 
     offsetX_ = offsetBox("offsetX", this);
     offsetY_ = offsetBox("offsetY", this);

@@ -115,6 +115,7 @@ private slots:
         click(dlg, "addButton");
         QVERIFY(f.dialogs.asked.empty());
         QCOMPARE(names(grid), (QStringList{"admin", "打包员"}));
+        QVERIFY(dlg.findChild<QLineEdit *>("password")->text().isEmpty());
         QVERIFY(!grid->cellText(1, 2).isEmpty()); // its time of creation
         QVERIFY(f.logsIn("打包员", "pw"));
     }

@@ -126,11 +126,13 @@ private slots:
             auto *edit = f.find<QLineEdit>("scaleEdit");
             edit->selectAll();
             QTest::keyClicks(edit, QString::fromLatin1(typed));
+            QCOMPARE(f.find<QLineEdit>("scaleEdit")->text(), QString::fromLatin1(typed));
             f.click("applyButton");
             QCOMPARE(f.key("printerScale"), std::string(stored));
             QCOMPARE(f.state.printerScale, std::strtof(stored, nullptr));
             QVERIFY(!f.find<QPushButton>("applyButton")->isEnabled());
         }
+        QCOMPARE(slider->value(), 50); // it follows what was typed
     }
 
     void okWritesThePagesAndCancelDropsThem()
