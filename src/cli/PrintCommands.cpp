@@ -7,6 +7,7 @@
 #include "core/data/DbConnection.h"
 #include "core/templates/TemplateFile.h"
 #include "core/waybill/WaybillRow.h"
+#include "render/CalibrationSheet.h"
 #include "render/ItemLayout.h"
 #include "render/PrintJob.h"
 
@@ -198,8 +199,28 @@ int printList(CliContext &ctx)
     return writeJob(job, o, state, havePaper ? &paper : nullptr, gui.screen);
 }
 
+// The printer calibration sheet, as it is printed, into a PDF.
+int printCalibration(CliContext &ctx)
+{
+    PrintOptions o;
+    if (!parseOptions(ctx.args, false, o)) {
+        std::cerr << "usage: zentra-cli print-calibration --pdf OUT [--dpi N]\n";
+        return 2;
+    }
+    const Gui gui;
+    QString error;
+    if (!render::writeCalibrationPdf(QString::fromStdString(o.pdf), o.dpi, &error)) {
+        std::cerr << "cannot write " << o.pdf << ": " << error.toStdString() << "\n";
+        return 1;
+    }
+    std::cout << "1 page\n";
+    return 0;
+}
+
 const CliRegistration regPrint("print", "print --template NAME --pdf OUT [--dpi N] [--set INDEX=TEXT]...", print);
 const CliRegistration regPrintList("print-list", "print-list --pdf OUT [--dpi N]", printList);
+const CliRegistration regPrintCalibration("print-calibration", "print-calibration --pdf OUT [--dpi N]",
+                                          printCalibration);
 
 }
 }

@@ -74,6 +74,7 @@ struct PrintGeometry {
     Resolution screen;
     Resolution printer;
     double scale = 1.0;
+    QPoint offset; // the printer's calibration, in printer dots; added to every item
 
     double ratioX() const { return double(printer.x) / screen.x; }
     double ratioY() const { return double(printer.y) / screen.y; }

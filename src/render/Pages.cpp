@@ -23,7 +23,8 @@ int wholeMarginCentimetres(const std::string &text)
 
 void paintSinglePrint(QPainter &painter, const Template &canvas, const PrintGeometry &g)
 {
-    const QPoint origin = marginOrigin(marginCentimetres(canvas.leftMargin), marginCentimetres(canvas.topMargin), g);
+    const QPoint origin =
+        marginOrigin(marginCentimetres(canvas.leftMargin), marginCentimetres(canvas.topMargin), g) + g.offset;
     for (const auto &slot : canvas.items) {
         if (!slot || slot->id < Template::kFirstItemId)
             continue;
@@ -34,7 +35,8 @@ void paintSinglePrint(QPainter &painter, const Template &canvas, const PrintGeom
 void paintBatchPage(QPainter &painter, const Template &rowTemplate, const WaybillRow &row, const PrintGeometry &g)
 {
     const QPoint origin =
-        marginOrigin(wholeMarginCentimetres(rowTemplate.leftMargin), wholeMarginCentimetres(rowTemplate.topMargin), g);
+        marginOrigin(wholeMarginCentimetres(rowTemplate.leftMargin), wholeMarginCentimetres(rowTemplate.topMargin), g) +
+        g.offset;
     const std::array<std::string, 60> texts = fieldTextsForRow(row);
     for (const auto &slot : rowTemplate.items) {
         if (!slot)

@@ -33,6 +33,12 @@ PrintSettings PrintSettings::fromState(const AppState &state)
     return s;
 }
 
+QPoint offsetDots(const PrinterOffset &mm, Resolution printer)
+{
+    return QPoint(toDeviceInt(std::round(clampOffset(mm.x) * printer.x / 25.4)),
+                  toDeviceInt(std::round(clampOffset(mm.y) * printer.y / 25.4)));
+}
+
 QSize userPaperSize(const Template &t)
 {
     const double w = std::strtod(t.imgWidth.c_str(), nullptr);
@@ -133,6 +139,11 @@ int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printer
     g.screen = screen;
     g.printer = Resolution{device.logicalDpiX(), device.logicalDpiY()};
     g.scale = effectivePrinterScale(printerScale);
+    // Only paper on a printer is moved: a PDF, whether written by us or
+    // chosen as "print to file", keeps the template's own places.
+    const auto *printer = dynamic_cast<const QPrinter *>(&device);
+    if (!preview && printer && printer->outputFormat() == QPrinter::NativeFormat)
+        g.offset = offsetDots(offset_, g.printer);
     printedRows_.clear();
     warnings_.clear();
     auto skip = [this](int page) {
@@ -239,11 +250,15 @@ int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &s
             user = userPaperSize(*paper);
         writer.setPageSize(user.isValid() ? userPageSize(user) : QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        // A PDF is never moved for a printer.
+        const PrinterOffset offset = job.printerOffset();
+        job.setPrinterOffset({});
         // The after-print step runs once the file is in place.
         auto after = std::move(job.afterPrint);
         job.afterPrint = nullptr;
         pages = job.print(writer, screen, settings.printerScale, true);
         job.afterPrint = std::move(after);
+        job.setPrinterOffset(offset);
     }
     if (pages < 0)
         return fail("cannot paint on the PDF");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config/AppState.h"
+#include "core/config/PrinterOffset.h"
 #include "core/templates/Template.h"
 #include "core/waybill/WaybillRow.h"
 #include "render/ItemLayout.h"
@@ -79,6 +80,12 @@ public:
     // moved as printed.
     std::function<void(const PrintJob &job, int pages)> afterPrint;
 
+    // The calibration of the printer the job goes to, applied by print() after
+    // the placement of every item. Only for a named printer: writePdf() and
+    // previews never move anything.
+    void setPrinterOffset(PrinterOffset mm) { offset_ = mm; }
+    PrinterOffset printerOffset() const { return offset_; }
+
     // The rows a batch is asked to print, in page order.
     const std::vector<const WaybillRow *> &pageRows() const { return pageRows_; }
 
@@ -102,7 +109,11 @@ private:
     QStringList warnings_;
     TemplatePath pathOf_;
     std::shared_ptr<TemplateCache> cache_;
+    PrinterOffset offset_;
 };
+
+// A calibration offset in millimetres as whole printer dots at `printer`.
+QPoint offsetDots(const PrinterOffset &mm, Resolution printer);
 
 // Writes a job to a PDF at `dpi` dots per inch, with the whole page as the
 // printable area (no margins), on the template's paper when the settings ask

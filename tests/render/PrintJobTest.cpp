@@ -195,7 +195,7 @@ TEST(SinglePrintPdf, HostileNumbersInATemplatePrintWithoutOverflow)
             EXPECT_EQ(writePdf(job, pdf.path, kDpi, settings, &t, kScreen), 1) << v << " " << margin;
             EXPECT_FALSE(userPaperSize(t).isValid());
             PrintJob batch = PrintJob::single(t);
-            const PlacedItem placed = placeItem(it, QStringLiteral("x"), PrintGeometry{kScreen, {kDpi, kDpi}, 3});
+            const PlacedItem placed = placeItem(it, QStringLiteral("x"), PrintGeometry{kScreen, {kDpi, kDpi}, 3, {}});
             for (const auto &line : placed.lines) {
                 EXPECT_LE(std::abs(line.pos.x()), kMaxDeviceCoordinate);
                 EXPECT_LE(std::abs(line.pos.y()), kMaxDeviceCoordinate);

@@ -17,7 +17,9 @@ void readStartupSettings(AppState &s, const ConfigFile &config)
     s.setPrintPageSize = config.readFlag(sys, "setPrintPageSize");
     s.tbInfoSelf = config.readFlag(sys, "tbInfoSelf");
     s.tbBrowserOpen = config.readFlag(sys, "tbBrowserOpen");
-    s.tbRecognizeMethod = config.readFlag(sys, "tbRecognizeMethod");
+    // 0, 1 or 2; anything else is the first method.
+    const int method = config.readInt(sys, "tbRecognizeMethod", 0);
+    s.tbRecognizeMethod = method >= 0 && method <= 2 ? method : 0;
     s.loginPass = config.readFlag(sys, "loginPass");
     s.fontHeight = std::atoi(config.readText(sys, "fontHeight").c_str());
     s.fontName = config.readText(sys, "fontName");

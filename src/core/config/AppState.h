@@ -17,7 +17,7 @@ struct AppState {
 
     std::string connectionString; // path of data/data.db
     bool tbBrowserOpen = false;
-    bool tbRecognizeMethod = false;
+    int tbRecognizeMethod = 0; // 0 split at commas and spaces, 1 recognition, 2 smart recognition
     std::array<unsigned char, kPermissionCount> permissions{}; // 1 = allowed
     bool setPrintPageSize = false;
     bool noPrinterSelect = false;

@@ -3,6 +3,7 @@
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/SeedData.h"
+#include "core/users/PasswordHash.h"
 
 #include <cstdio>
 #include <string_view>
@@ -236,7 +237,12 @@ bool seedNewDatabase(DbConnection &db)
             return false;
     if (!seedRegions(db))
         return false;
-    if (db.execute("insert into userLogin(user_id, user_pwd, user_loginTime) values(?, ?, NULL)", {"admin", ""}) < 0)
+    // The built-in administrator's password is empty, and kept as a hash
+    // like every other.
+    const std::string adminPassword = hashPassword("");
+    if (adminPassword.empty() ||
+        db.execute("insert into userLogin(user_id, user_pwd, user_loginTime) values(?, ?, NULL)",
+                   {"admin", adminPassword}) < 0)
         return false;
     for (int i = 0; i < kPermissionSeedCount; ++i) {
         const PermissionSeed &p = kPermissionSeeds[i];

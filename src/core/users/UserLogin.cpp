@@ -1,6 +1,7 @@
 #include "core/users/UserLogin.h"
 
 #include "core/data/DbConnection.h"
+#include "core/users/PasswordHash.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -76,12 +77,34 @@ UserLogin::Result UserLogin::login(const std::string &name, const std::string &p
             error_ = db.lastError();
             return Result::DbError;
         }
+        // An unknown name is checked against a stand-in, so the two refusals
+        // take the same time.
+        std::string stored;
+        if (!rows.empty())
+            stored = rows[0].text("user_pwd");
+        const PasswordCheck check = checkPassword(rows.empty() ? nullptr : &stored, password);
         if (rows.empty())
             return Result::UnknownUser;
-        if (rows[0].text("user_pwd") != password)
+        if (!check.match)
             return Result::WrongPassword;
         storedName = rows[0].text("user_id");
-        if (db.execute("update userLogin set user_loginTime = ? where user_id = ?", {now, storedName}) < 0) {
+        // A password kept as text by an older installation is replaced by
+        // its hash now that it is known; the login goes on either way.
+        Transaction tx(db);
+        if (!tx.active()) {
+            error_ = db.lastError();
+            return Result::DbError;
+        }
+        if (check.needsRehash) {
+            const std::string hash = hashPassword(password);
+            if (!hash.empty() &&
+                db.execute("update userLogin set user_pwd = ? where user_id = ?", {hash, storedName}) < 0) {
+                error_ = db.lastError();
+                return Result::DbError;
+            }
+        }
+        if (db.execute("update userLogin set user_loginTime = ? where user_id = ?", {now, storedName}) < 0 ||
+            !tx.commit()) {
             error_ = db.lastError();
             return Result::DbError;
         }
@@ -92,6 +115,22 @@ UserLogin::Result UserLogin::login(const std::string &name, const std::string &p
     state.currentUser = storedName;
     state.permissions = flags;
     return Result::Ok;
+}
+
+const char *loginMessage(UserLogin::Result r)
+{
+    switch (r) {
+    case UserLogin::Result::EmptyName:
+        return "请输入用户名";
+    case UserLogin::Result::UnknownUser:
+        return "该用户不存在，请重新输入用户名";
+    case UserLogin::Result::WrongPassword:
+        return "密码错误，请重新输入密码";
+    case UserLogin::Result::Ok:
+    case UserLogin::Result::DbError:
+        break;
+    }
+    return "";
 }
 
 std::string localTimeNow()

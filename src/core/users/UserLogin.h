@@ -26,7 +26,8 @@ public:
     // come last. Empty (and error() set) when the database cannot be read.
     std::vector<std::string> usersByLastLogin();
 
-    // Checks the name and password; on a match stamps user_loginTime with
+    // Checks the name and password (checkPassword: a hash, or text from an
+    // older installation, which is then replaced by its hash); on a match stamps user_loginTime with
     // `now` ("%Y-%m-%d %H:%M:%S"), makes the user current in `state` (under the
     // name as stored) and sets the permission flags from the user's rows.
     // On any other result `state` is left as it was.
@@ -44,6 +45,10 @@ private:
     std::string databasePath_;
     std::string error_;
 };
+
+// The login dialog's message for a refusal; empty for Ok and DbError (whose
+// text is the engine's).
+const char *loginMessage(UserLogin::Result r);
 
 // The local time now as "%Y-%m-%d %H:%M:%S".
 std::string localTimeNow();

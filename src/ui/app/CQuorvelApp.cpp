@@ -12,6 +12,7 @@
 #include "ui/templates/TemplateDesigner.h"
 #include "ui/templates/TemplateListCommands.h"
 #include "ui/users/CSysLogin.h"
+#include "ui/users/UserCommands.h"
 #include "ui/waybill/CQuorvelView.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
     frame_ = std::make_unique<CMainFrame>(state_, dialogs_, shell_, *folder_);
     plugCanvas();
     installDatabaseCommands(*frame_, *folder_, dialogs_);
+    installUserCommands(*frame_, state_, *folder_, dialogs_);
     frame_->show();
     if (QScreen *screen = frame_->screen()) {
         const QRect area = screen->availableGeometry();

@@ -67,27 +67,18 @@ void CSysLogin::tryLogin()
 {
     const std::string name = userName_->currentText().toStdString();
     const std::string password = password_->text().toStdString();
-    QString problem;
-    switch (logins_.login(name, password, localTimeNow(), state_)) {
-    case UserLogin::Result::Ok:
+    const UserLogin::Result r = logins_.login(name, password, localTimeNow(), state_);
+    if (r == UserLogin::Result::Ok) {
         accept();
         return;
-    case UserLogin::Result::EmptyName:
-        problem = QStringLiteral("请输入用户名");
-        userName_->setFocus();
-        break;
-    case UserLogin::Result::UnknownUser:
-        problem = QStringLiteral("该用户不存在，请重新输入用户名");
-        userName_->setFocus();
-        break;
-    case UserLogin::Result::WrongPassword:
-        problem = QStringLiteral("密码错误，请重新输入密码");
+    }
+    const QString problem =
+        r == UserLogin::Result::DbError ? QString::fromStdString(logins_.error()) : QString::fromUtf8(loginMessage(r));
+    if (r == UserLogin::Result::WrongPassword) {
         password_->selectAll();
         password_->setFocus();
-        break;
-    case UserLogin::Result::DbError:
-        problem = QString::fromStdString(logins_.error());
-        break;
+    } else if (r != UserLogin::Result::DbError) {
+        userName_->setFocus();
     }
     dialogs_.message(this, QString(), problem, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }

@@ -2,6 +2,7 @@
 
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
+#include "core/config/PrinterOffset.h"
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
 #include "render/Background.h"
@@ -419,6 +420,8 @@ void CQuorvelView::runJob(render::PrintJob job, bool preview)
     // the command line does; a real printer starts at its printable area.
     if (printer.outputFormat() == QPrinter::PdfFormat)
         printer.setFullPage(true);
+    // The printer's own calibration; render applies it to paper only.
+    job.setPrinterOffset(readPrinterOffset(ConfigFile(folder_.configPath()), printer.printerName().toStdString()));
     job.print(printer, screen, settings.printerScale);
     // "Print to file" makes a PDF whose copied text must be what was printed.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())

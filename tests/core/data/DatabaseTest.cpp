@@ -2,6 +2,7 @@
 #include "core/data/DbConnection.h"
 #include "core/data/Maintenance.h"
 #include "core/data/Schema.h"
+#include "core/users/PasswordHash.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +59,10 @@ TEST_F(DatabaseTest, NewDataFolderIsOwnerOnlyAndSeeded)
     EXPECT_EQ(scalar("select count(*) from freight where tmpName='tmp_default'"),
               scalar("select count(*) from province"));
     EXPECT_GT(std::stod(scalar("select afreight from freight where province like ?", {"%广东%"})), 0.0);
-    EXPECT_EQ(scalar("select user_pwd from userLogin where user_id=?", {"admin"}), "");
+    // The administrator's empty password, kept as a hash.
+    const std::string adminPassword = scalar("select user_pwd from userLogin where user_id=?", {"admin"});
+    EXPECT_TRUE(isPasswordHash(adminPassword));
+    EXPECT_TRUE(checkPassword(&adminPassword, "").match);
 
     // Permission positions 4 to 25 are the guarded functions, in ID order.
     DbRows perms = db.query("select Caption, permission from userPermission where user_id=? order by ID asc",
