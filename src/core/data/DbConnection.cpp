@@ -1,5 +1,7 @@
 #include "core/data/DbConnection.h"
 
+#include "core/data/GbkCollation.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <sqlite3.h>
@@ -81,6 +83,7 @@ bool DbConnection::open(const std::string &path, bool create)
         ::chmod(path.c_str(), 0600);
     sqlite3_busy_timeout(db_, 5000);
     sqlite3_extended_result_codes(db_, 1);
+    registerGbkCollation(db_);
     return true;
 }
 
