@@ -2,6 +2,7 @@
 // commands: list, new, delete, import, export (the template list page's
 // operations, with its messages).
 #include "cli/CliCommand.h"
+#include "cli/CliJson.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/templates/TemplateFile.h"
@@ -14,30 +15,6 @@
 
 namespace zentra::cli {
 namespace {
-
-// A JSON string literal of UTF-8 text (the reader hands out valid UTF-8).
-std::string jsonString(std::string_view s)
-{
-    std::string out = "\"";
-    for (char c : s) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
-                out += buf;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
 
 std::string itemJson(const TemplateItem &item)
 {
