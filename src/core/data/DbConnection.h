@@ -5,10 +5,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace zentra {
 
@@ -106,8 +108,13 @@ public:
     sqlite3 *handle() const { return db_; }
 
 private:
+    // Statements are prepared once per connection and reused: a batch of
+    // thousands of rows runs the same few statements.
+    sqlite3_stmt *prepared(std::string_view sql);
+
     sqlite3 *db_ = nullptr;
     std::string error_;
+    std::unordered_map<std::string, sqlite3_stmt *> statements_;
 };
 
 // Rolls back unless committed: a change of several statements that must not

@@ -121,13 +121,14 @@ std::optional<DbRow> MasterBook::find(const BookEntry &key, std::string *error) 
     return row;
 }
 
-BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode) const
+BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
+                              const std::optional<DbRow> *known) const
 {
     std::string missing = missingField(entry);
     if (!missing.empty())
         return BookResult::refused(missing);
     bool failed = false;
-    auto existing = findIn(db, entry, failed);
+    std::optional<DbRow> existing = known ? *known : findIn(db, entry, failed);
     if (failed)
         return BookResult::failed(db.lastError());
     if (!existing) {
@@ -221,7 +222,7 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries)
         BookEntry e = existing ? entryOf(kind_, *existing) : BookEntry();
         for (const auto &[column, value] : given)
             e[column] = value;
-        BookResult r = saveIn(db, e, Mode::Edit);
+        BookResult r = saveIn(db, e, Mode::Edit, &existing);
         if (!r.ok()) {
             u.result = r;
             u.inserted = u.updated = 0;

@@ -105,7 +105,9 @@ public:
 private:
     bool openDb(DbConnection &db, std::string *error) const;
     std::optional<DbRow> findIn(DbConnection &db, const BookEntry &key, bool &failed) const;
-    BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode) const;
+    // `known` is the entry of that identity when the caller looked it up already.
+    BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
+                      const std::optional<DbRow> *known = nullptr) const;
     DbParams valuesOf(const BookEntry &entry, const std::vector<std::string> &columns) const;
 
     std::string path_;

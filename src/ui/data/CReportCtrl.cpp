@@ -119,6 +119,11 @@ int CReportCtrl::appendRow(const QStringList &texts)
     return model_->appendRow(texts);
 }
 
+int CReportCtrl::appendRows(const QList<QStringList> &rows)
+{
+    return model_->appendRows(rows);
+}
+
 bool CReportCtrl::deleteRow(int row)
 {
     if (editor_ && row <= editRow_)

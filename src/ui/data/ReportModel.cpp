@@ -121,6 +121,27 @@ int ReportModel::appendRow(const QStringList &texts)
     return at;
 }
 
+int ReportModel::appendRows(const QList<QStringList> &rows)
+{
+    if (columns_.empty())
+        return -1;
+    flushChanges();
+    const int at = this->rows();
+    if (rows.isEmpty())
+        return at;
+    beginInsertRows({}, at, at + static_cast<int>(rows.size()) - 1);
+    rows_.reserve(rows_.size() + static_cast<std::size_t>(rows.size()));
+    for (const QStringList &texts : rows) {
+        Row r;
+        r.texts.resize(columns_.size());
+        const auto n = std::min<qsizetype>(texts.size(), static_cast<qsizetype>(columns_.size()));
+        std::copy(texts.begin(), texts.begin() + n, r.texts.begin());
+        rows_.push_back(std::move(r));
+    }
+    endInsertRows();
+    return at;
+}
+
 bool ReportModel::removeRowAt(int row)
 {
     if (row < 0 || row >= rows())

@@ -64,6 +64,8 @@ public:
     // in column 0; returns its index, or -1 without columns.
     int insertRow(int at, const QString &firstText);
     // Appends a row; texts beyond the last column are dropped.
+    // Appends many rows at once (one notification for all); the index of the first.
+    int appendRows(const QList<QStringList> &rows);
     int appendRow(const QStringList &texts);
     bool removeRowAt(int row);
     void clearRows();
