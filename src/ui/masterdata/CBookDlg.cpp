@@ -55,6 +55,19 @@ private:
     QList<QKeySequence> keys_;
 };
 
+// Selects `text` in the list, or the first entry. A stored value the list
+// lacks (a class deleted since, a region typed elsewhere) is offered first, so
+// editing an entry never changes it unasked.
+void selectOrKeep(QComboBox *combo, const QString &text, bool keep)
+{
+    int at = combo->findText(text);
+    if (at < 0 && keep && !text.isEmpty()) {
+        combo->insertItem(0, text);
+        at = 0;
+    }
+    combo->setCurrentIndex(std::max(0, at));
+}
+
 }
 
 CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, Dialogs &dialogs, QWidget *parent)
@@ -303,7 +316,7 @@ void CBookDlg::fillClassCombo(const QString &select)
     if (text_.sortedClassList)
         names.sort();
     classCombo_->addItems(names);
-    classCombo_->setCurrentIndex(std::max(0, classCombo_->findText(select)));
+    selectOrKeep(classCombo_, select, true);
 }
 
 void CBookDlg::fillProvinces(const QString &select)
@@ -316,6 +329,10 @@ void CBookDlg::fillProvinces(const QString &select)
         province_->addItem(qs(list[i].name));
         if (qs(list[i].name) == select)
             at = int(i);
+    }
+    if (!select.isEmpty() && province_->findText(select) < 0) {
+        selectOrKeep(province_, select, true);
+        return;
     }
     if (!list.empty()) {
         province_->setCurrentIndex(at);
@@ -334,7 +351,9 @@ void CBookDlg::fillCities(const QString &select)
         if (qs(list[i].name) == select)
             at = int(i);
     }
-    if (!list.empty()) {
+    if (!select.isEmpty() && city_->findText(select) < 0)
+        selectOrKeep(city_, select, true);
+    else if (!list.empty()) {
         city_->setCurrentIndex(at);
         cityId_ = list[std::size_t(at)].id;
     }
@@ -347,7 +366,7 @@ void CBookDlg::fillDistricts(const QString &select)
     const auto list = cityId_ ? regions_.districts(cityId_) : std::vector<Region>();
     for (const Region &r : list)
         district_->addItem(qs(r.name));
-    district_->setCurrentIndex(std::max(0, district_->findText(select)));
+    selectOrKeep(district_, select, true);
 }
 
 QWidget *CBookDlg::fieldWidget(const char *column) const
@@ -384,6 +403,17 @@ void CBookDlg::loadEntry(const DbRow &row)
         fillProvinces(qs(row.text(text_.kind->prefix + "province")));
         fillCities(qs(row.text(text_.kind->prefix + "city")));
         fillDistricts(qs(row.text(text_.kind->prefix + "district")));
+        // An entry saved without a region keeps none.
+        if (row.text(text_.kind->prefix + "province").empty()) {
+            for (QComboBox *combo : {province_, city_, district_}) {
+                combo->clear();
+                combo->addItem(QString());
+            }
+            provinceId_ = cityId_ = 0;
+            const std::vector<Region> provinces = regions_.provinces();
+            for (const Region &r : provinces)
+                province_->addItem(qs(r.name));
+        }
     }
 }
 

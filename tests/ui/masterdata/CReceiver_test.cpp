@@ -136,6 +136,33 @@ private slots:
         QCOMPARE(dlg.grid()->cellText(0, 14), QStringLiteral("新备注"));
     }
 
+    void editingKeepsAClassAndRegionTheListsLack()
+    {
+        Fixture f;
+        f.add(receiverBook(), {{"rname", "甲"}, {"rmobile", "1"}, {"raddress", "a"}, {"rclass", "已删的类"},
+                               {"rprovince", "浙江"}, {"rcity", "杭州"}});
+        f.add(receiverBook(), {{"rname", "乙"}, {"rmobile", "2"}, {"raddress", "b"}});
+        CReceiver dlg(f.db(), f.dialogs);
+        showActive(&dlg);
+        for (int row : {0, 1}) {
+            dlg.grid()->clearSelection();
+            selectRow(dlg.grid(), row);
+            click(&dlg, "editButton");
+            type(&dlg, "rnote", QStringLiteral("改过"));
+            click(&dlg, "saveButton");
+        }
+        MasterBook book(f.db(), receiverBook());
+        auto a = book.find({{"rmobile", "1"}, {"raddress", "a"}});
+        QCOMPARE(a->text("rnote"), std::string("改过"));
+        QCOMPARE(a->text("rclass"), std::string("已删的类"));
+        QCOMPARE(a->text("rprovince"), std::string("浙江"));
+        QCOMPARE(a->text("rcity"), std::string("杭州"));
+        auto b = book.find({{"rmobile", "2"}, {"raddress", "b"}});
+        QCOMPARE(b->text("rnote"), std::string("改过"));
+        QCOMPARE(b->text("rprovince"), std::string());
+        QCOMPARE(b->text("rdistrict"), std::string());
+    }
+
     void aProvinceWithoutCitiesEmptiesTheLowerLists()
     {
         Fixture f;
