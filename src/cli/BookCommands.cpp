@@ -16,7 +16,8 @@ int usage(const std::string &group)
 {
     const bool goods = group == "cargo";
     const std::string id = goods ? "name=N" : "mobile=M address=A";
-    std::cerr << "usage: zentra-cli " << group << " add KEY=VALUE... | update " << id << " KEY=VALUE... | list [--class C] "
+    std::cerr << "usage: zentra-cli " << group << " add KEY=VALUE... | update " << id
+              << " KEY=VALUE... | list [--class C] "
               << "[--search T] | delete " << id << " | class list|add NAME|rename OLD NEW|delete NAME | import FILE | "
               << "export FILE\n";
     return 2;

@@ -22,8 +22,8 @@ protected:
 
 TEST_F(BookCommandsTest, ReceiverAddUpdateListDelete)
 {
-    auto add = cli({"receiver", "add", "name=张三", "mobile=138", "address=北京路1号", "note=O'Brien \"x\" 😀",
-                    "class=VIP"});
+    auto add =
+        cli({"receiver", "add", "name=张三", "mobile=138", "address=北京路1号", "note=O'Brien \"x\" 😀", "class=VIP"});
     ASSERT_EQ(add.exitCode, 0);
     EXPECT_EQ(add.out, "1\n");
     EXPECT_EQ(cli({"receiver", "add", "name=李四", "mobile=139", "address=b"}).out, "2\n");
@@ -106,7 +106,9 @@ TEST_F(BookCommandsTest, SenderAndCargoUseTheirOwnKeysAndMessages)
 TEST_F(BookCommandsTest, ImportAndExport)
 {
     const std::string in = dir.file("in.csv");
-    test::spit(in, utf8ToGbk("姓名,手机,地址,备注\n张三,138,\"北京路1号,\"\"东门\"\"\",\"两\n行\"\n缺手机,,b,\n李四,139,c,\n"));
+    test::spit(
+        in,
+        utf8ToGbk("姓名,手机,地址,备注\n张三,138,\"北京路1号,\"\"东门\"\"\",\"两\n行\"\n缺手机,,b,\n李四,139,c,\n"));
     auto r = cli({"receiver", "import", in});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "新增 2，更新 0，跳过 1\n");

@@ -16,15 +16,15 @@ inline constexpr const char *kAllClasses = "_全部类别_";
 // Column names come from these descriptions only, never from input.
 struct BookKind {
     std::string table;
-    std::string prefix;                      // column prefix ("r", "s", "c")
-    std::vector<std::string> columns;        // every column, in table order
-    std::string idColumn;                    // counter key
-    std::vector<std::string> keyColumns;     // identity of an entry
-    std::string nameColumn;                  // lists are ordered by it
-    std::string pinyinSource, pinyinColumn;  // initials of which column, where
-    std::string dateColumn;                  // time of entry, kept by edits; may be empty
-    std::vector<std::string> numericColumns; // figures: stored as numbers, empty text gives 0
-    std::vector<std::string> searchColumns;  // what a search looks in
+    std::string prefix;                                        // column prefix ("r", "s", "c")
+    std::vector<std::string> columns;                          // every column, in table order
+    std::string idColumn;                                      // counter key
+    std::vector<std::string> keyColumns;                       // identity of an entry
+    std::string nameColumn;                                    // lists are ordered by it
+    std::string pinyinSource, pinyinColumn;                    // initials of which column, where
+    std::string dateColumn;                                    // time of entry, kept by edits; may be empty
+    std::vector<std::string> numericColumns;                   // figures: stored as numbers, empty text gives 0
+    std::vector<std::string> searchColumns;                    // what a search looks in
     std::vector<std::pair<std::string, std::string>> required; // column, message when empty
     std::string duplicateMessage;
     std::string classTable;

@@ -46,9 +46,7 @@ bool isAllClasses(const std::string &className)
     return className.empty() || className == kAllClasses;
 }
 
-MasterBook::MasterBook(std::string databasePath, const BookKind &kind) : path_(std::move(databasePath)), kind_(kind)
-{
-}
+MasterBook::MasterBook(std::string databasePath, const BookKind &kind) : path_(std::move(databasePath)), kind_(kind) {}
 
 std::string MasterBook::now()
 {
@@ -294,8 +292,7 @@ DbRows MasterBook::list(const std::string &className) const
         none.ok = false;
         return none;
     }
-    const std::string order =
-        " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
+    const std::string order = " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
     if (isAllClasses(className))
         return db.query("select * from " + kind_.table + order);
     return db.query("select * from " + kind_.table + " where " + kind_.classColumn + "=?" + order, {className});
@@ -362,8 +359,7 @@ BookResult MasterBook::setClassByName(const std::vector<std::string> &names, con
     std::string error;
     if (!openDb(db, &error))
         return BookResult::failed(error);
-    return setClassOf(db,
-                      "update " + kind_.table + " set " + kind_.classColumn + "=? where " + kind_.nameColumn + "=?",
+    return setClassOf(db, "update " + kind_.table + " set " + kind_.classColumn + "=? where " + kind_.nameColumn + "=?",
                       names, className);
 }
 

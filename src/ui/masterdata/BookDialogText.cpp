@@ -15,20 +15,21 @@ const QString kReceiverGrid = QStringLiteral(
 BookDialogText addressText(bool sender)
 {
     const QString who = sender ? QStringLiteral("发件人") : QStringLiteral("收件人");
-    static const char *const rc[] = {"rname", "rclass", "rqq", "rww", "rmobile", "rphone", "rprovince", "rcity",
-                                     "rdistrict", "rpost", "rcompany", "raddress", "rnote", "rself1", "rself2",
-                                     "rself3", "rself4"};
-    static const char *const sc[] = {"sname", "sclass", "sqq", "sww", "smobile", "sphone", "sprovince", "scity",
-                                     "sdistrict", "spost", "scompany", "saddress", "snote", "sself1", "sself2",
-                                     "sself3", "sself4"};
+    static const char *const rc[] = {"rname",     "rclass", "rqq",       "rww",    "rmobile",  "rphone",
+                                     "rprovince", "rcity",  "rdistrict", "rpost",  "rcompany", "raddress",
+                                     "rnote",     "rself1", "rself2",    "rself3", "rself4"};
+    static const char *const sc[] = {"sname",     "sclass", "sqq",       "sww",    "smobile",  "sphone",
+                                     "sprovince", "scity",  "sdistrict", "spost",  "scompany", "saddress",
+                                     "snote",     "sself1", "sself2",    "sself3", "sself4"};
     const char *const *c = sender ? sc : rc;
     BookDialogText t;
     t.kind = sender ? &senderBook() : &receiverBook();
     t.caption = sender ? QStringLiteral("新发件人") : QStringLiteral("新收件人");
     t.entityGroup = who;
     t.saveButton = QStringLiteral("确定(S)");
-    t.gridSpec = sender ? QString(kReceiverGrid).replace(QStringLiteral("自定义4,160,0"), QStringLiteral("发件人签名,160,0"))
-                        : kReceiverGrid;
+    t.gridSpec =
+        sender ? QString(kReceiverGrid).replace(QStringLiteral("自定义4,160,0"), QStringLiteral("发件人签名,160,0"))
+               : kReceiverGrid;
     t.fields = {{QStringLiteral("姓名(*)"), c[0]},
                 {QStringLiteral("类别"), c[1], C::Class},
                 {QStringLiteral("QQ"), c[2]},

@@ -23,18 +23,18 @@ struct BookField {
 struct BookDialogText {
     const BookKind *kind;
     QString caption;
-    QString entityGroup;     // group box of the entry buttons
-    QString saveButton;      // "确定(S)" or "保存(S)"
+    QString entityGroup; // group box of the entry buttons
+    QString saveButton;  // "确定(S)" or "保存(S)"
     QString gridSpec;
     std::vector<BookField> fields;
-    QString noSelection;     // edit or delete without a selected row
+    QString noSelection; // edit or delete without a selected row
     QString deleteQuestion, deleteCaption;
     QString batchDeleteQuestion, batchDeleteCaption;
     QString classAddCaption, classRenameCaption, classDeleteCaption;
     QString nothingCheckedForClass; // empty: the class chooser opens anyway
     QString chooserObjectName, chooserCaption;
     bool sortedClassList = false;
-    bool classByName = false; // batch class change by name (goods) rather than by counter
+    bool classByName = false;        // batch class change by name (goods) rather than by counter
     int keyGridColumn[2] = {-1, -1}; // grid columns of the identity
     int idGridColumn = -1;
 };

@@ -132,7 +132,8 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
     top->addWidget(searchBox, 1);
 
     panel_ = buildPanel();
-    for (auto [key, name] : {std::pair{"Ctrl+F", "searchButton"}, {"Ctrl+S", "saveButton"}, {"Ctrl+H", "cancelButton"}}) {
+    for (auto [key, name] :
+         {std::pair{"Ctrl+F", "searchButton"}, {"Ctrl+S", "saveButton"}, {"Ctrl+H", "cancelButton"}}) {
         auto *b = findChild<QPushButton *>(QString::fromLatin1(name));
         auto *sc = new QShortcut(QKeySequence(QString::fromLatin1(key)), this);
         connect(sc, &QShortcut::activated, b, [b] {

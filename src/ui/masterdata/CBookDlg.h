@@ -30,8 +30,7 @@ class Dialogs;
 class CBookDlg : public QDialog {
     Q_OBJECT
 public:
-    CBookDlg(const BookDialogText &text, const std::string &databasePath, Dialogs &dialogs,
-             QWidget *parent = nullptr);
+    CBookDlg(const BookDialogText &text, const std::string &databasePath, Dialogs &dialogs, QWidget *parent = nullptr);
 
     // The class-name dialog (caption, label, text) and the class chooser
     // (its own caption; the classes to offer). Both give nullopt on Cancel;

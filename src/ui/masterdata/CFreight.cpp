@@ -52,8 +52,7 @@ CFreightSetPopup::Figures CFreightSetPopup::figures() const
     return {edits_[0]->text(), edits_[1]->text(), edits_[2]->text()};
 }
 
-CFreight::CFreight(const std::string &databasePath, const std::string &templateName, Dialogs &dialogs,
-                   QWidget *parent)
+CFreight::CFreight(const std::string &databasePath, const std::string &templateName, Dialogs &dialogs, QWidget *parent)
     : QDialog(parent), rates_(databasePath), template_(templateName), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("CFreight"));
@@ -68,7 +67,8 @@ CFreight::CFreight(const std::string &databasePath, const std::string &templateN
 
     grid_ = new CReportCtrl(this);
     grid_->setObjectName(QStringLiteral("grid"));
-    grid_->setColumns(QStringLiteral("选择,40,1; 行号,60,1; 省会名称,120,0; 首重运费,100,0;续重运费,100,0;购物满多少免运费,110,0"));
+    grid_->setColumns(
+        QStringLiteral("选择,40,1; 行号,60,1; 省会名称,120,0; 首重运费,100,0;续重运费,100,0;购物满多少免运费,110,0"));
     connect(grid_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (index.isValid())
             editOne(index.row());

@@ -10,9 +10,9 @@ namespace {
 TEST(GbkCollationTest, OrdersByGbkBytes)
 {
     const std::pair<const char *, const char *> ascending[] = {
-        {"", "a"},       {"A", "a"},      {"abc", "abd"},  {"ab", "abc"},    {"z", "啊"},
-        {"安", "陈"},    {"陈", "张"},    {"张三", "张四"}, {"张", "张三"},   {"齐", "亓"}, // level 1 before level 2
-        {"丂", "亓"},    {"😀", "😁"},    {"a", "a\xFF"},
+        {"", "a"},    {"A", "a"},   {"abc", "abd"},   {"ab", "abc"},  {"z", "啊"},
+        {"安", "陈"}, {"陈", "张"}, {"张三", "张四"}, {"张", "张三"}, {"齐", "亓"}, // level 1 before level 2
+        {"丂", "亓"}, {"😀", "😁"},   {"a", "a\xFF"},
     };
     for (const auto &[a, b] : ascending) {
         EXPECT_LT(compareGbk(a, b), 0) << a << " < " << b;

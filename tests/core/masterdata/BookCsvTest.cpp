@@ -41,8 +41,11 @@ protected:
 
 TEST_F(BookCsvTest, ExportThenImportGivesTheSameEntries)
 {
-    BookEntry e{{"rname", "张\"三"}, {"rmobile", "138"}, {"raddress", "北京路1号, 2单元\n后门"},
-                {"rnote", "😀 100%"}, {"rself4", "=1+1"}};
+    BookEntry e{{"rname", "张\"三"},
+                {"rmobile", "138"},
+                {"raddress", "北京路1号, 2单元\n后门"},
+                {"rnote", "😀 100%"},
+                {"rself4", "=1+1"}};
     ASSERT_TRUE(receivers.save(e, MasterBook::Mode::Add).ok());
     const std::string csv = exportBookCsv(receiverBook(), receivers.list());
     EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF姓名,类别,旺旺号,QQ号,手机,"));
@@ -69,9 +72,9 @@ TEST_F(BookCsvTest, ExportThenImportGivesTheSameEntries)
 
 TEST_F(BookCsvTest, BrokenRowsAreReportedAndTheRestIsKept)
 {
-    ASSERT_TRUE(receivers.save({{"rname", "旧"}, {"rmobile", "1"}, {"raddress", "a"}, {"rnote", "留着"}},
-                               MasterBook::Mode::Add)
-                    .ok());
+    ASSERT_TRUE(
+        receivers.save({{"rname", "旧"}, {"rmobile", "1"}, {"raddress", "a"}, {"rnote", "留着"}}, MasterBook::Mode::Add)
+            .ok());
     const std::string csv = utf8ToGbk("rname,手机,地址,ignored\n"
                                       "新名,1,a,x\n"
                                       "没有手机,,b,\n"

@@ -17,11 +17,11 @@ TEST(PostageTest, FollowsTheRule)
         double expected;
     };
     const Case cases[] = {
-        {2.3, 50, {10, 6, 100}, 22},  // rounded up to 3: 2 * 6 + 10
-        {1, 50, {10, 6, 100}, 10},    // one unit: the first-weight fee only
-        {0.2, 50, {10, 6, 100}, 10},  // any part of a unit counts as one
-        {0, 50, {10, 6, 100}, 0},     // nothing weighed: free
-        {5, 100, {10, 6, 100}, 0},    // total at the free amount
+        {2.3, 50, {10, 6, 100}, 22}, // rounded up to 3: 2 * 6 + 10
+        {1, 50, {10, 6, 100}, 10},   // one unit: the first-weight fee only
+        {0.2, 50, {10, 6, 100}, 10}, // any part of a unit counts as one
+        {0, 50, {10, 6, 100}, 0},    // nothing weighed: free
+        {5, 100, {10, 6, 100}, 0},   // total at the free amount
         {5, 150, {10, 6, 100}, 0},
         {5, 1000, {10, 6, 0}, 0},     // moneyFree 0: always free
         {1, 99.99, {10, 6, 100}, 10}, // just below: charged

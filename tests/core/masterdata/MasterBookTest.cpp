@@ -195,8 +195,8 @@ TEST_F(MasterBookTest, BatchClassChangeIsAllOrNothing)
         DbConnection db;
         ASSERT_TRUE(db.open(folder.databasePath()));
         ASSERT_TRUE(db.executeScript("create trigger stop before update of rclass on receiver "
-                                     "when new.rID = " + std::to_string(c.id) +
-                                     " begin select raise(abort, 'refused'); end;"));
+                                     "when new.rID = " +
+                                     std::to_string(c.id) + " begin select raise(abort, 'refused'); end;"));
     }
     BookResult failed = receivers.setClassById({b.id, c.id}, "批发");
     EXPECT_EQ(failed.status, BookResult::Status::Failed);
@@ -230,8 +230,8 @@ TEST_F(MasterBookTest, BatchDeleteSaysExactlyWhichEntriesWentAndUndoesAFailure)
 
 TEST_F(MasterBookTest, GoodsNamesAreUniqueAndFiguresWithoutANumberAreZero)
 {
-    BookEntry tea{{"cname", "龙井茶"}, {"cshort", "龙井"}, {"cweight", "1.5"}, {"ccurNum", "abc"},
-                  {"cpriceOut", ""},   {"cpriceIn", "-2.25"}};
+    BookEntry tea{{"cname", "龙井茶"}, {"cshort", "龙井"}, {"cweight", "1.5"},
+                  {"ccurNum", "abc"},  {"cpriceOut", ""},  {"cpriceIn", "-2.25"}};
     ASSERT_TRUE(goods.save(tea, Mode::Add).ok());
     EXPECT_EQ(goods.save({{"cname", "龙井茶"}, {"cshort", "x"}}, Mode::Add).message, "货品名称重复!");
     auto row = goods.find({{"cname", "龙井茶"}});

@@ -33,8 +33,7 @@ struct Fixture {
     void add(const BookKind &kind, BookEntry e) { MasterBook(db(), kind).save(e, MasterBook::Mode::Add); }
 };
 
-template <typename T>
-T *child(QWidget *w, const char *name)
+template <typename T> T *child(QWidget *w, const char *name)
 {
     T *c = w->findChild<T *>(QString::fromLatin1(name));
     if (!c)
@@ -139,8 +138,12 @@ private slots:
     void editingKeepsAClassAndRegionTheListsLack()
     {
         Fixture f;
-        f.add(receiverBook(), {{"rname", "甲"}, {"rmobile", "1"}, {"raddress", "a"}, {"rclass", "已删的类"},
-                               {"rprovince", "浙江"}, {"rcity", "杭州"}});
+        f.add(receiverBook(), {{"rname", "甲"},
+                               {"rmobile", "1"},
+                               {"raddress", "a"},
+                               {"rclass", "已删的类"},
+                               {"rprovince", "浙江"},
+                               {"rcity", "杭州"}});
         f.add(receiverBook(), {{"rname", "乙"}, {"rmobile", "2"}, {"raddress", "b"}});
         CReceiver dlg(f.db(), f.dialogs);
         showActive(&dlg);
