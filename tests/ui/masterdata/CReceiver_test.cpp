@@ -2,6 +2,7 @@
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
 #include "core/masterdata/MasterBook.h"
+#include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/common/CDEdit.h"
 #include "ui/common/Dialogs.h"
@@ -9,6 +10,7 @@
 #include "ui/masterdata/CReceiver.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -282,6 +284,28 @@ private slots:
         QCOMPARE(list->count(), 1);
         // The member keeps its class text and is listed under all classes only.
         QCOMPARE(MasterBook(f.db(), receiverBook()).list("批发").size(), std::size_t(1));
+    }
+
+    void theClassMenuWorksOnTheItemUnderThePointer()
+    {
+        Fixture f;
+        MasterBook(f.db(), receiverBook()).addClass("批发");
+        CReceiver dlg(f.db(), f.dialogs);
+        QStringList asked;
+        dlg.askClassName = [&](const QString &caption, const QString &text) -> std::optional<QString> {
+            asked << caption << text;
+            return std::nullopt;
+        };
+        showActive(&dlg);
+        auto *list = child<QListWidget>(&dlg, "classList");
+        QCOMPARE(list->currentRow(), 0);
+        const QPoint pos = list->visualItemRect(list->item(1)).center();
+        QStringList entries;
+        test::pickPopupEntry(1, entries);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, pos, list->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(list->viewport(), &menu);
+        QCOMPARE(entries, (QStringList{QStringLiteral("增加类别"), QStringLiteral("修改类别"), QStringLiteral("删除类别")}));
+        QCOMPARE(asked, (QStringList{QStringLiteral("收件人类别 - 修改"), QStringLiteral("批发")}));
     }
 
     void senderAndGoodsHaveTheirOwnTexts()
