@@ -135,6 +135,15 @@ private slots:
         QTest::keyClick(child<QLineEdit>(&dlg, "rnote"), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(dlg.grid()->rowCount(), 1);
         QCOMPARE(dlg.grid()->cellText(0, 14), QStringLiteral("新备注"));
+
+        // The dialog's keys work from a text box too: Ctrl+A checks every row
+        // rather than selecting the box's text.
+        auto *search = child<QLineEdit>(&dlg, "searchEdit");
+        search->setFocus();
+        QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(dlg.grid()->checkedRows(), QList<int>{0});
+        QTest::keyClick(search, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(dlg.grid()->checkedRows().isEmpty());
     }
 
     void editingKeepsAClassAndRegionTheListsLack()
@@ -304,7 +313,8 @@ private slots:
         test::pickPopupEntry(1, entries);
         QContextMenuEvent menu(QContextMenuEvent::Mouse, pos, list->viewport()->mapToGlobal(pos));
         QApplication::sendEvent(list->viewport(), &menu);
-        QCOMPARE(entries, (QStringList{QStringLiteral("增加类别"), QStringLiteral("修改类别"), QStringLiteral("删除类别")}));
+        QCOMPARE(entries,
+                 (QStringList{QStringLiteral("增加类别"), QStringLiteral("修改类别"), QStringLiteral("删除类别")}));
         QCOMPARE(asked, (QStringList{QStringLiteral("收件人类别 - 修改"), QStringLiteral("批发")}));
     }
 
