@@ -92,9 +92,10 @@ int main(int argc, char **argv)
             t.restart();
             DbRows found = book.search(text);
             const double core = ms(t);
-            dlg.fillGrid(found);
+            const std::size_t count = found.size();
+            dlg.fillGrid(std::move(found));
             QApplication::processEvents();
-            std::printf("search \"%s\": %zu found, %.0f ms (grid filled: %.0f ms)\n", text, found.size(), core, ms(t));
+            std::printf("search \"%s\": %zu found, %.0f ms (grid filled: %.0f ms)\n", text, count, core, ms(t));
         }
     }
     t.restart();

@@ -124,6 +124,11 @@ int CReportCtrl::appendRows(const QList<QStringList> &rows)
     return model_->appendRows(rows);
 }
 
+int CReportCtrl::appendRows(std::shared_ptr<const ReportRowSource> source, std::size_t count)
+{
+    return model_->appendRows(std::move(source), count);
+}
+
 bool CReportCtrl::deleteRow(int row)
 {
     if (editor_ && row <= editRow_)

@@ -46,6 +46,8 @@ public:
     int appendRow(const QStringList &texts);
     // Many rows at once, much faster than one by one; the index of the first.
     int appendRows(const QList<QStringList> &rows);
+    // Rows whose texts `source` makes when they are first needed.
+    int appendRows(std::shared_ptr<const ReportRowSource> source, std::size_t count);
     bool deleteRow(int row);
     void deleteAllRows();
     QString cellText(int row, int column) const;

@@ -276,27 +276,41 @@ void CBookDlg::fillGrid()
     fillGrid(book_.list());
 }
 
-void CBookDlg::fillGrid(const DbRows &rows)
+namespace {
+
+// The grid's texts of the book's rows, made as the grid needs them.
+class BookRows : public ReportRowSource {
+public:
+    BookRows(DbRows rows, const BookKind &kind) : rows_(std::move(rows))
+    {
+        for (const auto &col : kind.gridColumns) {
+            auto it = std::find(rows_.columns.begin(), rows_.columns.end(), col.second);
+            at_.push_back(std::size_t(it - rows_.columns.begin()));
+        }
+    }
+    std::size_t size() const { return rows_.size(); }
+    void fill(std::size_t row, std::vector<QString> &texts) const override
+    {
+        const DbRow &r = rows_[row];
+        if (texts.size() > 1)
+            texts[1] = QString::number(row + 1);
+        for (std::size_t i = 0; i < at_.size() && i + 2 < texts.size(); ++i)
+            if (at_[i] < r.size())
+                texts[i + 2] = qs(r.at(at_[i]));
+    }
+
+private:
+    DbRows rows_;
+    std::vector<std::size_t> at_; // result column of each grid column
+};
+
+}
+
+void CBookDlg::fillGrid(DbRows rows)
 {
     grid_->deleteAllRows();
-    // Column positions once, not a name look-up per cell.
-    std::vector<std::size_t> at;
-    for (const auto &col : text_.kind->gridColumns) {
-        auto it = std::find(rows.columns.begin(), rows.columns.end(), col.second);
-        at.push_back(std::size_t(it - rows.columns.begin()));
-    }
-    QList<QStringList> texts;
-    texts.reserve(qsizetype(rows.size()));
-    int n = 0;
-    for (const DbRow &r : rows) {
-        QStringList row;
-        row.reserve(qsizetype(at.size() + 2));
-        row << QString() << QString::number(++n);
-        for (std::size_t i : at)
-            row << (i < r.size() ? qs(r.at(i)) : QString());
-        texts.push_back(std::move(row));
-    }
-    grid_->appendRows(texts);
+    auto source = std::make_shared<BookRows>(std::move(rows), *text_.kind);
+    grid_->appendRows(source, source->size());
 }
 
 void CBookDlg::fillClassList()

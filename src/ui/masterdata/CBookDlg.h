@@ -44,7 +44,7 @@ public:
 
     // Fills the grid with `rows` (or the whole book, ordered by name).
     void fillGrid();
-    void fillGrid(const DbRows &rows);
+    void fillGrid(DbRows rows);
 
 private:
     QPushButton *button(const QString &text, const char *name, void (CBookDlg::*slot)());
