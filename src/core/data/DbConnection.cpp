@@ -1,5 +1,7 @@
 #include "core/data/DbConnection.h"
 
+#include "core/data/GbkCollation.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <sqlite3.h>
@@ -34,10 +36,20 @@ std::string columnText(sqlite3_stmt *stmt, int i)
     }
 }
 
+// Leaves a cached statement ready for its next use.
 struct StatementGuard {
     sqlite3_stmt *stmt = nullptr;
-    ~StatementGuard() { sqlite3_finalize(stmt); }
+    ~StatementGuard()
+    {
+        if (stmt) {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        }
+    }
 };
+
+// More distinct statements than this on one connection are not kept.
+constexpr std::size_t kMaxCachedStatements = 64;
 
 }
 
@@ -81,11 +93,37 @@ bool DbConnection::open(const std::string &path, bool create)
         ::chmod(path.c_str(), 0600);
     sqlite3_busy_timeout(db_, 5000);
     sqlite3_extended_result_codes(db_, 1);
+    registerGbkCollation(db_);
     return true;
+}
+
+sqlite3_stmt *DbConnection::prepared(std::string_view sql)
+{
+    std::string key(sql);
+    auto it = statements_.find(key);
+    if (it != statements_.end())
+        return it->second;
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    if (!stmt) // only blanks or a comment: nothing to run
+        return nullptr;
+    if (statements_.size() >= kMaxCachedStatements) {
+        for (auto &[text, old] : statements_)
+            sqlite3_finalize(old);
+        statements_.clear();
+    }
+    statements_.emplace(std::move(key), stmt);
+    return stmt;
 }
 
 void DbConnection::close()
 {
+    for (auto &[text, stmt] : statements_)
+        sqlite3_finalize(stmt);
+    statements_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -127,9 +165,9 @@ DbRows DbConnection::query(std::string_view sql, const DbParams &params)
         return result;
     }
     StatementGuard g;
-    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &g.stmt, nullptr) != SQLITE_OK ||
-        !bindAll(g.stmt, params)) {
-        error_ = sqlite3_errmsg(db_);
+    g.stmt = prepared(sql);
+    if (!g.stmt || !bindAll(g.stmt, params)) {
+        error_ = g.stmt || sqlite3_errcode(db_) != SQLITE_OK ? sqlite3_errmsg(db_) : "empty statement";
         result.ok = false;
         return result;
     }
@@ -159,9 +197,9 @@ int DbConnection::execute(std::string_view sql, const DbParams &params)
         return -1;
     }
     StatementGuard g;
-    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &g.stmt, nullptr) != SQLITE_OK ||
-        !bindAll(g.stmt, params)) {
-        error_ = sqlite3_errmsg(db_);
+    g.stmt = prepared(sql);
+    if (!g.stmt || !bindAll(g.stmt, params)) {
+        error_ = g.stmt || sqlite3_errcode(db_) != SQLITE_OK ? sqlite3_errmsg(db_) : "empty statement";
         return -1;
     }
     int rc;

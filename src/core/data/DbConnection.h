@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -108,8 +109,13 @@ public:
     sqlite3 *handle() const { return db_; }
 
 private:
+    // Statements are prepared once per connection and reused: a batch of
+    // thousands of rows runs the same few statements.
+    sqlite3_stmt *prepared(std::string_view sql);
+
     sqlite3 *db_ = nullptr;
     std::string error_;
+    std::unordered_map<std::string, sqlite3_stmt *> statements_;
 };
 
 // Rolls back unless committed: a change of several statements that must not

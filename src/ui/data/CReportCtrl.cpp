@@ -119,6 +119,16 @@ int CReportCtrl::appendRow(const QStringList &texts)
     return model_->appendRow(texts);
 }
 
+int CReportCtrl::appendRows(const QList<QStringList> &rows)
+{
+    return model_->appendRows(rows);
+}
+
+int CReportCtrl::appendRows(std::shared_ptr<const ReportRowSource> source, std::size_t count)
+{
+    return model_->appendRows(std::move(source), count);
+}
+
 bool CReportCtrl::deleteRow(int row)
 {
     if (editor_ && row <= editRow_)

@@ -44,6 +44,10 @@ public:
     // index, or -1 without columns.
     int insertRow(int row, const QString &text = QString());
     int appendRow(const QStringList &texts);
+    // Many rows at once, much faster than one by one; the index of the first.
+    int appendRows(const QList<QStringList> &rows);
+    // Rows whose texts `source` makes when they are first needed.
+    int appendRows(std::shared_ptr<const ReportRowSource> source, std::size_t count);
     bool deleteRow(int row);
     void deleteAllRows();
     QString cellText(int row, int column) const;

@@ -78,6 +78,8 @@ int ReportModel::insertColumn(int at, const ReportColumn &column)
     flushChanges();
     if (at < 0 || at > columns())
         at = columns();
+    for (int i = 0; i < rows(); ++i)
+        textsOf(i);
     beginInsertColumns({}, at, at);
     columns_.insert(columns_.begin() + at, column);
     for (Row &r : rows_) {
@@ -121,6 +123,60 @@ int ReportModel::appendRow(const QStringList &texts)
     return at;
 }
 
+int ReportModel::appendRows(const QList<QStringList> &rows)
+{
+    if (columns_.empty())
+        return -1;
+    flushChanges();
+    const int at = this->rows();
+    if (rows.isEmpty())
+        return at;
+    beginInsertRows({}, at, at + static_cast<int>(rows.size()) - 1);
+    rows_.reserve(rows_.size() + static_cast<std::size_t>(rows.size()));
+    for (const QStringList &texts : rows) {
+        Row r;
+        r.texts.resize(columns_.size());
+        const auto n = std::min<qsizetype>(texts.size(), static_cast<qsizetype>(columns_.size()));
+        std::copy(texts.begin(), texts.begin() + n, r.texts.begin());
+        rows_.push_back(std::move(r));
+    }
+    endInsertRows();
+    return at;
+}
+
+int ReportModel::appendRows(std::shared_ptr<const ReportRowSource> source, std::size_t count)
+{
+    if (columns_.empty())
+        return -1;
+    flushChanges();
+    const int at = rows();
+    if (count == 0 || !source)
+        return at;
+    beginInsertRows({}, at, at + static_cast<int>(count) - 1);
+    rows_.reserve(rows_.size() + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        Row r;
+        r.source = source;
+        r.sourceRow = i;
+        rows_.push_back(std::move(r));
+    }
+    endInsertRows();
+    return at;
+}
+
+std::vector<QString> &ReportModel::textsOf(int row) const
+{
+    // Making the texts changes nothing that the model shows, so a const
+    // reader may do it (rows_ is mutable for this alone).
+    Row &r = rows_[static_cast<std::size_t>(row)];
+    if (r.source) {
+        r.texts.assign(columns_.size(), QString());
+        r.source->fill(r.sourceRow, r.texts);
+        r.source.reset();
+    }
+    return r.texts;
+}
+
 bool ReportModel::removeRowAt(int row)
 {
     if (row < 0 || row >= rows())
@@ -147,14 +203,14 @@ bool ReportModel::valid(int row, int column) const
 
 QString ReportModel::text(int row, int column) const
 {
-    return valid(row, column) ? rows_[row].texts[column] : QString();
+    return valid(row, column) ? textsOf(row)[column] : QString();
 }
 
 bool ReportModel::setText(int row, int column, const QString &text)
 {
     if (!valid(row, column))
         return false;
-    rows_[row].texts[column] = text;
+    textsOf(row)[column] = text;
     touch(row, column);
     return true;
 }
@@ -264,7 +320,7 @@ void ReportModel::sortRows(int column, bool ascending, const std::optional<QStri
     std::vector<ReportSortKey> keys(n);
     bool allHex = true, allDecimal = true, allDate = true;
     for (int r = 0; r < n; ++r) {
-        const QString &t = rows_[r].texts[column];
+        const QString &t = textsOf(r)[column];
         if (separator && t == *separator) {
             isSeparator[r] = true;
             continue;
@@ -277,7 +333,7 @@ void ReportModel::sortRows(int column, bool ascending, const std::optional<QStri
     if (!allHex && !allDecimal && !allDate)
         for (int r = 0; r < n; ++r)
             if (!isSeparator[r])
-                keys[r].text = reportSortKey(rows_[r].texts[column]).text;
+                keys[r].text = reportSortKey(textsOf(r)[column]).text;
 
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
@@ -331,7 +387,7 @@ QVariant ReportModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return row.texts[c];
+        return textsOf(r)[c];
     case Qt::CheckStateRole:
         if (c == 0 && checkBoxes_)
             return static_cast<int>(row.checked ? Qt::Checked : Qt::Unchecked);

@@ -44,6 +44,15 @@ struct ReportCell {
 //
 // Text changes reach the view as one dataChanged per event-loop turn, covering
 // everything changed in that turn; structural changes are signalled at once.
+// Rows whose texts are made when they are first needed (shown, read, sorted):
+// a list of 100,000 rows appears at once, and only the rows looked at are
+// converted. fill() gets the row's texts sized to the column count.
+class ReportRowSource {
+public:
+    virtual ~ReportRowSource() = default;
+    virtual void fill(std::size_t row, std::vector<QString> &texts) const = 0;
+};
+
 class ReportModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -64,6 +73,10 @@ public:
     // in column 0; returns its index, or -1 without columns.
     int insertRow(int at, const QString &firstText);
     // Appends a row; texts beyond the last column are dropped.
+    // Appends many rows at once (one notification for all); the index of the first.
+    int appendRows(const QList<QStringList> &rows);
+    // Appends rows 0 .. count-1 of `source`, their texts made on demand.
+    int appendRows(std::shared_ptr<const ReportRowSource> source, std::size_t count);
     int appendRow(const QStringList &texts);
     bool removeRowAt(int row);
     void clearRows();
@@ -114,17 +127,21 @@ signals:
 
 private:
     struct Row {
-        std::vector<QString> texts;
+        std::vector<QString> texts; // empty while `source` still holds them
         std::unique_ptr<std::vector<ReportCell>> cells;
+        std::shared_ptr<const ReportRowSource> source;
+        std::size_t sourceRow = 0;
         bool checked = false;
     };
 
     bool valid(int row, int column) const;
+    // The row's texts, made from its source first when it has one.
+    std::vector<QString> &textsOf(int row) const;
     ReportCell *writableCell(int row, int column);
     void touch(int row, int column);
 
     std::vector<ReportColumn> columns_;
-    std::vector<Row> rows_;
+    mutable std::vector<Row> rows_;
     bool checkBoxes_ = true;
     QFont linkFont_;
 

@@ -180,6 +180,29 @@ private slots:
         QCOMPARE(list->currentIndex().row(), 1);
     }
 
+    void rowsFromASourceAreMadeWhenNeeded()
+    {
+        struct Source : zentra::ui::ReportRowSource {
+            mutable int made = 0;
+            void fill(std::size_t row, std::vector<QString> &texts) const override
+            {
+                ++made;
+                texts[1] = QString::number(30 - int(row) * 10);
+            }
+        };
+        auto list = shownList("选择,40; 值,80");
+        auto source = std::make_shared<Source>();
+        list->appendRows(source, 3);
+        QCOMPARE(list->rowCount(), 3);
+        list->sortRows(1, true);
+        QCOMPARE(column(*list, 1), QStringList({"10", "20", "30"}));
+        QCOMPARE(source->made, 3); // each row once
+        list->insertColumn(1, QStringLiteral("新"));
+        QCOMPARE(list->cellText(0, 2), QStringLiteral("10"));
+        QVERIFY(list->setCellText(0, 2, QStringLiteral("x")));
+        QCOMPARE(list->cellText(0, 2), QStringLiteral("x"));
+    }
+
     void separatorRowsSplitTheSort()
     {
         auto list = shownList("选择,40; 值,80");

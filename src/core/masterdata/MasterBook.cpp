@@ -1,0 +1,446 @@
+#include "core/masterdata/MasterBook.h"
+
+#include "core/text/Pinyin.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+
+namespace zentra {
+namespace {
+
+const std::string kNoText;
+
+const std::string &valueOf(const BookEntry &entry, const std::string &column)
+{
+    auto it = entry.find(column);
+    return it == entry.end() ? kNoText : it->second;
+}
+
+// A LIKE pattern that finds `text` literally anywhere: "\" escapes the
+// wildcards and itself.
+std::string containsPattern(const std::string &text)
+{
+    std::string p = "%";
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '\\')
+            p += '\\';
+        p += c;
+    }
+    return p + "%";
+}
+
+}
+
+BookEntry entryOf(const BookKind &kind, const DbRow &row)
+{
+    BookEntry e;
+    for (const std::string &c : kind.columns)
+        if (c != kind.idColumn)
+            e[c] = row.text(c);
+    return e;
+}
+
+bool isAllClasses(const std::string &className)
+{
+    return className.empty() || className == kAllClasses;
+}
+
+MasterBook::MasterBook(std::string databasePath, const BookKind &kind) : path_(std::move(databasePath)), kind_(kind) {}
+
+std::string MasterBook::now()
+{
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+bool MasterBook::openDb(DbConnection &db, std::string *error) const
+{
+    if (db.open(path_))
+        return true;
+    if (error)
+        *error = db.lastError();
+    return false;
+}
+
+std::string MasterBook::missingField(const BookEntry &entry) const
+{
+    for (const auto &[column, message] : kind_.required)
+        if (valueOf(entry, column).empty())
+            return message;
+    return {};
+}
+
+DbParams MasterBook::valuesOf(const BookEntry &entry, const std::vector<std::string> &columns) const
+{
+    DbParams p;
+    for (const std::string &c : columns) {
+        if (c == kind_.pinyinColumn) {
+            const std::string &src = valueOf(entry, kind_.pinyinSource);
+            p.values.emplace_back(src.empty() ? std::string() : toPinyin(src));
+        } else if (kind_.isNumeric(c)) {
+            p.values.emplace_back(std::strtod(valueOf(entry, c).c_str(), nullptr));
+        } else {
+            p.values.emplace_back(valueOf(entry, c));
+        }
+    }
+    return p;
+}
+
+std::optional<DbRow> MasterBook::findIn(DbConnection &db, const BookEntry &key, bool &failed) const
+{
+    std::string sql = "select * from " + kind_.table + " where ";
+    DbParams p;
+    for (std::size_t i = 0; i < kind_.keyColumns.size(); ++i) {
+        sql += (i ? " and " : "") + kind_.keyColumns[i] + "=?";
+        p.values.emplace_back(valueOf(key, kind_.keyColumns[i]));
+    }
+    sql += " order by " + kind_.idColumn + " asc limit 1";
+    DbRows rows = db.query(sql, p);
+    failed = !rows.ok;
+    if (rows.empty())
+        return std::nullopt;
+    return rows[0];
+}
+
+std::optional<DbRow> MasterBook::find(const BookEntry &key, std::string *error) const
+{
+    DbConnection db;
+    if (!openDb(db, error))
+        return std::nullopt;
+    bool failed = false;
+    auto row = findIn(db, key, failed);
+    if (failed && error)
+        *error = db.lastError();
+    return row;
+}
+
+BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
+                              const std::optional<DbRow> *known) const
+{
+    std::string missing = missingField(entry);
+    if (!missing.empty())
+        return BookResult::refused(missing);
+    bool failed = false;
+    std::optional<DbRow> existing = known ? *known : findIn(db, entry, failed);
+    if (failed)
+        return BookResult::failed(db.lastError());
+    if (!existing) {
+        std::vector<std::string> cols;
+        for (const std::string &c : kind_.columns)
+            if (c != kind_.idColumn)
+                cols.push_back(c);
+        BookEntry values = entry;
+        if (!kind_.dateColumn.empty())
+            values[kind_.dateColumn] = now();
+        std::string sql = "insert into " + kind_.table + "(";
+        std::string marks;
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+            sql += (i ? "," : "") + cols[i];
+            marks += i ? ",?" : "?";
+        }
+        sql += ") values(" + marks + ")";
+        int n = db.execute(sql, valuesOf(values, cols));
+        if (n < 0)
+            return BookResult::failed(db.lastError());
+        BookResult r;
+        r.changed = n;
+        r.id = db.lastInsertId();
+        r.inserted = true;
+        return r;
+    }
+    if (mode == Mode::Add)
+        return BookResult::refused(kind_.duplicateMessage);
+    // The identity, the counter and the time of entry stay as they are.
+    std::vector<std::string> cols;
+    for (const std::string &c : kind_.columns)
+        if (c != kind_.idColumn && c != kind_.dateColumn &&
+            std::find(kind_.keyColumns.begin(), kind_.keyColumns.end(), c) == kind_.keyColumns.end())
+            cols.push_back(c);
+    std::string sql = "update " + kind_.table + " set ";
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        sql += (i ? "," : "") + cols[i] + "=?";
+    sql += " where " + kind_.idColumn + "=?";
+    DbParams p = valuesOf(entry, cols);
+    p.values.emplace_back(existing->integer(kind_.idColumn));
+    int n = db.execute(sql, p);
+    if (n < 0)
+        return BookResult::failed(db.lastError());
+    BookResult r;
+    r.changed = n;
+    r.id = existing->integer(kind_.idColumn);
+    return r;
+}
+
+BookResult MasterBook::save(const BookEntry &entry, Mode mode) const
+{
+    std::string missing = missingField(entry);
+    if (!missing.empty())
+        return BookResult::refused(missing);
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error))
+        return BookResult::failed(error);
+    // Look-up and write in one transaction, so that two savers cannot both
+    // find the identity free and insert it twice.
+    Transaction tx(db);
+    if (!tx.active())
+        return BookResult::failed(db.lastError());
+    BookResult r = saveIn(db, entry, mode);
+    if (r.ok() && !tx.commit())
+        return BookResult::failed(db.lastError());
+    return r;
+}
+
+MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries) const
+{
+    Upsert u;
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error)) {
+        u.result = BookResult::failed(error);
+        return u;
+    }
+    Transaction tx(db);
+    if (!tx.active()) {
+        u.result = BookResult::failed(db.lastError());
+        return u;
+    }
+    for (const BookEntry &given : entries) {
+        bool failed = false;
+        auto existing = findIn(db, given, failed);
+        if (failed) {
+            u.result = BookResult::failed(db.lastError());
+            return u;
+        }
+        BookEntry e = existing ? entryOf(kind_, *existing) : BookEntry();
+        for (const auto &[column, value] : given)
+            e[column] = value;
+        BookResult r = saveIn(db, e, Mode::Edit, &existing);
+        if (!r.ok()) {
+            u.result = r;
+            u.inserted = u.updated = 0;
+            return u;
+        }
+        (r.inserted ? u.inserted : u.updated) += 1;
+    }
+    if (!tx.commit()) {
+        u.result = BookResult::failed(db.lastError());
+        u.inserted = u.updated = 0;
+        return u;
+    }
+    u.result.changed = u.inserted + u.updated;
+    return u;
+}
+
+BookResult MasterBook::remove(const BookEntry &key) const
+{
+    BatchDelete b = removeMany({key});
+    return b.result;
+}
+
+MasterBook::BatchDelete MasterBook::removeMany(const std::vector<BookEntry> &keys) const
+{
+    BatchDelete b;
+    b.deleted.assign(keys.size(), false);
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error)) {
+        b.result = BookResult::failed(error);
+        return b;
+    }
+    std::string sql = "delete from " + kind_.table + " where ";
+    for (std::size_t i = 0; i < kind_.keyColumns.size(); ++i)
+        sql += (i ? " and " : "") + kind_.keyColumns[i] + "=?";
+    Transaction tx(db);
+    if (!tx.active()) {
+        b.result = BookResult::failed(db.lastError());
+        return b;
+    }
+    int total = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        DbParams p;
+        for (const std::string &c : kind_.keyColumns)
+            p.values.emplace_back(valueOf(keys[i], c));
+        int n = db.execute(sql, p);
+        if (n < 0) {
+            b.result = BookResult::failed(db.lastError());
+            b.deleted.assign(keys.size(), false);
+            return b;
+        }
+        b.deleted[i] = n > 0;
+        total += n;
+    }
+    if (!tx.commit()) {
+        b.result = BookResult::failed(db.lastError());
+        b.deleted.assign(keys.size(), false);
+        return b;
+    }
+    b.result.changed = total;
+    return b;
+}
+
+DbRows MasterBook::list(const std::string &className) const
+{
+    DbConnection db;
+    if (!db.open(path_)) {
+        DbRows none;
+        none.ok = false;
+        return none;
+    }
+    const std::string order = " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
+    if (isAllClasses(className))
+        return db.query("select * from " + kind_.table + order);
+    return db.query("select * from " + kind_.table + " where " + kind_.classColumn + "=?" + order, {className});
+}
+
+DbRows MasterBook::search(const std::string &text) const
+{
+    DbConnection db;
+    if (!db.open(path_)) {
+        DbRows none;
+        none.ok = false;
+        return none;
+    }
+    std::string sql = "select * from " + kind_.table + " where ";
+    for (std::size_t i = 0; i < kind_.searchColumns.size(); ++i)
+        sql += (i ? " or " : "") + kind_.searchColumns[i] + " like ?1 escape '\\'";
+    sql += " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
+    return db.query(sql, {containsPattern(text)});
+}
+
+namespace {
+
+template <typename Key>
+BookResult setClassOf(DbConnection &db, const std::string &sql, const std::vector<Key> &keys,
+                      const std::string &className)
+{
+    Transaction tx(db);
+    if (!tx.active())
+        return BookResult::failed(db.lastError());
+    int total = 0;
+    for (const Key &k : keys) {
+        int n = db.execute(sql, {className, k});
+        if (n < 0)
+            return BookResult::failed(db.lastError());
+        total += n;
+    }
+    if (!tx.commit())
+        return BookResult::failed(db.lastError());
+    BookResult r;
+    r.changed = total;
+    return r;
+}
+
+}
+
+BookResult MasterBook::setClassById(const std::vector<std::int64_t> &ids, const std::string &className) const
+{
+    if (className.empty())
+        return {};
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error))
+        return BookResult::failed(error);
+    std::vector<long long> keys(ids.begin(), ids.end());
+    return setClassOf(db, "update " + kind_.table + " set " + kind_.classColumn + "=? where " + kind_.idColumn + "=?",
+                      keys, className);
+}
+
+BookResult MasterBook::setClassByName(const std::vector<std::string> &names, const std::string &className) const
+{
+    if (className.empty())
+        return {};
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error))
+        return BookResult::failed(error);
+    return setClassOf(db, "update " + kind_.table + " set " + kind_.classColumn + "=? where " + kind_.nameColumn + "=?",
+                      names, className);
+}
+
+std::vector<std::string> MasterBook::classes(std::string *error) const
+{
+    std::vector<std::string> out;
+    DbConnection db;
+    if (!openDb(db, error))
+        return out;
+    DbRows rows = db.query("select className from " + kind_.classTable + " order by className collate GBK asc");
+    if (!rows.ok && error)
+        *error = db.lastError();
+    for (const DbRow &r : rows)
+        out.push_back(r.text("className"));
+    return out;
+}
+
+BookResult MasterBook::addClass(const std::string &name) const
+{
+    if (name.empty())
+        return {};
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error))
+        return BookResult::failed(error);
+    Transaction tx(db);
+    if (!tx.active())
+        return BookResult::failed(db.lastError());
+    DbRows found = db.query("select className from " + kind_.classTable + " where className=?", {name});
+    if (!found.ok)
+        return BookResult::failed(db.lastError());
+    if (!found.empty())
+        return BookResult::refused(kind_.classExistsMessage);
+    int n = db.execute("insert into " + kind_.classTable + "(className) values(?)", {name});
+    if (n < 0 || !tx.commit())
+        return BookResult::failed(db.lastError());
+    BookResult r;
+    r.changed = n;
+    return r;
+}
+
+BookResult MasterBook::renameClass(const std::string &oldName, const std::string &newName) const
+{
+    if (oldName == kAllClasses)
+        return BookResult::refused("全部类别无法修改");
+    if (newName.empty())
+        return {};
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error))
+        return BookResult::failed(error);
+    Transaction tx(db);
+    if (!tx.active())
+        return BookResult::failed(db.lastError());
+    DbRows found = db.query("select className from " + kind_.classTable + " where className=?", {newName});
+    if (!found.ok)
+        return BookResult::failed(db.lastError());
+    if (!found.empty())
+        return BookResult::refused(kind_.classExistsMessage);
+    int n = db.execute("update " + kind_.classTable + " set className=? where className=?", {newName, oldName});
+    if (n < 0 || !tx.commit())
+        return BookResult::failed(db.lastError());
+    BookResult r;
+    r.changed = n;
+    return r;
+}
+
+BookResult MasterBook::deleteClass(const std::string &name) const
+{
+    if (name == kAllClasses)
+        return BookResult::refused("全部类别无法删除");
+    DbConnection db;
+    std::string error;
+    if (!openDb(db, &error))
+        return BookResult::failed(error);
+    int n = db.execute("delete from " + kind_.classTable + " where className=?", {name});
+    if (n < 0)
+        return BookResult::failed(db.lastError());
+    BookResult r;
+    r.changed = n;
+    return r;
+}
+
+}

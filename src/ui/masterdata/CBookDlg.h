@@ -1,0 +1,97 @@
+#pragma once
+
+#include "core/masterdata/MasterBook.h"
+#include "core/masterdata/Regions.h"
+#include "ui/masterdata/BookDialogText.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace zentra::ui {
+
+class CReportCtrl;
+class Dialogs;
+
+// The book dialog that the receiver book, the sender book and the goods
+// catalogue share: class list, entry grid, the collapsible edit panel, search,
+// class maintenance, batch delete and batch class change. What differs between
+// the three is a BookDialogText; every rule is MasterBook's.
+//
+// The panel edits one entry at a time: mode Add after "新增(N)", mode Edit
+// (identity fields read-only) after "修改(E)" or a double click.
+class CBookDlg : public QDialog {
+    Q_OBJECT
+public:
+    CBookDlg(const BookDialogText &text, const std::string &databasePath, Dialogs &dialogs, QWidget *parent = nullptr);
+
+    // The class-name dialog (caption, label, text) and the class chooser
+    // (its own caption; the classes to offer). Both give nullopt on Cancel;
+    // tests replace them so that nothing modal runs.
+    std::function<std::optional<QString>(const QString &caption, const QString &text)> askClassName;
+    std::function<std::optional<QString>(const QStringList &classes)> chooseClass;
+
+    bool isPanelShown() const;
+    MasterBook::Mode mode() const { return mode_; }
+    CReportCtrl *grid() const { return grid_; }
+
+    // Fills the grid with `rows` (or the whole book, ordered by name).
+    void fillGrid();
+    void fillGrid(DbRows rows);
+
+private:
+    QPushButton *button(const QString &text, const char *name, void (CBookDlg::*slot)());
+    QWidget *buildPanel();
+    void setPanelShown(bool shown);
+    void fillClassList();
+    void fillClassCombo(const QString &select);
+    void fillProvinces(const QString &select);
+    void fillCities(const QString &select);
+    void fillDistricts(const QString &select);
+    QWidget *fieldWidget(const char *column) const;
+    void loadEntry(const DbRow &row);
+    BookEntry keyOfRow(int row) const;
+
+    void newEntry();
+    void editSelected();
+    void editRow(int row);
+    void save();
+    void deleteSelected();
+    void batchDelete();
+    void selectAll();
+    void selectNone();
+    void batchClass();
+    void search();
+    void classChosen();
+    void addClass();
+    void renameClass();
+    void deleteClass();
+    void showFailure(const BookResult &r);
+
+    const BookDialogText &text_;
+    MasterBook book_;
+    Regions regions_;
+    Dialogs &dialogs_;
+    MasterBook::Mode mode_ = MasterBook::Mode::Add;
+    std::int64_t provinceId_ = 0;
+    std::int64_t cityId_ = 0;
+
+    QListWidget *classList_ = nullptr;
+    CReportCtrl *grid_ = nullptr;
+    QWidget *panel_ = nullptr;
+    QLineEdit *searchEdit_ = nullptr;
+    QComboBox *classCombo_ = nullptr;
+    QComboBox *province_ = nullptr;
+    QComboBox *city_ = nullptr;
+    QComboBox *district_ = nullptr;
+    std::vector<std::pair<const char *, QWidget *>> fields_;
+};
+
+}

@@ -1,0 +1,276 @@
+#include "core/config/DataFolder.h"
+#include "core/data/DbConnection.h"
+#include "core/data/Schema.h"
+#include "core/masterdata/MasterBook.h"
+#include "core/masterdata/Regions.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace zentra {
+namespace {
+
+using Mode = MasterBook::Mode;
+
+class MasterBookTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+
+    static BookEntry person(const std::string &name, const std::string &mobile, const std::string &address,
+                            const std::string &p = "r")
+    {
+        return {{p + "name", name}, {p + "mobile", mobile}, {p + "address", address}};
+    }
+    std::vector<std::string> names(const DbRows &rows, const std::string &column = "rname")
+    {
+        std::vector<std::string> out;
+        for (const DbRow &r : rows)
+            out.push_back(r.text(column));
+        return out;
+    }
+
+    test::TempDir dir;
+    DataFolder folder{dir.file("shop")};
+    MasterBook receivers{folder.databasePath(), receiverBook()};
+    MasterBook senders{folder.databasePath(), senderBook()};
+    MasterBook goods{folder.databasePath(), cargoBook()};
+};
+
+TEST_F(MasterBookTest, IdentityIsMobileAndAddress)
+{
+    BookResult first = receivers.save(person("张三", "13800000000", "北京路1号"), Mode::Add);
+    ASSERT_TRUE(first.ok()) << first.message;
+    EXPECT_TRUE(first.inserted);
+    EXPECT_GT(first.id, 0);
+
+    BookResult again = receivers.save(person("李四", "13800000000", "北京路1号"), Mode::Add);
+    EXPECT_EQ(again.status, BookResult::Status::Refused);
+    EXPECT_EQ(again.message, "收件人手机号码和地址重复!");
+    EXPECT_EQ(senders.save(person("李四", "1", "a", "s"), Mode::Add).ok(), true);
+    EXPECT_EQ(senders.save(person("王五", "1", "a", "s"), Mode::Add).message, "发件人手机号码和地址重复!");
+
+    EXPECT_TRUE(receivers.save(person("张三", "13800000000", "上海路2号"), Mode::Add).ok());
+    EXPECT_TRUE(receivers.save(person("张三", "13900000000", "北京路1号"), Mode::Add).ok());
+    EXPECT_EQ(receivers.list().size(), 3u);
+    EXPECT_EQ(senders.list().size(), 1u);
+}
+
+TEST_F(MasterBookTest, RequiredFieldsAreCheckedInOrder)
+{
+    const std::pair<BookEntry, const char *> cases[] = {
+        {person("", "", ""), "请输入收件人姓名!"},
+        {person("张三", "", ""), "请输入手机号码!"},
+        {person("张三", "1", ""), "请输入收件人地址!"},
+    };
+    for (const auto &[entry, message] : cases) {
+        BookResult r = receivers.save(entry, Mode::Add);
+        EXPECT_EQ(r.status, BookResult::Status::Refused);
+        EXPECT_EQ(r.message, message);
+    }
+    EXPECT_EQ(senders.save(person("张三", "", "", "s"), Mode::Add).message, "请输入发件人手机号码!");
+    EXPECT_EQ(goods.save({{"cname", "茶"}}, Mode::Add).message, "请输入货品简称!");
+    EXPECT_EQ(goods.save({{"cshort", "茶"}}, Mode::Add).message, "请输入货品名称!");
+    EXPECT_TRUE(receivers.list().empty());
+}
+
+TEST_F(MasterBookTest, AnEditKeepsIdentityCounterAndDateOfEntry)
+{
+    BookEntry e = person("张三", "138", "北京路1号");
+    e["rnote"] = "老客户";
+    ASSERT_TRUE(receivers.save(e, Mode::Add).ok());
+    ASSERT_TRUE(receivers.save(person("别人", "139", "别处"), Mode::Add).ok());
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        db.execute("update receiver set rdate='2020-01-02 03:04:05' where rmobile='138'");
+    }
+    auto before = receivers.find(e);
+    ASSERT_TRUE(before);
+
+    BookEntry edit = e;
+    edit["rname"] = "张三丰";
+    edit["rnote"] = "";
+    edit["rclass"] = "VIP";
+    BookResult r = receivers.save(edit, Mode::Edit);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.changed, 1);
+    EXPECT_FALSE(r.inserted);
+
+    auto after = receivers.find(e);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->text("rID"), before->text("rID"));
+    EXPECT_EQ(after->text("rdate"), "2020-01-02 03:04:05");
+    EXPECT_EQ(after->text("rname"), "张三丰");
+    EXPECT_EQ(after->text("rnamePY"), "zsf");
+    EXPECT_EQ(after->text("rnote"), "");
+    EXPECT_EQ(receivers.find(person("", "139", "别处"))->text("rname"), "别人");
+
+    // An edit whose identity is unknown adds the entry, as the panel does.
+    BookResult added = receivers.save(person("新人", "140", "新址"), Mode::Edit);
+    EXPECT_TRUE(added.inserted);
+    EXPECT_EQ(receivers.list().size(), 3u);
+}
+
+TEST_F(MasterBookTest, SearchCoversEveryColumnAndTakesTextLiterally)
+{
+    BookEntry a = person("张三", "13800000000", "北京路1号");
+    a["rself3"] = "100%_真\\的";
+    a["rnote"] = "O'Brien \"引号\" 😀";
+    ASSERT_TRUE(receivers.save(a, Mode::Add).ok());
+    ASSERT_TRUE(receivers.save(person("李四", "13900000000", "100X真的"), Mode::Add).ok());
+
+    EXPECT_EQ(names(receivers.search("zs")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(names(receivers.search("ZS")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(names(receivers.search("")).size(), 2u);
+    EXPECT_EQ(names(receivers.search("%_")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(names(receivers.search("0%")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(names(receivers.search("\\")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(names(receivers.search("😀")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(names(receivers.search("O'Brien \"引号\"")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(names(receivers.search(MasterBook::now().substr(0, 10))).size(), 2u); // by date of entry
+
+    auto stored = receivers.find(a);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->text("rnote"), "O'Brien \"引号\" 😀");
+    EXPECT_EQ(stored->text("rself3"), "100%_真\\的");
+}
+
+TEST_F(MasterBookTest, ListsAreInGbkOrderSoCommonNamesComeInPinyinOrder)
+{
+    for (const char *n : {"张三", "李四", "王五", "安然", "Zoe", "赵六", "陈七"})
+        ASSERT_TRUE(receivers.save(person(n, n, "址"), Mode::Add).ok());
+    EXPECT_EQ(names(receivers.list()),
+              (std::vector<std::string>{"Zoe", "安然", "陈七", "李四", "王五", "张三", "赵六"}));
+    EXPECT_EQ(names(receivers.search("")), names(receivers.list()));
+}
+
+TEST_F(MasterBookTest, ClassRules)
+{
+    EXPECT_EQ(receivers.classes(), std::vector<std::string>{kAllClasses});
+    ASSERT_TRUE(receivers.addClass("批发").ok());
+    EXPECT_EQ(receivers.addClass("批发").message, "该用户类别已经存在");
+    EXPECT_EQ(goods.addClass(kAllClasses).message, "该货品类别已经存在");
+    EXPECT_EQ(receivers.addClass("").changed, 0);
+
+    EXPECT_EQ(receivers.renameClass(kAllClasses, "x").message, "全部类别无法修改");
+    EXPECT_EQ(receivers.deleteClass(kAllClasses).message, "全部类别无法删除");
+    EXPECT_EQ(receivers.renameClass("批发", kAllClasses).message, "该用户类别已经存在");
+
+    BookEntry member = person("张三", "1", "a");
+    member["rclass"] = "批发";
+    ASSERT_TRUE(receivers.save(member, Mode::Add).ok());
+    ASSERT_TRUE(receivers.save(person("李四", "2", "b"), Mode::Add).ok());
+    EXPECT_EQ(names(receivers.list("批发")), std::vector<std::string>{"张三"});
+    EXPECT_EQ(receivers.list(kAllClasses).size(), 2u);
+
+    // Renaming or deleting a class leaves its members' class text alone.
+    ASSERT_EQ(receivers.renameClass("批发", "零售").changed, 1);
+    EXPECT_EQ(receivers.find(member)->text("rclass"), "批发");
+    ASSERT_EQ(receivers.deleteClass("零售").changed, 1);
+    EXPECT_EQ(receivers.classes(), std::vector<std::string>{kAllClasses});
+    EXPECT_EQ(receivers.find(member)->text("rclass"), "批发");
+    EXPECT_TRUE(receivers.list("零售").empty());
+    EXPECT_EQ(receivers.list(kAllClasses).size(), 2u);
+    EXPECT_EQ(senders.classes(), std::vector<std::string>{kAllClasses}); // books keep their own classes
+}
+
+TEST_F(MasterBookTest, BatchClassChangeIsAllOrNothing)
+{
+    auto a = receivers.save(person("甲", "1", "a"), Mode::Add);
+    auto b = receivers.save(person("乙", "2", "b"), Mode::Add);
+    auto c = receivers.save(person("丙", "3", "c"), Mode::Add);
+    BookResult r = receivers.setClassById({a.id, c.id}, "VIP");
+    EXPECT_EQ(r.changed, 2);
+    EXPECT_EQ(names(receivers.list("VIP")), (std::vector<std::string>{"丙", "甲"}));
+    EXPECT_EQ(receivers.setClassById({}, "VIP").changed, 0);
+    EXPECT_EQ(receivers.setClassById({b.id}, "").changed, 0); // no class chosen: nothing
+
+    ASSERT_TRUE(goods.save({{"cname", "红茶"}, {"cshort", "茶"}}, Mode::Add).ok());
+    ASSERT_TRUE(goods.save({{"cname", "绿茶"}, {"cshort", "茶"}}, Mode::Add).ok());
+    EXPECT_EQ(goods.setClassByName({"红茶", "绿茶", "没有"}, "饮品").changed, 2);
+    EXPECT_EQ(goods.list("饮品").size(), 2u);
+
+    // A failing statement undoes the rows before it.
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_TRUE(db.executeScript("create trigger stop before update of rclass on receiver "
+                                     "when new.rID = " +
+                                     std::to_string(c.id) + " begin select raise(abort, 'refused'); end;"));
+    }
+    BookResult failed = receivers.setClassById({b.id, c.id}, "批发");
+    EXPECT_EQ(failed.status, BookResult::Status::Failed);
+    EXPECT_EQ(failed.message, "refused");
+    EXPECT_TRUE(receivers.list("批发").empty());
+}
+
+TEST_F(MasterBookTest, BatchDeleteSaysExactlyWhichEntriesWentAndUndoesAFailure)
+{
+    for (const char *m : {"1", "2", "3"})
+        ASSERT_TRUE(receivers.save(person("人", m, "址"), Mode::Add).ok());
+    auto del = receivers.removeMany({person("", "1", "址"), person("", "9", "址"), person("", "3", "址")});
+    ASSERT_TRUE(del.result.ok());
+    EXPECT_EQ(del.result.changed, 2);
+    EXPECT_EQ(del.deleted, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(receivers.list().size(), 1u);
+
+    ASSERT_TRUE(receivers.save(person("人", "4", "址"), Mode::Add).ok());
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_TRUE(db.executeScript("create trigger keep before delete on receiver when old.rmobile='2' "
+                                     "begin select raise(abort, 'kept'); end;"));
+    }
+    auto failed = receivers.removeMany({person("", "4", "址"), person("", "2", "址")});
+    EXPECT_EQ(failed.result.status, BookResult::Status::Failed);
+    EXPECT_EQ(failed.deleted, (std::vector<bool>{false, false}));
+    EXPECT_EQ(receivers.list().size(), 2u);
+    EXPECT_EQ(receivers.remove(person("", "4", "址")).changed, 1);
+}
+
+TEST_F(MasterBookTest, GoodsNamesAreUniqueAndFiguresWithoutANumberAreZero)
+{
+    BookEntry tea{{"cname", "龙井茶"}, {"cshort", "龙井"}, {"cweight", "1.5"},
+                  {"ccurNum", "abc"},  {"cpriceOut", ""},  {"cpriceIn", "-2.25"}};
+    ASSERT_TRUE(goods.save(tea, Mode::Add).ok());
+    EXPECT_EQ(goods.save({{"cname", "龙井茶"}, {"cshort", "x"}}, Mode::Add).message, "货品名称重复!");
+    auto row = goods.find({{"cname", "龙井茶"}});
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->text("cweight"), "1.5");
+    EXPECT_EQ(row->text("ccurNum"), "0");
+    EXPECT_EQ(row->text("cpriceOut"), "0");
+    EXPECT_EQ(row->text("cpriceIn"), "-2.25");
+    EXPECT_EQ(row->text("cshortPY"), "lj");
+    EXPECT_EQ(goods.search("lj").size(), 1u);
+    EXPECT_EQ(goods.search("1.5").size(), 1u); // figures are matched as text
+
+    BookEntry edit = tea;
+    edit["cshort"] = "西湖龙井";
+    edit["cweight"] = "2";
+    ASSERT_EQ(goods.save(edit, Mode::Edit).changed, 1);
+    row = goods.find({{"cname", "龙井茶"}});
+    EXPECT_EQ(row->text("cshortPY"), "xhlj");
+    EXPECT_EQ(row->text("cweight"), "2");
+    EXPECT_EQ(goods.list().size(), 1u);
+}
+
+TEST_F(MasterBookTest, RegionsCascadeByCode)
+{
+    Regions regions(folder.databasePath());
+    auto provinces = regions.provinces();
+    ASSERT_FALSE(provinces.empty());
+    EXPECT_EQ(provinces.front().name, "北京市");
+    const std::int64_t zj = regions.provinceId("浙江省");
+    ASSERT_NE(zj, 0);
+    auto cities = regions.cities(zj);
+    ASSERT_FALSE(cities.empty());
+    EXPECT_EQ(cities.front().name, "杭州市");
+    EXPECT_EQ(regions.cityId("杭州市"), cities.front().id);
+    EXPECT_FALSE(regions.districts(cities.front().id).empty());
+    EXPECT_TRUE(regions.cities(0).empty());
+    EXPECT_TRUE(regions.districts(0).empty());
+    EXPECT_EQ(regions.provinceId("没有的省"), 0);
+}
+
+}
+}
