@@ -27,6 +27,8 @@ std::u32string normalise(std::string_view utf8)
     for (char32_t &c : w) {
         if (c >= 0xFF01 && c <= 0xFF5E)
             c -= 0xFEE0;
+        if (c == '~' || c == '!' || c == '?' || c == '*' || c == '"')
+            c = ' ';
         else if (c == 0x3000 || c == '\t' || c == '\r' || c == 0xA0)
             c = ' ';
         else if (c == 0x3001 || c == 0x3002 || c == 0xFF64) // 、 。
@@ -563,6 +565,10 @@ void readNameAndAddress(std::u32string &w, const Places &places, Found &f)
             }
         }
     }
+    // Courtesy words after the address are no part of it.
+    for (std::u32string_view polite : {U"谢谢", U"麻烦了", U"辛苦了"})
+        if (address.size() > polite.size() && std::u32string_view(address).substr(address.size() - polite.size()) == polite)
+            address = std::u32string(trimmed(std::u32string_view(address).substr(0, address.size() - polite.size())));
     // Collapse the spaces between the pieces.
     std::u32string tidy;
     for (char32_t c : address) {
