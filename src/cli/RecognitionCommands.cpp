@@ -1,0 +1,87 @@
+// recognise: the nine fields of a pasted delivery text as one JSON object.
+#include "cli/CliCommand.h"
+#include "core/config/ConfigFile.h"
+#include "core/recognition/Recognition.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace zentra::cli {
+namespace {
+
+void jsonString(std::string &out, const std::string &s)
+{
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    out += '"';
+}
+
+std::string toJson(const RecognizedAddress &r)
+{
+    const std::pair<const char *, const std::string *> fields[] = {
+        {"name", &r.name},         {"mobile", &r.mobile}, {"phone", &r.phone},
+        {"post", &r.post},         {"province", &r.province}, {"city", &r.city},
+        {"district", &r.district}, {"address", &r.address},   {"company", &r.company}};
+    std::string out = "{";
+    for (const auto &[key, value] : fields) {
+        if (out.size() > 1)
+            out += ',';
+        out += '"';
+        out += key;
+        out += "\":";
+        jsonString(out, *value);
+    }
+    return out + "}";
+}
+
+int recognise(CliContext &ctx)
+{
+    int configured = ConfigFile(ctx.folder.configPath()).readInt("System", "recognizeMethod", 1);
+    RecognizeMethod method = configured == 0 ? RecognizeMethod::Standard : RecognizeMethod::Smart;
+    std::vector<std::string> texts;
+    bool haveText = false;
+    const auto &a = ctx.args;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--method" && i + 1 < a.size() && (a[i + 1] == "standard" || a[i + 1] == "smart")) {
+            parseRecognizeMethod(a[++i], method);
+        } else if (!haveText && (a[i].empty() || a[i][0] != '-' || a[i].size() == 1)) {
+            texts.push_back(a[i]);
+            haveText = true;
+        } else {
+            std::cerr << "usage: zentra-cli recognise [--method standard|smart] [TEXT]\n";
+            return 2;
+        }
+    }
+    if (haveText) {
+        std::cout << toJson(recognizeAddress(texts[0], method)) << "\n";
+        return 0;
+    }
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::cout << toJson(recognizeAddress(line, method)) << "\n";
+    }
+    return 0;
+}
+
+const CliRegistration regRecognise("recognise", "recognise [--method standard|smart] [TEXT]", recognise);
+
+}
+}

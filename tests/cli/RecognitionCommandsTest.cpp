@@ -1,0 +1,52 @@
+#include "support/RunCli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+using zentra::test::runProgram;
+
+const std::vector<std::string> kHome = {"--home", "/nonexistent-zentra-home", "recognise"};
+
+std::vector<std::string> args(std::vector<std::string> more)
+{
+    std::vector<std::string> a = kHome;
+    a.insert(a.end(), more.begin(), more.end());
+    return a;
+}
+
+TEST(RecogniseCommand, PrintsOneObjectWithAllNineKeys)
+{
+    auto r = runProgram(ZENTRA_CLI, args({"--method", "standard", "李四 \"x\""}));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "{\"name\":\"李四\",\"mobile\":\"\",\"phone\":\"\",\"post\":\"\",\"province\":\"\","
+                     "\"city\":\"\",\"district\":\"\",\"address\":\"\",\"company\":\"\"}\n");
+    r = runProgram(ZENTRA_CLI, args({"王五13912345678雁塔区科技路10号"}));
+    EXPECT_EQ(r.out, "{\"name\":\"王五\",\"mobile\":\"13912345678\",\"phone\":\"\",\"post\":\"\","
+                     "\"province\":\"陕西省\",\"city\":\"西安市\",\"district\":\"雁塔区\","
+                     "\"address\":\"科技路10号\",\"company\":\"\"}\n");
+    EXPECT_EQ(runProgram(ZENTRA_CLI, args({"--method", "fuzzy", "x"})).exitCode, 2);
+    EXPECT_EQ(runProgram(ZENTRA_CLI, args({"a", "b"})).exitCode, 2);
+}
+
+TEST(RecogniseCommand, ReadsOneTextPerLineFromStandardInput)
+{
+    std::string cmd = std::string(ZENTRA_CLI) +
+                      " --home /nonexistent-zentra-home recognise --method smart <<'EOF'\n李四 13800138000\n\n"
+                      "EOF\n";
+    FILE *p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[256];
+    while (std::size_t n = fread(buf, 1, sizeof buf, p))
+        out.append(buf, n);
+    EXPECT_EQ(pclose(p), 0);
+    EXPECT_EQ(out, "{\"name\":\"李四\",\"mobile\":\"13800138000\",\"phone\":\"\",\"post\":\"\",\"province\":\"\","
+                   "\"city\":\"\",\"district\":\"\",\"address\":\"\",\"company\":\"\"}\n"
+                   "{\"name\":\"\",\"mobile\":\"\",\"phone\":\"\",\"post\":\"\",\"province\":\"\",\"city\":\"\","
+                   "\"district\":\"\",\"address\":\"\",\"company\":\"\"}\n");
+}
+
+}
