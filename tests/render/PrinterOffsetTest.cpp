@@ -1,4 +1,4 @@
-#include "PdfText.h"
+#include "support/PdfText.h"
 #include "render/CalibrationSheet.h"
 #include "render/Pages.h"
 #include "render/PrintJob.h"
