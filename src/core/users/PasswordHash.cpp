@@ -1,5 +1,7 @@
 #include "core/users/PasswordHash.h"
 
+#include "core/data/DbConnection.h"
+
 #include <sodium.h>
 
 namespace zentra {
@@ -76,6 +78,23 @@ PasswordCheck checkPassword(const std::string *stored, const std::string &typed)
     verifyHash(dummyHash(), typed);
     r.match = sameText(*stored, typed);
     r.needsRehash = r.match;
+    return r;
+}
+
+UserPasswordCheck checkUserPassword(DbConnection &db, const std::string &name, const std::string &typed)
+{
+    UserPasswordCheck r;
+    const DbRows rows = db.query("select user_id, user_pwd from userLogin where user_id = ?", {name});
+    if (!rows.ok)
+        return r;
+    r.ok = true;
+    r.found = !rows.empty();
+    std::string stored;
+    if (r.found) {
+        r.userId = rows[0].text("user_id");
+        stored = rows[0].text("user_pwd");
+    }
+    r.check = checkPassword(r.found ? &stored : nullptr, typed);
     return r;
 }
 

@@ -30,4 +30,18 @@ struct PasswordCheck {
 // matches.
 PasswordCheck checkPassword(const std::string *stored, const std::string &typed);
 
+class DbConnection;
+
+// A user's stored password checked against a typed one, as the login and the
+// password change both do: `found` tells whether the user exists (its name as
+// stored in `userId`); an unknown name is checked against the stand-in, so
+// both refusals take as long. `ok` is false when the database failed.
+struct UserPasswordCheck {
+    bool ok = false;
+    bool found = false;
+    std::string userId;
+    PasswordCheck check;
+};
+UserPasswordCheck checkUserPassword(DbConnection &db, const std::string &name, const std::string &typed);
+
 }

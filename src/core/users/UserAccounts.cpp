@@ -157,15 +157,12 @@ UserAccounts::Result UserAccounts::changePassword(const std::string &name, const
         error_ = db.lastError();
         return Result::DbError;
     }
-    DbRows rows = db.query("select user_id, user_pwd from userLogin where user_id = ?", {name});
-    if (!rows.ok) {
+    const UserPasswordCheck user = checkUserPassword(db, name, oldPassword);
+    if (!user.ok) {
         error_ = db.lastError();
         return Result::DbError;
     }
-    std::string stored;
-    if (!rows.empty())
-        stored = rows[0].text("user_pwd");
-    if (!checkPassword(rows.empty() ? nullptr : &stored, oldPassword).match)
+    if (!user.check.match)
         return Result::WrongOldPassword;
     if (newPassword.empty() || newPassword != confirm)
         return Result::BadNewPassword;
@@ -174,7 +171,7 @@ UserAccounts::Result UserAccounts::changePassword(const std::string &name, const
         error_ = "cannot hash the password";
         return Result::DbError;
     }
-    if (db.execute("update userLogin set user_pwd = ? where user_id = ?", {hash, rows[0].text("user_id")}) < 0) {
+    if (db.execute("update userLogin set user_pwd = ? where user_id = ?", {hash, user.userId}) < 0) {
         error_ = db.lastError();
         return Result::DbError;
     }

@@ -72,22 +72,17 @@ UserLogin::Result UserLogin::login(const std::string &name, const std::string &p
             error_ = db.lastError();
             return Result::DbError;
         }
-        DbRows rows = db.query("select user_id, user_pwd from userLogin where user_id = ?", {name});
-        if (!rows.ok) {
+        const UserPasswordCheck user = checkUserPassword(db, name, password);
+        if (!user.ok) {
             error_ = db.lastError();
             return Result::DbError;
         }
-        // An unknown name is checked against a stand-in, so the two refusals
-        // take the same time.
-        std::string stored;
-        if (!rows.empty())
-            stored = rows[0].text("user_pwd");
-        const PasswordCheck check = checkPassword(rows.empty() ? nullptr : &stored, password);
-        if (rows.empty())
+        if (!user.found)
             return Result::UnknownUser;
+        const PasswordCheck &check = user.check;
         if (!check.match)
             return Result::WrongPassword;
-        storedName = rows[0].text("user_id");
+        storedName = user.userId;
         // A password kept as text by an older installation is replaced by
         // its hash now that it is known; the login goes on either way.
         Transaction tx(db);
