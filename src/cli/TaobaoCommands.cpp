@@ -25,46 +25,43 @@ bool openDatabase(const CliContext &ctx, DbConnection &db)
     return true;
 }
 
-int importOrders(const CliContext &ctx)
+// Reads a report with `read`, stores it with `store` and prints `summary`.
+template <typename Row, typename Summary>
+int importReport(const CliContext &ctx, ReportRead (*read)(const std::string &, std::vector<Row> &),
+                 StoreResult (*store)(DbConnection &, const std::vector<Row> &), Summary summary)
 {
-    std::vector<TbOrder> orders;
-    const ReportRead read = readOrderReport(ctx.args[1], orders);
-    if (!read.ok) {
+    std::vector<Row> rows;
+    const ReportRead r = read(ctx.args[1], rows);
+    if (!r.ok) {
         std::cout << "打开文件失败\n";
-        std::cerr << ctx.args[1] << ": " << read.error << "\n";
+        std::cerr << ctx.args[1] << ": " << r.error << "\n";
         return 1;
     }
     DbConnection db;
     if (!openDatabase(ctx, db))
         return 1;
-    const StoreResult r = storeOrders(db, orders);
-    if (!r.ok) {
-        std::cerr << "cannot store the orders: " << r.error << "\n";
+    const StoreResult stored = store(db, rows);
+    if (!stored.ok) {
+        std::cerr << "cannot store the report: " << stored.error << "\n";
         return 1;
     }
-    std::cout << "导入订单 " << r.stored << " 条：新增 " << r.inserted << "，更新 " << r.updated << "\n";
+    std::cout << summary(stored) << "\n";
     return 0;
+}
+
+int importOrders(const CliContext &ctx)
+{
+    return importReport(ctx, readOrderReport, storeOrders, [](const StoreResult &r) {
+        return "导入订单 " + std::to_string(r.stored) + " 条：新增 " + std::to_string(r.inserted) + "，更新 " +
+               std::to_string(r.updated);
+    });
 }
 
 int importItems(const CliContext &ctx)
 {
-    std::vector<TbItem> items;
-    const ReportRead read = readItemReport(ctx.args[1], items);
-    if (!read.ok) {
-        std::cout << "打开文件失败\n";
-        std::cerr << ctx.args[1] << ": " << read.error << "\n";
-        return 1;
-    }
-    DbConnection db;
-    if (!openDatabase(ctx, db))
-        return 1;
-    const StoreResult r = storeItems(db, items);
-    if (!r.ok) {
-        std::cerr << "cannot store the items: " << r.error << "\n";
-        return 1;
-    }
-    std::cout << "导入宝贝 " << r.stored << " 条：新增 " << r.inserted << "\n";
-    return 0;
+    return importReport(ctx, readItemReport, storeItems, [](const StoreResult &r) {
+        return "导入宝贝 " + std::to_string(r.stored) + " 条：新增 " + std::to_string(r.inserted);
+    });
 }
 
 // A bound given as a day alone covers that whole day.

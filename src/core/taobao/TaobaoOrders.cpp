@@ -57,6 +57,29 @@ TbOrder orderOf(const DbRow &row)
     return t;
 }
 
+// Reads a report: `onHeader` gets its header, `onRow` each data record.
+template <typename OnHeader, typename OnRow>
+ReportRead readReport(const std::string &path, OnHeader onHeader, OnRow onRow)
+{
+    ReportRead r;
+    ReportFile file;
+    if (!readReportFile(path, file, &r.error))
+        return r;
+    r.ok = true;
+    r.encoding = file.encoding;
+    bool header = true;
+    forEachCsvRecord(file.text, [&](const std::vector<std::string> &f) {
+        if (header) {
+            onHeader(headerOf(f));
+            header = false;
+        } else {
+            onRow(f);
+        }
+        return true;
+    });
+    return r;
+}
+
 // The text condition of the order list: the search text in every column.
 constexpr std::string_view kSearchColumns[] = {"tb_orderNum", "tb_status",   "tb_nickName",
                                                "tb_proCity",  "tb_orderprice", "tb_postfee",
@@ -165,27 +188,16 @@ std::string normalTradeTime(std::string_view text)
 
 ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders)
 {
-    ReportRead r;
-    ReportFile file;
-    if (!readReportFile(path, file, &r.error))
-        return r;
-    r.ok = true;
-    r.encoding = file.encoding;
     enum { Order, Nick, Status, Created, Goods, Postage, Total, Name, Message, Mobile, Phone, Address, Count };
     std::array<int, Count> col{};
-    bool header = true;
-    forEachCsvRecord(file.text, [&](const std::vector<std::string> &f) {
-        if (header) {
-            const ReportHeader h = headerOf(f);
-            const char *names[] = {"订单编号", "买家会员名", "订单状态", "订单创建时间",
-                                   "买家应付货款", "买家应付邮费", "总金额", "收货人姓名",
-                                   "买家留言", "联系手机", "联系电话"};
-            for (int i = 0; i < Address; ++i)
-                col[i] = h.column(names[i]);
-            col[Address] = h.columnContaining("收货地址", "修改后的");
-            header = false;
-            return true;
-        }
+    auto onHeader = [&](const ReportHeader &h) {
+        const char *names[] = {"订单编号", "买家会员名", "订单状态", "订单创建时间", "买家应付货款", "买家应付邮费",
+                               "总金额",   "收货人姓名", "买家留言", "联系手机",     "联系电话"};
+        for (int i = 0; i < Address; ++i)
+            col[i] = h.column(names[i]);
+        col[Address] = h.columnContaining("收货地址", "修改后的");
+    };
+    auto onRow = [&](const std::vector<std::string> &f) {
         TbOrder o;
         o.orderNum = bareOrderNumber(field(f, col[Order]));
         o.status = field(f, col[Status]);
@@ -201,37 +213,25 @@ ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders
         o.addressInfo = compositeAddress(field(f, col[Name]), without(field(f, col[Mobile]), "'"),
                                          without(field(f, col[Phone]), "'"), address, post);
         orders.push_back(std::move(o));
-        return true;
-    });
-    return r;
+    };
+    return readReport(path, onHeader, onRow);
 }
 
 ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items)
 {
-    ReportRead r;
-    ReportFile file;
-    if (!readReportFile(path, file, &r.error))
-        return r;
-    r.ok = true;
-    r.encoding = file.encoding;
     int order = -1, title = -1, price = -1, count = -1, sku = -1;
-    bool header = true;
-    forEachCsvRecord(file.text, [&](const std::vector<std::string> &f) {
-        if (header) {
-            const ReportHeader h = headerOf(f);
-            order = h.column("订单编号");
-            title = h.column("标题");
-            price = h.column("价格");
-            count = h.column("购买数量");
-            sku = h.column("商品属性");
-            header = false;
-            return true;
-        }
+    auto onHeader = [&](const ReportHeader &h) {
+        order = h.column("订单编号");
+        title = h.column("标题");
+        price = h.column("价格");
+        count = h.column("购买数量");
+        sku = h.column("商品属性");
+    };
+    auto onRow = [&](const std::vector<std::string> &f) {
         items.push_back(TbItem{bareOrderNumber(field(f, order)), field(f, title), field(f, sku), field(f, price),
                                field(f, count)});
-        return true;
-    });
-    return r;
+    };
+    return readReport(path, onHeader, onRow);
 }
 
 StoreResult storeOrders(DbConnection &db, const std::vector<TbOrder> &orders)
