@@ -30,6 +30,27 @@ std::string containsPattern(const std::string &text)
     return p + "%";
 }
 
+// Runs `sql` in one transaction with the check that no class is named
+// `name` yet (a taken name is refused with the book's message).
+BookResult changeUnlessClassTaken(DbConnection &db, const BookKind &kind, const std::string &name,
+                                  const std::string &sql, const DbParams &params)
+{
+    Transaction tx(db);
+    if (!tx.active())
+        return BookResult::failed(db.lastError());
+    DbRows found = db.query("select className from " + kind.classTable + " where className=?", {name});
+    if (!found.ok)
+        return BookResult::failed(db.lastError());
+    if (!found.empty())
+        return BookResult::refused(kind.classExistsMessage);
+    int n = db.execute(sql, params);
+    if (n < 0 || !tx.commit())
+        return BookResult::failed(db.lastError());
+    BookResult r;
+    r.changed = n;
+    return r;
+}
+
 }
 
 BookEntry entryOf(const BookKind &kind, const DbRow &row)
@@ -385,20 +406,8 @@ BookResult MasterBook::addClass(const std::string &name) const
     std::string error;
     if (!openDb(db, &error))
         return BookResult::failed(error);
-    Transaction tx(db);
-    if (!tx.active())
-        return BookResult::failed(db.lastError());
-    DbRows found = db.query("select className from " + kind_.classTable + " where className=?", {name});
-    if (!found.ok)
-        return BookResult::failed(db.lastError());
-    if (!found.empty())
-        return BookResult::refused(kind_.classExistsMessage);
-    int n = db.execute("insert into " + kind_.classTable + "(className) values(?)", {name});
-    if (n < 0 || !tx.commit())
-        return BookResult::failed(db.lastError());
-    BookResult r;
-    r.changed = n;
-    return r;
+    return changeUnlessClassTaken(db, kind_, name, "insert into " + kind_.classTable + "(className) values(?)",
+                                  {name});
 }
 
 BookResult MasterBook::renameClass(const std::string &oldName, const std::string &newName) const
@@ -411,20 +420,9 @@ BookResult MasterBook::renameClass(const std::string &oldName, const std::string
     std::string error;
     if (!openDb(db, &error))
         return BookResult::failed(error);
-    Transaction tx(db);
-    if (!tx.active())
-        return BookResult::failed(db.lastError());
-    DbRows found = db.query("select className from " + kind_.classTable + " where className=?", {newName});
-    if (!found.ok)
-        return BookResult::failed(db.lastError());
-    if (!found.empty())
-        return BookResult::refused(kind_.classExistsMessage);
-    int n = db.execute("update " + kind_.classTable + " set className=? where className=?", {newName, oldName});
-    if (n < 0 || !tx.commit())
-        return BookResult::failed(db.lastError());
-    BookResult r;
-    r.changed = n;
-    return r;
+    return changeUnlessClassTaken(db, kind_, newName,
+                                  "update " + kind_.classTable + " set className=? where className=?",
+                                  {newName, oldName});
 }
 
 BookResult MasterBook::deleteClass(const std::string &name) const
