@@ -20,7 +20,9 @@ struct CliContext {
 using CliHandler = std::function<int(CliContext &)>;
 
 // Each subcommand lives in its own file and registers itself with a static
-// CliRegistration, so adding one touches no shared table.
+// CliRegistration, so adding one touches no shared table. A name of two words
+// ("print-list list") registers one verb of a command on its own; it is found
+// before the one-word command of the same first word.
 struct CliRegistration {
     CliRegistration(std::string name, std::string usage, CliHandler handler);
 };

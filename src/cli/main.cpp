@@ -49,6 +49,16 @@ int main(int argc, char **argv)
     if (i >= argc)
         return usage();
     std::string name = argv[i++];
+    // A command may have verbs registered on their own ("print-list list"):
+    // the two-word name is looked for first, then the command itself.
+    if (i < argc) {
+        const std::string verb = name + " " + argv[i];
+        for (auto &c : zentra::cli::cliCommands())
+            if (c.name == verb) {
+                zentra::cli::CliContext ctx{zentra::DataFolder::resolve(home), {argv + i + 1, argv + argc}};
+                return c.handler(ctx);
+            }
+    }
     for (auto &c : zentra::cli::cliCommands()) {
         if (c.name != name)
             continue;
