@@ -40,7 +40,9 @@ const std::string &field(const std::vector<std::string> &fields, int column)
     return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? fields[column] : empty;
 }
 
-TbOrder orderOf(const DbRow &row)
+}
+
+TbOrder tbOrderOf(const DbRow &row)
 {
     TbOrder t;
     t.id = row.text("tb_id");
@@ -56,6 +58,8 @@ TbOrder orderOf(const DbRow &row)
     t.sNote = row.text("tb_sNote");
     return t;
 }
+
+namespace {
 
 // Reads a report: `onHeader` gets its header, `onRow` each data record.
 template <typename OnHeader, typename OnRow>
@@ -326,7 +330,7 @@ bool queryOrders(DbConnection &db, const OrderQuery &q, std::vector<TbOrder> &ou
     out.clear();
     out.reserve(rows.size());
     for (const DbRow &row : rows)
-        out.push_back(orderOf(row));
+        out.push_back(tbOrderOf(row));
     return true;
 }
 

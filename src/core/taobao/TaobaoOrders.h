@@ -7,6 +7,7 @@
 namespace zentra {
 
 class DbConnection;
+class DbRow;
 
 // One order of `tbList`, its columns as text.
 struct TbOrder {
@@ -70,6 +71,9 @@ bool queryOrders(DbConnection &db, const OrderQuery &q, std::vector<TbOrder> &ou
 bool orderItems(DbConnection &db, std::string_view orderNum, std::vector<TbItem> &out);
 // Deletes an order and its items together; false (nothing deleted) on failure.
 bool deleteOrder(DbConnection &db, std::string_view orderNum);
+
+// An order from a row of "select * from tbList".
+TbOrder tbOrderOf(const DbRow &row);
 
 // The `tbList` column names in table order, as the command line prints them.
 const std::vector<std::string> &tbListColumns();
