@@ -334,6 +334,37 @@ bool queryOrders(DbConnection &db, const OrderQuery &q, std::vector<TbOrder> &ou
     return true;
 }
 
+const std::vector<std::string> &orderRanges()
+{
+    static const std::vector<std::string> ranges{"今日", "近二天", "近三天", "近一周", "近一月", "本月", "自定义"};
+    return ranges;
+}
+
+std::optional<std::pair<std::string, std::string>> orderRangeBounds(int index, std::time_t now)
+{
+    // Days back from now, counted in seconds as the list always has.
+    static const long kBack[] = {0, 86400, 172800, 604800, 2592000};
+    auto text = [](const std::tm &tm) {
+        char buf[32];
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+        return std::string(buf);
+    };
+    std::tm end{};
+    localtime_r(&now, &end);
+    std::tm start{};
+    if (index >= 0 && index < 5) {
+        const std::time_t first = now - kBack[index];
+        localtime_r(&first, &start);
+    } else if (index == 5) {
+        start = end;
+        start.tm_mday = 1;
+    } else {
+        return std::nullopt;
+    }
+    start.tm_hour = start.tm_min = start.tm_sec = 0;
+    return std::pair{text(start), text(end)};
+}
+
 bool orderItems(DbConnection &db, std::string_view orderNum, std::vector<TbItem> &out)
 {
     const DbRows rows = db.query("select * from tbGoods where tb_orderNum=?", {orderNum});

@@ -1,5 +1,6 @@
 #include "ui/masterdata/CBookDlg.h"
 
+#include "ui/common/AcceleratorFilter.h"
 #include "ui/common/CDEdit.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
@@ -35,27 +36,6 @@ std::string ss(const QString &s)
 {
     return s.toStdString();
 }
-
-// The dialog's keys work from every control, as an accelerator table does:
-// a line edit would otherwise keep Ctrl+A (select all) and the like.
-class AcceleratorFilter : public QObject {
-public:
-    AcceleratorFilter(QList<QKeySequence> keys, QObject *parent) : QObject(parent), keys_(std::move(keys)) {}
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::ShortcutOverride) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            if (keys_.contains(QKeySequence(key->keyCombination()))) {
-                event->ignore();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QList<QKeySequence> keys_;
-};
 
 // Selects `text` in the list, or the first entry. A stored value the list
 // lacks (a class deleted since, a region typed elsewhere) is offered first, so
@@ -181,9 +161,7 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
     layout->addWidget(panel_);
     layout->addLayout(bottom, 1);
 
-    auto *filter = new AcceleratorFilter(keys, this);
-    for (QWidget *w : findChildren<QWidget *>())
-        w->installEventFilter(filter);
+    AcceleratorFilter::install(this, keys);
 
     fillGrid();
     fillClassList();

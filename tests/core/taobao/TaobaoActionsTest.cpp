@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 namespace zentra {
 namespace {
 
@@ -184,6 +187,30 @@ TEST_F(TaobaoActionsTest, TheOrdersOwnFiguresStayUnlessComputedAndAFailureAddsNo
     EXPECT_NE(r.error.find("refused"), std::string::npos);
     EXPECT_TRUE(r.printIds.empty());
     EXPECT_EQ(query("select count(*) as n from printList")[0].text("n"), "1");
+}
+
+TEST(OrderRanges, RunFromMidnightOfTheirFirstDayToNow)
+{
+    setenv("TZ", "Asia/Shanghai", 1);
+    tzset();
+    std::tm tm{};
+    tm.tm_year = 2026 - 1900;
+    tm.tm_mon = 2; // 2026-03-02 10:15:30, just after a month turned
+    tm.tm_mday = 2;
+    tm.tm_hour = 10;
+    tm.tm_min = 15;
+    tm.tm_sec = 30;
+    const std::time_t now = std::mktime(&tm);
+    const std::string end = "2026-03-02 10:15:30";
+    using Bounds = std::pair<std::string, std::string>;
+    EXPECT_EQ(orderRangeBounds(0, now), (Bounds{"2026-03-02 00:00:00", end}));
+    EXPECT_EQ(orderRangeBounds(1, now), (Bounds{"2026-03-01 00:00:00", end}));
+    EXPECT_EQ(orderRangeBounds(2, now), (Bounds{"2026-02-28 00:00:00", end}));
+    EXPECT_EQ(orderRangeBounds(3, now), (Bounds{"2026-02-23 00:00:00", end}));
+    EXPECT_EQ(orderRangeBounds(4, now), (Bounds{"2026-01-31 00:00:00", end}));
+    EXPECT_EQ(orderRangeBounds(5, now), (Bounds{"2026-03-01 00:00:00", end}));
+    EXPECT_EQ(orderRangeBounds(6, now), std::nullopt);
+    EXPECT_EQ(orderRanges().size(), 7u);
 }
 
 }
