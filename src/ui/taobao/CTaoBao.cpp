@@ -64,11 +64,13 @@ CTaoBao::CTaoBao(const AppState &state, DataFolder folder, Dialogs &dialogs, QWi
     ol->addWidget(button(QStringLiteral("删除(D)"), "deleteButton", &CTaoBao::deleteChecked));
     ol->addWidget(button(QStringLiteral("添加到收件人(R)"), "addReceiversButton", &CTaoBao::addReceivers));
     ol->addWidget(button(QStringLiteral("添加到打印列表(P)"), "addPrintListButton", &CTaoBao::addPrintList));
+    ol->addStretch(1);
 
     auto *find = new QGroupBox(QStringLiteral("查询"), this);
     auto *fl = new QHBoxLayout(find);
     search_ = new QLineEdit(find);
     search_->setObjectName(QStringLiteral("searchEdit"));
+    search_->setMinimumWidth(200);
     fl->addWidget(search_, 1);
     range_ = new QComboBox(find);
     range_->setObjectName(QStringLiteral("rangeCombo"));
@@ -130,11 +132,9 @@ CTaoBao::CTaoBao(const AppState &state, DataFolder folder, Dialogs &dialogs, QWi
             showDetail(index.row());
     });
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(ops);
-    top->addWidget(find, 1);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
+    layout->addWidget(ops);
+    layout->addWidget(find);
     layout->addWidget(detail_);
     layout->addWidget(orders_, 1);
 
