@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-webengine-dev
   libsqlite3-dev libtinyxml-dev libpcre2-dev libjsoncpp-dev libsodium-dev
   libgtest-dev googletest
   fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n

@@ -13,6 +13,8 @@
 
 int main(int argc, char **argv)
 {
+    // The order pages' browser shares its graphics context with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // Number conversions in the core expect "C" whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");

@@ -1,7 +1,7 @@
 #include "core/update/Md5.h"
 #include "support/TempDir.h"
 #include "updater/CNorvane_UpdateDlg.h"
-#include "updater/LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 
 #include <QLabel>
 #include <QListWidget>

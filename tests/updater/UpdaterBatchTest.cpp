@@ -1,7 +1,7 @@
 #include "core/update/Md5.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
-#include "updater/LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 
 #include <gtest/gtest.h>
 

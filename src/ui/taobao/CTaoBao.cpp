@@ -4,10 +4,12 @@
 #include "core/config/ConfigFile.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
+#include "core/taobao/OrderPage.h"
 #include "core/taobao/TaobaoActions.h"
 #include "ui/common/AcceleratorFilter.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/taobao/CBrowser.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace zentra::ui {
@@ -55,8 +58,7 @@ CTaoBao::CTaoBao(const AppState &state, DataFolder folder, Dialogs &dialogs, QWi
     auto *ops = new QGroupBox(QStringLiteral("操作"), this);
     auto *ol = new QHBoxLayout(ops);
     QPushButton *browser = button(QStringLiteral("浏览器(L)"), "browserButton", nullptr);
-    // The order pages' browser window comes with its own part of the program.
-    browser->setEnabled(false);
+    connect(browser, &QPushButton::clicked, this, [this] { openBrowser(); });
     ol->addWidget(browser);
     ol->addWidget(button(QStringLiteral("导入订单报表(O)"), "importOrdersButton", &CTaoBao::importOrders));
     ol->addWidget(button(QStringLiteral("全选(A)"), "selectAllButton", &CTaoBao::selectAll));
@@ -170,6 +172,52 @@ CTaoBao::CTaoBao(const AppState &state, DataFolder folder, Dialogs &dialogs, QWi
     connect(from_, &QDateTimeEdit::dateTimeChanged, this, &CTaoBao::pickerChanged);
     connect(to_, &QDateTimeEdit::dateTimeChanged, this, &CTaoBao::pickerChanged);
     detail_->hide();
+    if (state_.tbBrowserOpen)
+        QTimer::singleShot(0, this, [this] { openBrowser(); });
+}
+
+CBrowser *CTaoBao::openBrowser()
+{
+    if (!browser_) {
+        browser_ = new CBrowser(OrderPageSettings::read(ConfigFile(folder_.configPath())),
+                                QString::fromStdString(folder_.root() + "/browser"), dialogs_, this);
+        browser_->onOrderRead = [this](const PageOrder &order) { addPageOrder(order); };
+    }
+    browser_->show();
+    QRect r = browser_->frameGeometry();
+    r.moveCenter(frameGeometry().center());
+    browser_->move(r.topLeft());
+    browser_->raise();
+    browser_->activateWindow();
+    return browser_;
+}
+
+void CTaoBao::addPageOrder(const PageOrder &page)
+{
+    const TbOrder &o = page.order;
+    const std::string *values[] = {&o.nickName, &o.proCity, &o.orderNum, &o.tradeTime, &o.addressInfo, &o.sNote};
+    for (std::size_t i = 0; i < detailEdits_.size(); ++i)
+        detailEdits_[i]->setText(qs(*values[i]));
+    fillGoods(page.items);
+    detail_->show();
+
+    bool listed = false;
+    for (int row = 0; row < orders_->rowCount() && !listed; ++row)
+        if (orders_->cellText(row, 2) == qs(o.orderNum)) {
+            orders_->setCellText(row, 3, qs(o.status));
+            listed = true;
+        }
+    if (!listed)
+        orders_->appendRow({QString(), QString::number(orders_->rowCount() + 1), qs(o.orderNum), qs(o.status),
+                            qs(o.nickName), qs(o.proCity), qs(o.tradeTime), qs(o.orderPrice), qs(o.postFee),
+                            qs(o.getMoney), qs(o.addressInfo), qs(o.sNote)});
+    DbConnection db;
+    if (!openDb(db))
+        return;
+    const StoreResult orders = storeOrders(db, {o});
+    const StoreResult items = orders.ok ? storeItems(db, page.items) : orders;
+    if (!items.ok)
+        dialogs_.warn(this, qs(items.error), caption());
 }
 
 QPushButton *CTaoBao::button(const QString &label, const char *name, void (CTaoBao::*slot)())

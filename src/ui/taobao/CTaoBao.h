@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config/DataFolder.h"
+#include "core/taobao/OrderPage.h"
 #include "core/taobao/TaobaoOrders.h"
 
 #include <QDialog>
@@ -21,6 +22,7 @@ struct AppState;
 
 namespace zentra::ui {
 
+class CBrowser;
 class CReportCtrl;
 class Dialogs;
 
@@ -41,6 +43,14 @@ public:
     void query(bool merge = false);
     // Sets the period pickers, as a choice of the range list does.
     void setPeriod(const QString &from, const QString &to);
+
+    // The browser window: made at the first call, then the same one, shown
+    // and centred.
+    CBrowser *openBrowser();
+    CBrowser *browser() const { return browser_; }
+    // An order read in the browser: into the order panel, the grid (unless
+    // its number is listed) and the tables.
+    void addPageOrder(const PageOrder &order);
 
     // The clock of the range list; tests set it.
     std::function<std::time_t()> clock = [] { return std::time(nullptr); };
@@ -83,6 +93,7 @@ private:
     // composite address, message.
     std::vector<QLineEdit *> detailEdits_;
     bool settingPeriod_ = false;
+    CBrowser *browser_ = nullptr;
 };
 
 }

@@ -10,7 +10,7 @@
 namespace zentra::test {
 
 // A tiny HTTP/1.1 server on 127.0.0.1 (never another address) for the
-// updater's tests. It answers GET requests from a table of paths, one
+// updater's and the browser's tests. It answers GET requests from a table of paths, one
 // connection at a time, each closed after its answer; unknown paths get 404.
 // A path can also be made to drop the connection unanswered, or to hold it
 // open without a word until the server stops.
@@ -24,7 +24,8 @@ public:
     LocalHttpServer &operator=(const LocalHttpServer &) = delete;
 
     // `path` as requested, e.g. "/update/Version.txt".
-    void serve(const std::string &path, std::string body, int status = 200);
+    void serve(const std::string &path, std::string body, int status = 200,
+               std::string contentType = "application/octet-stream");
     void misbehave(const std::string &path, Behaviour behaviour);
 
     // "http://127.0.0.1:PORT"
@@ -36,6 +37,7 @@ private:
     struct Route {
         int status = 200;
         std::string body;
+        std::string contentType;
         Behaviour behaviour = Behaviour::Answer;
     };
     void run();

@@ -1,4 +1,4 @@
-#include "updater/LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -34,10 +34,10 @@ LocalHttpServer::~LocalHttpServer()
     ::close(listenFd_);
 }
 
-void LocalHttpServer::serve(const std::string &path, std::string body, int status)
+void LocalHttpServer::serve(const std::string &path, std::string body, int status, std::string contentType)
 {
     std::lock_guard lock(mutex_);
-    routes_[path] = Route{status, std::move(body), Behaviour::Answer};
+    routes_[path] = Route{status, std::move(body), std::move(contentType), Behaviour::Answer};
 }
 
 void LocalHttpServer::misbehave(const std::string &path, Behaviour behaviour)
@@ -91,7 +91,7 @@ void LocalHttpServer::handle(int fd)
         return;
     }
     const std::string path = head.substr(sp1 + 1, sp2 - sp1 - 1);
-    Route route{404, "not found", Behaviour::Answer};
+    Route route{404, "not found", "text/plain", Behaviour::Answer};
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(path);
@@ -106,7 +106,7 @@ void LocalHttpServer::handle(int fd)
         const std::string reason = route.status == 200 ? "OK" : "Error";
         std::string reply = "HTTP/1.1 " + std::to_string(route.status) + " " + reason +
                             "\r\nContent-Length: " + std::to_string(route.body.size()) +
-                            "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n" + route.body;
+                            "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n\r\n" + route.body;
         std::size_t done = 0;
         while (done < reply.size()) {
             ssize_t n = ::send(fd, reply.data() + done, reply.size() - done, MSG_NOSIGNAL);
