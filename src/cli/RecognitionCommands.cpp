@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "core/config/ConfigFile.h"
 #include "core/recognition/Recognition.h"
+#include "core/recognition/RecognizedEntry.h"
 
 #include <cstdio>
 #include <iostream>
@@ -52,8 +53,7 @@ std::string toJson(const RecognizedAddress &r)
 
 int recognise(CliContext &ctx)
 {
-    int configured = ConfigFile(ctx.folder.configPath()).readInt("System", "recognizeMethod", 1);
-    RecognizeMethod method = configured == 0 ? RecognizeMethod::Standard : RecognizeMethod::Smart;
+    RecognizeMethod method = configuredRecognizeMethod(ConfigFile(ctx.folder.configPath()));
     std::vector<std::string> texts;
     bool haveText = false;
     const auto &a = ctx.args;

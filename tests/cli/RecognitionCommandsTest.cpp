@@ -1,4 +1,7 @@
+#include "core/config/ConfigFile.h"
+#include "core/recognition/RecognizedEntry.h"
 #include "support/RunCli.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +50,21 @@ TEST(RecogniseCommand, ReadsOneTextPerLineFromStandardInput)
                    "\"city\":\"\",\"district\":\"\",\"address\":\"\",\"company\":\"\"}\n"
                    "{\"name\":\"\",\"mobile\":\"\",\"phone\":\"\",\"post\":\"\",\"province\":\"\",\"city\":\"\","
                    "\"district\":\"\",\"address\":\"\",\"company\":\"\"}\n");
+}
+
+TEST(RecogniseCommand, WithoutAMethodUsesTheConfiguredOne)
+{
+    zentra::test::TempDir home;
+    const std::string text = "王五13912345678雁塔区科技路10号";
+    auto nameOf = [&] {
+        auto r = runProgram(ZENTRA_CLI, {"--home", home.path(), "recognise", text});
+        EXPECT_EQ(r.exitCode, 0);
+        return r.out.substr(0, r.out.find(','));
+    };
+    EXPECT_EQ(nameOf(), "{\"name\":\"王五\"");
+    ASSERT_TRUE(
+        zentra::storeRecognizeMethod(zentra::ConfigFile(home.file("config.ini")), zentra::RecognizeMethod::Standard));
+    EXPECT_EQ(nameOf(), "{\"name\":\"\"");
 }
 
 }

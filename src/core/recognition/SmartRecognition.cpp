@@ -42,6 +42,17 @@ std::u32string normalise(std::string_view utf8)
         else if (c < 0x20 && c != '\n')
             c = ' ';
     }
+    // A slash beside a phone number separates fields ("张三/13812345678/...");
+    // elsewhere it belongs to the address ("3/F", "1栋/2单元").
+    auto digitsAround = [&w](std::size_t i, int step) {
+        std::size_t n = 0;
+        for (std::size_t k = i + step; k < w.size() && isDigit(w[k]); k += step)
+            ++n;
+        return n;
+    };
+    for (std::size_t i = 0; i < w.size(); ++i)
+        if (w[i] == '/' && (digitsAround(i, -1) >= 7 || digitsAround(i, 1) >= 7))
+            w[i] = ',';
     return w;
 }
 
@@ -131,14 +142,15 @@ void readLabels(std::u32string &w, Found &f)
                 continue;
             std::size_t j = i + l.text.size();
             bool colon = j < w.size() && w[j] == ':';
-            // Without a colon only the name and number labels are read, and only
-            // when their value follows at once; 公司 at the end of a company
-            // name or 地址 inside a sentence are no labels.
+            // Without a colon only the name, number and post code labels are
+            // read, and only when their value follows at once; 公司 at the end
+            // of a company name or 地址 inside a sentence are no labels.
             if (!colon) {
                 bool numberNext = j < w.size() && (isDigit(w[j]) || w[j] == '+' || w[j] == '(' || w[j] == ' ');
                 bool nameNext = j < w.size() && (isCjk(w[j]) || w[j] == ' ');
-                if (!((l.kind == LabelKind::Number && numberNext) || (l.kind == LabelKind::Name && nameNext &&
-                                                                      l.text.size() >= 3)))
+                bool numberLabel = l.kind == LabelKind::Number || l.kind == LabelKind::Post;
+                if (!((numberLabel && numberNext) ||
+                      (l.kind == LabelKind::Name && nameNext && l.text.size() >= 3)))
                     continue;
             }
             if (colon)
