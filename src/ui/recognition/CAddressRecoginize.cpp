@@ -1,7 +1,6 @@
 #include "ui/recognition/CAddressRecoginize.h"
 
 #include "core/config/ConfigFile.h"
-#include "core/data/DbConnection.h"
 #include "ui/common/Dialogs.h"
 
 #include <QClipboard>
@@ -46,8 +45,8 @@ private:
     QList<QKeySequence> keys_;
 };
 
-// The result boxes: label, object name, and where the box sits in the grid
-// (row, column, columns spanned).
+// The result boxes: label, object name, and where they sit in the grid: the
+// label at (row, column), the box right of it over `span` grid columns.
 struct Box {
     const char *label;
     const char *name;
@@ -74,14 +73,7 @@ CAddressRecoginize::CAddressRecoginize(const std::string &databasePath, const st
     setObjectName(QStringLiteral("CAddressRecoginize"));
     setWindowTitle(QStringLiteral("收货信息识别"));
 
-    {
-        DbConnection db;
-        if (db.open(databasePath_)) {
-            RegionIndex index = RegionIndex::fromDatabase(db);
-            if (index.size() > 0)
-                regions_ = std::move(index);
-        }
-    }
+    regions_ = RegionIndex::fromDatabaseFile(databasePath_);
 
     auto *inputBox = new QGroupBox(QStringLiteral("待识别的内容:"), this);
     input_ = new QPlainTextEdit(inputBox);
@@ -130,7 +122,7 @@ CAddressRecoginize::CAddressRecoginize(const std::string &databasePath, const st
         auto *label = new QLabel(QString::fromUtf8(b.label), resultBox);
         label->setBuddy(edit);
         grid->addWidget(label, b.row, b.column);
-        grid->addWidget(edit, b.row, b.column + 1, 1, b.span * 2 - 1);
+        grid->addWidget(edit, b.row, b.column + 1, 1, b.span);
         boxes_[i] = edit;
     }
     for (int column : {1, 3, 5})
