@@ -150,7 +150,7 @@ void readLabels(std::u32string &w, Found &f)
                 bool nameNext = j < w.size() && (isCjk(w[j]) || w[j] == ' ');
                 bool numberLabel = l.kind == LabelKind::Number || l.kind == LabelKind::Post;
                 if (!((numberLabel && numberNext) ||
-                      (l.kind == LabelKind::Name && nameNext && l.text.size() >= 3)))
+                      (l.kind == LabelKind::Name && nameNext && (l.text.size() >= 3 || l.text == U"姓名"))))
                     continue;
             }
             if (colon)
@@ -272,6 +272,15 @@ void readNumbers(std::u32string &w, Found &f)
                     value += "-" + ascii(groups[g + 2].digits);
                     used = 3;
                 }
+            }
+            // The local number written in two halves: (0755) 8888 1234.
+            if (kind == None && a.digits.size() >= 3 && a.digits.size() <= 4 && a.digits[0] == '0' &&
+                g + 2 < groups.size() && groups[g + 1].digits.size() >= 3 && groups[g + 1].digits.size() <= 4 &&
+                groups[g + 2].digits.size() >= 3 && groups[g + 2].digits.size() <= 4 &&
+                groups[g + 1].digits.size() + groups[g + 2].digits.size() >= 7) {
+                kind = Phone;
+                value = ascii(a.digits) + "-" + ascii(groups[g + 1].digits) + ascii(groups[g + 2].digits);
+                used = 3;
             }
             if (kind == None && a.digits.size() >= 10 && a.digits.size() <= 12 && a.digits[0] == '0' &&
                 a.digits[1] != '0' && !gluedToLetter(a)) {
@@ -479,7 +488,8 @@ bool looksLikeName(std::u32string_view s)
                             U"单元", U"小区", U"花园", U"大厦", U"广场", U"公寓", U"中心", U"宿舍", U"苑", U"院",
                             U"门", U"店", U"区", U"县", U"市", U"省", U"附近", U"旁", U"对面", U"谢谢", U"快递",
                             U"发货", U"麻烦", U"尽快", U"收货", U"地址", U"电话", U"手机", U"公司", U"亲", U"请",
-                            U"送", U"家", U"里", U"口", U"园", U"厦", U"城", U"场", U"站", U"馆", U"湾"});
+                            U"送", U"家", U"里", U"口", U"园", U"厦", U"城", U"场", U"站", U"馆", U"湾",
+                            U"姓名", U"名字"});
 }
 
 // Family names that open a name glued to the end of an address.
@@ -521,7 +531,11 @@ void readNameAndAddress(std::u32string &w, const Places &places, Found &f)
             // The words glued to the last place start the street address.
             if (places.found && s.begin == places.end)
                 continue;
-            if (!looksLikeName(std::u32string_view(w).substr(s.begin, s.end - s.begin)))
+            // A name in brackets: (张女士).
+            std::size_t b = s.begin, e = s.end;
+            if (e - b > 2 && w[b] == '(' && w[e - 1] == ')')
+                ++b, --e;
+            if (!looksLikeName(std::u32string_view(w).substr(b, e - b)))
                 continue;
             std::size_t distance = 0;
             if (f.numberPos != std::u32string::npos)
@@ -532,7 +546,10 @@ void readNameAndAddress(std::u32string &w, const Places &places, Found &f)
             }
         }
         if (chosen < segs.size()) {
-            f.name = w.substr(segs[chosen].begin, segs[chosen].end - segs[chosen].begin);
+            std::size_t b = segs[chosen].begin, e = segs[chosen].end;
+            if (e - b > 2 && w[b] == '(' && w[e - 1] == ')')
+                ++b, --e;
+            f.name = w.substr(b, e - b);
             take(w, segs[chosen].begin, segs[chosen].end);
         }
     }
