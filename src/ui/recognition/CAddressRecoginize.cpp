@@ -127,6 +127,10 @@ CAddressRecoginize::CAddressRecoginize(const std::string &databasePath, const st
     }
     for (int column : {1, 3, 5})
         grid->setColumnStretch(column, 1);
+    // Tab goes through the boxes as they are laid out, row by row.
+    const std::size_t visual[9] = {0, 1, 2, 4, 5, 6, 3, 8, 7};
+    for (std::size_t i = 1; i < 9; ++i)
+        QWidget::setTabOrder(boxes_[visual[i - 1]], boxes_[visual[i]]);
 
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
