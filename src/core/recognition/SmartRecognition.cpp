@@ -92,6 +92,7 @@ struct Label {
 // Longest first, so that 收件人姓名 is taken before 收件人.
 constexpr Label kLabels[] = {
     {U"收件人姓名", LabelKind::Name}, {U"收货人姓名", LabelKind::Name}, {U"联系人姓名", LabelKind::Name},
+    {U"收件人信息", LabelKind::Name}, {U"收货人信息", LabelKind::Name},
     {U"收件人", LabelKind::Name},     {U"收货人", LabelKind::Name},     {U"联系人", LabelKind::Name},
     {U"姓名", LabelKind::Name},       {U"名字", LabelKind::Name},       {U"收件", LabelKind::Name},
     {U"手机号码", LabelKind::Number}, {U"联系电话", LabelKind::Number}, {U"联系方式", LabelKind::Number},
