@@ -2,6 +2,8 @@
 #include "cli/CliCommand.h"
 #include "core/config/ConfigFile.h"
 #include "core/recognition/Recognition.h"
+#include "core/recognition/RecognizedEntry.h"
+#include "core/recognition/RegionIndex.h"
 
 #include <cstdio>
 #include <iostream>
@@ -52,8 +54,7 @@ std::string toJson(const RecognizedAddress &r)
 
 int recognise(CliContext &ctx)
 {
-    int configured = ConfigFile(ctx.folder.configPath()).readInt("System", "recognizeMethod", 1);
-    RecognizeMethod method = configured == 0 ? RecognizeMethod::Standard : RecognizeMethod::Smart;
+    RecognizeMethod method = configuredRecognizeMethod(ConfigFile(ctx.folder.configPath()));
     std::vector<std::string> texts;
     bool haveText = false;
     const auto &a = ctx.args;
@@ -68,15 +69,20 @@ int recognise(CliContext &ctx)
             return 2;
         }
     }
+    // The places of the data folder's own region tables, as the dialog reads them.
+    const std::optional<RegionIndex> regions = RegionIndex::fromDatabaseFile(ctx.folder.databasePath());
+    auto recognized = [&](const std::string &text) {
+        return regions ? recognizeAddress(text, method, *regions) : recognizeAddress(text, method);
+    };
     if (haveText) {
-        std::cout << toJson(recognizeAddress(texts[0], method)) << "\n";
+        std::cout << toJson(recognized(texts[0])) << "\n";
         return 0;
     }
     std::string line;
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        std::cout << toJson(recognizeAddress(line, method)) << "\n";
+        std::cout << toJson(recognized(line)) << "\n";
     }
     return 0;
 }

@@ -1,4 +1,10 @@
+#include "core/config/ConfigFile.h"
+#include "core/config/DataFolder.h"
+#include "core/data/DbConnection.h"
+#include "core/data/Schema.h"
+#include "core/recognition/RecognizedEntry.h"
 #include "support/RunCli.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +53,40 @@ TEST(RecogniseCommand, ReadsOneTextPerLineFromStandardInput)
                    "\"city\":\"\",\"district\":\"\",\"address\":\"\",\"company\":\"\"}\n"
                    "{\"name\":\"\",\"mobile\":\"\",\"phone\":\"\",\"post\":\"\",\"province\":\"\",\"city\":\"\","
                    "\"district\":\"\",\"address\":\"\",\"company\":\"\"}\n");
+}
+
+TEST(RecogniseCommand, WithoutAMethodUsesTheConfiguredOne)
+{
+    zentra::test::TempDir home;
+    const std::string text = "王五13912345678雁塔区科技路10号";
+    auto nameOf = [&] {
+        auto r = runProgram(ZENTRA_CLI, {"--home", home.path(), "recognise", text});
+        EXPECT_EQ(r.exitCode, 0);
+        return r.out.substr(0, r.out.find(','));
+    };
+    EXPECT_EQ(nameOf(), "{\"name\":\"王五\"");
+    ASSERT_TRUE(
+        zentra::storeRecognizeMethod(zentra::ConfigFile(home.file("config.ini")), zentra::RecognizeMethod::Standard));
+    EXPECT_EQ(nameOf(), "{\"name\":\"\"");
+}
+
+TEST(RecogniseCommand, PlacesComeFromTheDataFoldersRegionTables)
+{
+    zentra::test::TempDir home;
+    zentra::DataFolder folder(home.path());
+    ASSERT_TRUE(zentra::initDataFolder(folder));
+    {
+        zentra::DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_EQ(db.execute("insert into area(areaID, area, father) values(?, ?, ?)",
+                             {std::int64_t(610199), "浐灞生态区", "610100"}),
+                  1);
+    }
+    auto r = runProgram(ZENTRA_CLI, {"--home", home.path(), "recognise", "--method", "smart",
+                                     "赵六 13912345678 浐灞生态区欧亚大道1号"});
+    EXPECT_EQ(r.out, "{\"name\":\"赵六\",\"mobile\":\"13912345678\",\"phone\":\"\",\"post\":\"\","
+                     "\"province\":\"陕西省\",\"city\":\"西安市\",\"district\":\"浐灞生态区\","
+                     "\"address\":\"欧亚大道1号\",\"company\":\"\"}\n");
 }
 
 }

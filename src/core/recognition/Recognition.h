@@ -45,6 +45,7 @@ RecognizedAddress recognizeSmart(std::string_view utf8);
 RecognizedAddress recognizeSmart(std::string_view utf8, const RegionIndex &regions);
 
 RecognizedAddress recognizeAddress(std::string_view utf8, RecognizeMethod method);
+RecognizedAddress recognizeAddress(std::string_view utf8, RecognizeMethod method, const RegionIndex &regions);
 
 // "standard"/"smart" or "0"/"1"; false for anything else.
 bool parseRecognizeMethod(std::string_view text, RecognizeMethod &method);

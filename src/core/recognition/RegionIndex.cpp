@@ -223,4 +223,15 @@ RegionIndex RegionIndex::fromDatabase(DbConnection &db)
     return idx;
 }
 
+std::optional<RegionIndex> RegionIndex::fromDatabaseFile(const std::string &path)
+{
+    DbConnection db;
+    if (!db.open(path))
+        return std::nullopt;
+    RegionIndex idx = fromDatabase(db);
+    if (idx.size() == 0)
+        return std::nullopt;
+    return idx;
+}
+
 }

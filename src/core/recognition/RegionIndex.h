@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,6 +40,9 @@ public:
     static const RegionIndex &builtIn();
     // The rows of the province, city and area tables of an open database.
     static RegionIndex fromDatabase(DbConnection &db);
+    // The same from a database file; empty when it cannot be opened or holds
+    // no regions (callers then use builtIn()).
+    static std::optional<RegionIndex> fromDatabaseFile(const std::string &path);
 
     // Adds one row; fatherCode is the code of the province of a city or the
     // city of a district (ignored for provinces). Rows whose father is unknown

@@ -42,6 +42,17 @@ std::u32string normalise(std::string_view utf8)
         else if (c < 0x20 && c != '\n')
             c = ' ';
     }
+    // A slash beside a phone number separates fields ("张三/13812345678/...");
+    // elsewhere it belongs to the address ("3/F", "1栋/2单元").
+    auto digitsAround = [&w](std::size_t i, int step) {
+        std::size_t n = 0;
+        for (std::size_t k = i + step; k < w.size() && isDigit(w[k]); k += step)
+            ++n;
+        return n;
+    };
+    for (std::size_t i = 0; i < w.size(); ++i)
+        if (w[i] == '/' && (digitsAround(i, -1) >= 7 || digitsAround(i, 1) >= 7))
+            w[i] = ',';
     return w;
 }
 
@@ -81,6 +92,7 @@ struct Label {
 // Longest first, so that 收件人姓名 is taken before 收件人.
 constexpr Label kLabels[] = {
     {U"收件人姓名", LabelKind::Name}, {U"收货人姓名", LabelKind::Name}, {U"联系人姓名", LabelKind::Name},
+    {U"收件人信息", LabelKind::Name}, {U"收货人信息", LabelKind::Name},
     {U"收件人", LabelKind::Name},     {U"收货人", LabelKind::Name},     {U"联系人", LabelKind::Name},
     {U"姓名", LabelKind::Name},       {U"名字", LabelKind::Name},       {U"收件", LabelKind::Name},
     {U"手机号码", LabelKind::Number}, {U"联系电话", LabelKind::Number}, {U"联系方式", LabelKind::Number},
@@ -131,14 +143,15 @@ void readLabels(std::u32string &w, Found &f)
                 continue;
             std::size_t j = i + l.text.size();
             bool colon = j < w.size() && w[j] == ':';
-            // Without a colon only the name and number labels are read, and only
-            // when their value follows at once; 公司 at the end of a company
-            // name or 地址 inside a sentence are no labels.
+            // Without a colon only the name, number and post code labels are
+            // read, and only when their value follows at once; 公司 at the end
+            // of a company name or 地址 inside a sentence are no labels.
             if (!colon) {
                 bool numberNext = j < w.size() && (isDigit(w[j]) || w[j] == '+' || w[j] == '(' || w[j] == ' ');
                 bool nameNext = j < w.size() && (isCjk(w[j]) || w[j] == ' ');
-                if (!((l.kind == LabelKind::Number && numberNext) || (l.kind == LabelKind::Name && nameNext &&
-                                                                      l.text.size() >= 3)))
+                bool numberLabel = l.kind == LabelKind::Number || l.kind == LabelKind::Post;
+                if (!((numberLabel && numberNext) ||
+                      (l.kind == LabelKind::Name && nameNext && (l.text.size() >= 3 || l.text == U"姓名"))))
                     continue;
             }
             if (colon)
@@ -260,6 +273,15 @@ void readNumbers(std::u32string &w, Found &f)
                     value += "-" + ascii(groups[g + 2].digits);
                     used = 3;
                 }
+            }
+            // The local number written in two halves: (0755) 8888 1234.
+            if (kind == None && a.digits.size() >= 3 && a.digits.size() <= 4 && a.digits[0] == '0' &&
+                g + 2 < groups.size() && groups[g + 1].digits.size() >= 3 && groups[g + 1].digits.size() <= 4 &&
+                groups[g + 2].digits.size() >= 3 && groups[g + 2].digits.size() <= 4 &&
+                groups[g + 1].digits.size() + groups[g + 2].digits.size() >= 7) {
+                kind = Phone;
+                value = ascii(a.digits) + "-" + ascii(groups[g + 1].digits) + ascii(groups[g + 2].digits);
+                used = 3;
             }
             if (kind == None && a.digits.size() >= 10 && a.digits.size() <= 12 && a.digits[0] == '0' &&
                 a.digits[1] != '0' && !gluedToLetter(a)) {
@@ -467,7 +489,8 @@ bool looksLikeName(std::u32string_view s)
                             U"单元", U"小区", U"花园", U"大厦", U"广场", U"公寓", U"中心", U"宿舍", U"苑", U"院",
                             U"门", U"店", U"区", U"县", U"市", U"省", U"附近", U"旁", U"对面", U"谢谢", U"快递",
                             U"发货", U"麻烦", U"尽快", U"收货", U"地址", U"电话", U"手机", U"公司", U"亲", U"请",
-                            U"送", U"家", U"里", U"口", U"园", U"厦", U"城", U"场", U"站", U"馆", U"湾"});
+                            U"送", U"家", U"里", U"口", U"园", U"厦", U"城", U"场", U"站", U"馆", U"湾",
+                            U"姓名", U"名字"});
 }
 
 // Family names that open a name glued to the end of an address.
@@ -509,7 +532,11 @@ void readNameAndAddress(std::u32string &w, const Places &places, Found &f)
             // The words glued to the last place start the street address.
             if (places.found && s.begin == places.end)
                 continue;
-            if (!looksLikeName(std::u32string_view(w).substr(s.begin, s.end - s.begin)))
+            // A name in brackets: (张女士).
+            std::size_t b = s.begin, e = s.end;
+            if (e - b > 2 && w[b] == '(' && w[e - 1] == ')')
+                ++b, --e;
+            if (!looksLikeName(std::u32string_view(w).substr(b, e - b)))
                 continue;
             std::size_t distance = 0;
             if (f.numberPos != std::u32string::npos)
@@ -520,7 +547,10 @@ void readNameAndAddress(std::u32string &w, const Places &places, Found &f)
             }
         }
         if (chosen < segs.size()) {
-            f.name = w.substr(segs[chosen].begin, segs[chosen].end - segs[chosen].begin);
+            std::size_t b = segs[chosen].begin, e = segs[chosen].end;
+            if (e - b > 2 && w[b] == '(' && w[e - 1] == ')')
+                ++b, --e;
+            f.name = w.substr(b, e - b);
             take(w, segs[chosen].begin, segs[chosen].end);
         }
     }

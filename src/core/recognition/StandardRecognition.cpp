@@ -77,6 +77,11 @@ RecognizedAddress recognizeAddress(std::string_view utf8, RecognizeMethod method
     return method == RecognizeMethod::Smart ? recognizeSmart(utf8) : recognizeStandard(utf8);
 }
 
+RecognizedAddress recognizeAddress(std::string_view utf8, RecognizeMethod method, const RegionIndex &regions)
+{
+    return method == RecognizeMethod::Smart ? recognizeSmart(utf8, regions) : recognizeStandard(utf8);
+}
+
 bool parseRecognizeMethod(std::string_view text, RecognizeMethod &method)
 {
     if (text == "standard" || text == "0") {
