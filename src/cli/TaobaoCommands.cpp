@@ -117,16 +117,24 @@ int list(const CliContext &ctx)
     return 0;
 }
 
-int goods(const CliContext &ctx)
+// The items of the order named by the second argument.
+bool itemsOfOrder(const CliContext &ctx, std::vector<TbItem> &items)
 {
     DbConnection db;
     if (!openDatabase(ctx, db))
-        return 1;
-    std::vector<TbItem> items;
+        return false;
     if (!orderItems(db, ctx.args[1], items)) {
         std::cerr << "cannot read the items: " << db.lastError() << "\n";
-        return 1;
+        return false;
     }
+    return true;
+}
+
+int goods(const CliContext &ctx)
+{
+    std::vector<TbItem> items;
+    if (!itemsOfOrder(ctx, items))
+        return 1;
     for (const TbItem &it : items)
         std::cout << jsonObject({{"tb_orderNum", it.orderNum},
                                  {"tb_item", it.item},
@@ -193,15 +201,9 @@ int addReceivers(const CliContext &ctx)
 
 int saveGoods(const CliContext &ctx)
 {
-    DbConnection db;
-    if (!openDatabase(ctx, db))
-        return 1;
     std::vector<TbItem> items;
-    if (!orderItems(db, ctx.args[1], items)) {
-        std::cerr << "cannot read the items: " << db.lastError() << "\n";
+    if (!itemsOfOrder(ctx, items))
         return 1;
-    }
-    db.close();
     const OrderBatchResult r = saveOrderGoods(ctx.folder.databasePath(), items);
     if (!r.ok) {
         std::cerr << r.error << "\n";

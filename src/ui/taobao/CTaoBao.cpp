@@ -321,24 +321,33 @@ QString CTaoBao::importPath(const QString &title)
                              QStringLiteral("csv files(*.csv)"));
 }
 
+// Reads a report chosen in the file dialog into a list, then stores it.
+template <typename Row, typename Fill>
+void importReport(CTaoBao *dlg, Dialogs &dialogs, const QString &path,
+                  ReportRead (*read)(const std::string &, std::vector<Row> &), Fill fill,
+                  StoreResult (*store)(DbConnection &, const std::vector<Row> &), DbConnection &db, bool open)
+{
+    std::vector<Row> rows;
+    if (!read(ss(path), rows).ok) {
+        dialogs.warn(dlg, QStringLiteral("打开文件失败"), caption());
+        return;
+    }
+    fill(rows);
+    if (!open)
+        return;
+    const StoreResult stored = store(db, rows);
+    if (!stored.ok)
+        dialogs.warn(dlg, qs(stored.error), caption());
+}
+
 void CTaoBao::importOrders()
 {
     const QString path = importPath(QStringLiteral("导入订单报表"));
     if (path.isEmpty())
         return;
-    std::vector<TbOrder> orders;
-    const ReportRead read = readOrderReport(ss(path), orders);
-    if (!read.ok) {
-        dialogs_.warn(this, QStringLiteral("打开文件失败"), caption());
-        return;
-    }
-    fillOrders(orders);
     DbConnection db;
-    if (!openDb(db))
-        return;
-    const StoreResult stored = storeOrders(db, orders);
-    if (!stored.ok)
-        dialogs_.warn(this, qs(stored.error), caption());
+    importReport<TbOrder>(this, dialogs_, path, readOrderReport, [this](const auto &rows) { fillOrders(rows); },
+                          storeOrders, db, openDb(db));
 }
 
 void CTaoBao::importItems()
@@ -346,19 +355,9 @@ void CTaoBao::importItems()
     const QString path = importPath(QStringLiteral("导入宝贝报表"));
     if (path.isEmpty())
         return;
-    std::vector<TbItem> items;
-    const ReportRead read = readItemReport(ss(path), items);
-    if (!read.ok) {
-        dialogs_.warn(this, QStringLiteral("打开文件失败"), caption());
-        return;
-    }
-    fillGoods(items);
     DbConnection db;
-    if (!openDb(db))
-        return;
-    const StoreResult stored = storeItems(db, items);
-    if (!stored.ok)
-        dialogs_.warn(this, qs(stored.error), caption());
+    importReport<TbItem>(this, dialogs_, path, readItemReport, [this](const auto &rows) { fillGoods(rows); },
+                         storeItems, db, openDb(db));
 }
 
 void CTaoBao::query(bool merge)
