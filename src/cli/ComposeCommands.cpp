@@ -137,7 +137,7 @@ bool parseCompose(const std::vector<std::string> &args, ComposeOptions &o)
     }
     if (o.output == Output::None || (o.output == Output::Print) != !o.pdf.empty())
         return false;
-    return true;
+    return (!o.tradeTime || isDateTime(*o.tradeTime)) && (!o.printTime || isDateTime(*o.printTime));
 }
 
 std::string defaultTemplateName(const DataFolder &folder)
@@ -261,8 +261,8 @@ int compose(CliContext &ctx)
     const Gui gui;
     QString pdfError;
     render::PrintJob job = render::PrintJob::single(t);
-    const int pages = render::writePdf(job, QString::fromStdString(o.pdf), 600,
-                                       render::PrintSettings::fromState(state), &t, gui.screen, &pdfError);
+    const int pages = render::writePdf(job, QString::fromStdString(o.pdf), 600, render::PrintSettings::fromState(state),
+                                       &t, gui.screen, &pdfError);
     if (pages < 1) {
         std::cerr << "cannot write " << o.pdf << ": " << pdfError.toStdString() << "\n";
         return 1;

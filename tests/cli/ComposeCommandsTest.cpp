@@ -19,7 +19,7 @@ protected:
         Template t;
         t.imgWidth = "23";
         t.imgHeight = "12.7";
-        for (int field : {0, 15, 20, 27, 36, 40, 41, 42, 43, 46, 47, 48, 49, 50, 52, 55, 56, 59}) {
+        for (int field : {0, 15, 20, 27, 36, 40, 41, 42, 43, 46, 47, 48, 49, 50, 52, 55, 56, 57, 58, 59}) {
             TemplateItem it;
             it.id = 100 + field;
             it.left = (field % 10) * 60;
@@ -67,14 +67,31 @@ protected:
 
 TEST_F(ComposeCommandsTest, JsonHoldsTheTemplatesFieldsComposed)
 {
-    auto r = cli({"compose", "--receiver", "1", "--sender", "1", "--goods", "毛巾", "--goods", "毛巾", "--order-no",
-                  "0099", "--trade-time", "2024-05-06 07:08:09", "--print-time", "2024-05-06 07:08:09", "--insured",
-                  "1005", "--set", "41=SF1", "--json"});
+    auto r = cli({"compose",
+                  "--receiver",
+                  "1",
+                  "--sender",
+                  "1",
+                  "--goods",
+                  "毛巾",
+                  "--goods",
+                  "毛巾",
+                  "--order-no",
+                  "0099",
+                  "--trade-time",
+                  "2024-05-06 07:08:09",
+                  "--print-time",
+                  "2024-05-06 07:08:09",
+                  "--insured",
+                  "1005",
+                  "--set",
+                  "41=SF1",
+                  "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "{\"0\":\"李四\",\"15\":\"李签名\",\"20\":\"张三\",\"27\":\"文一路1号\",\"36\":\"浙江省杭州市\","
                      "\"40\":\"0099\",\"41\":\"SF1\",\"42\":\"2024-05-06 07:08:09\",\"43\":\"毛巾,2;\","
                      "\"46\":\"2.3\",\"47\":\"50\",\"48\":\"22.00\",\"49\":\"72.00\",\"50\":\"壹仟零伍元\","
-                     "\"52\":\"壹\",\"55\":\"伍\",\"56\":\"2024\",\"59\":\"07\"}\n");
+                     "\"52\":\"壹\",\"55\":\"伍\",\"56\":\"2024\",\"57\":\"05\",\"58\":\"06\",\"59\":\"07\"}\n");
     // The panels' goods are left alone.
     EXPECT_EQ(query("select count(*) as n from cargoSel")[0].text("n"), "1");
 }

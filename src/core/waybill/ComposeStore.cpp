@@ -22,9 +22,8 @@ std::vector<GoodsUnit> readSelectedGoods(DbConnection &db, bool *ok)
 
 std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name)
 {
-    DbRows rows =
-        db.query("select cname, cshort, cweight, cpriceOut from cargo where cname=? order by cargoID asc limit 1",
-                 {name});
+    DbRows rows = db.query(
+        "select cname, cshort, cweight, cpriceOut from cargo where cname=? order by cargoID asc limit 1", {name});
     if (rows.empty())
         return std::nullopt;
     const DbRow &r = rows[0];

@@ -162,14 +162,14 @@ void WaybillDraft::setText(int index, std::string text)
 void WaybillDraft::fillReceiver(const BookEntry &r)
 {
     static const std::pair<int, const char *> map[] = {
-        {field::ReceiverName, "rname"},         {field::ReceiverMobile, "rmobile"},
-        {field::ReceiverPhone, "rphone"},       {field::ReceiverProvince, "rprovince"},
-        {field::ReceiverCity, "rcity"},         {field::ReceiverDistrict, "rdistrict"},
-        {field::ReceiverPostCode, "rpost"},     {field::ReceiverAddress, "raddress"},
-        {field::ReceiverCompany, "rcompany"},   {field::ReceiverRemark, "rnote"},
-        {field::ReceiverWangwang, "rww"},       {field::ReceiverQq, "rqq"},
-        {field::ReceiverCustom1, "rself1"},     {field::ReceiverCustom2, "rself2"},
-        {field::ReceiverCustom3, "rself3"},     {field::ReceiverCustom4, "rself4"},
+        {field::ReceiverName, "rname"},       {field::ReceiverMobile, "rmobile"},
+        {field::ReceiverPhone, "rphone"},     {field::ReceiverProvince, "rprovince"},
+        {field::ReceiverCity, "rcity"},       {field::ReceiverDistrict, "rdistrict"},
+        {field::ReceiverPostCode, "rpost"},   {field::ReceiverAddress, "raddress"},
+        {field::ReceiverCompany, "rcompany"}, {field::ReceiverRemark, "rnote"},
+        {field::ReceiverWangwang, "rww"},     {field::ReceiverQq, "rqq"},
+        {field::ReceiverCustom1, "rself1"},   {field::ReceiverCustom2, "rself2"},
+        {field::ReceiverCustom3, "rself3"},   {field::ReceiverCustom4, "rself4"},
     };
     for (const auto &[index, name] : map)
         setText(index, column(r, name));
@@ -179,14 +179,12 @@ void WaybillDraft::fillReceiver(const BookEntry &r)
 void WaybillDraft::fillSender(const BookEntry &s)
 {
     static const std::pair<int, const char *> map[] = {
-        {field::SenderName, "sname"},         {field::SenderMobile, "smobile"},
-        {field::SenderPhone, "sphone"},       {field::SenderProvince, "sprovince"},
-        {field::SenderCity, "scity"},         {field::SenderDistrict, "sdistrict"},
-        {field::SenderPostCode, "spost"},     {field::SenderAddress, "saddress"},
-        {field::SenderCompany, "scompany"},   {field::SenderRemark, "snote"},
-        {field::SenderWangwang, "sww"},       {field::SenderQq, "sqq"},
-        {field::SenderCustom1, "sself1"},     {field::SenderCustom2, "sself2"},
-        {field::SenderCustom3, "sself3"},     {field::SenderSignature, "sself4"},
+        {field::SenderName, "sname"},         {field::SenderMobile, "smobile"},   {field::SenderPhone, "sphone"},
+        {field::SenderProvince, "sprovince"}, {field::SenderCity, "scity"},       {field::SenderDistrict, "sdistrict"},
+        {field::SenderPostCode, "spost"},     {field::SenderAddress, "saddress"}, {field::SenderCompany, "scompany"},
+        {field::SenderRemark, "snote"},       {field::SenderWangwang, "sww"},     {field::SenderQq, "sqq"},
+        {field::SenderCustom1, "sself1"},     {field::SenderCustom2, "sself2"},   {field::SenderCustom3, "sself3"},
+        {field::SenderSignature, "sself4"},
     };
     for (const auto &[index, name] : map)
         setText(index, column(s, name));
@@ -311,8 +309,8 @@ WaybillRow WaybillDraft::printListRow(const std::string &templateName) const
 
 WaybillRow WaybillDraft::historyRow(const std::string &templateName, const std::string &now) const
 {
-    std::string printTime = texts_[field::PrintYear] + "-" + texts_[field::PrintMonth] + "-" +
-                            texts_[field::PrintDay] + " " + texts_[field::PrintHour] + ":00:00";
+    std::string printTime = texts_[field::PrintYear] + "-" + texts_[field::PrintMonth] + "-" + texts_[field::PrintDay] +
+                            " " + texts_[field::PrintHour] + ":00:00";
     if (!isDateTime(printTime))
         printTime = now;
     std::string tradeTime = texts_[field::DealTime];

@@ -225,8 +225,7 @@ void CPrintCargo::catalogueMenu(const QPoint &pos)
     connect(menu.addAction(QStringLiteral("全不选")), &QAction::triggered, this,
             [this] { catalogue_->setAllChecked(false); });
     connect(menu.addAction(QStringLiteral("批量删除")), &QAction::triggered, this, &CPrintCargo::batchDeleteCatalogue);
-    connect(menu.addAction(QStringLiteral("批量改类别")), &QAction::triggered, this,
-            &CPrintCargo::batchClassCatalogue);
+    connect(menu.addAction(QStringLiteral("批量改类别")), &QAction::triggered, this, &CPrintCargo::batchClassCatalogue);
     menu.exec(catalogue_->viewport()->mapToGlobal(pos));
 }
 

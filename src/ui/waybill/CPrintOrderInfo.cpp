@@ -114,8 +114,8 @@ CPrintOrderInfo::CPrintOrderInfo(ComposeSession &session, QWidget *parent) : QWi
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, CPrintTemplate::kFreeRightBottom, CPrintTemplate::kFreeRightBottom);
-    for (QWidget *w : {static_cast<QWidget *>(numbers), static_cast<QWidget *>(times),
-                       static_cast<QWidget *>(insured), static_cast<QWidget *>(printing)})
+    for (QWidget *w : {static_cast<QWidget *>(numbers), static_cast<QWidget *>(times), static_cast<QWidget *>(insured),
+                       static_cast<QWidget *>(printing)})
         layout->addWidget(w);
     layout->addStretch(1);
 

@@ -41,9 +41,9 @@ const QString kReceiverGrid = QStringLiteral(
     "收录日期,120,0;编号,120,0;拼音,60,0");
 
 // The column behind each grid column from 2 on, without the prefix.
-const char *const kColumns[] = {"name",  "class", "ww",    "qq",    "mobile", "phone", "province",
-                                "city",  "district", "post", "company", "address", "note", "self1",
-                                "self2", "self3", "self4", "date",  "ID",     "namePY"};
+const char *const kColumns[] = {"name",  "class",    "ww",    "qq",      "mobile",  "phone", "province",
+                                "city",  "district", "post",  "company", "address", "note",  "self1",
+                                "self2", "self3",    "self4", "date",    "ID",      "namePY"};
 constexpr int kColumnCount = int(sizeof kColumns / sizeof kColumns[0]);
 
 std::string columnOf(Party party, int gridColumn)
@@ -97,17 +97,15 @@ QColor highlightColor()
 
 const PartyPageText &receiverPageText()
 {
-    static const PartyPageText t{Party::Receiver, QStringLiteral("收件人"), QStringLiteral("收件人"), kReceiverGrid,
-                                 true};
+    static const PartyPageText t{Party::Receiver, QStringLiteral("收件人"), kReceiverGrid, true};
     return t;
 }
 
 const PartyPageText &senderPageText()
 {
-    static const PartyPageText t{Party::Sender, QStringLiteral("发件人"), QStringLiteral("发件人"),
-                                 QString(kReceiverGrid).replace(QStringLiteral("自定义4,160,0"),
-                                                                QStringLiteral("发件人签名,160,0")),
-                                 false};
+    static const PartyPageText t{
+        Party::Sender, QStringLiteral("发件人"),
+        QString(kReceiverGrid).replace(QStringLiteral("自定义4,160,0"), QStringLiteral("发件人签名,160,0")), false};
     return t;
 }
 

@@ -23,8 +23,7 @@ class Dialogs;
 // What tells the sender page from the receiver page.
 struct PartyPageText {
     Party party;
-    QString tabTitle;    // "收件人"
-    QString who;         // "收件人" / "发件人", in captions and messages
+    QString who; // "收件人" / "发件人", in captions and messages
     QString gridSpec;
     bool recomputesFreight; // choosing a receiver reprices the goods
 };

@@ -16,8 +16,8 @@ protected:
         DbConnection db;
         ASSERT_TRUE(db.open(dbPath, true));
         ASSERT_TRUE(createSchema(db));
-        for (const auto &[province, a, b, m] : {std::tuple{"浙江省", "10", "6", "100"},
-                                                  std::tuple{"新疆", "20", "15", "1000"}})
+        for (const auto &[province, a, b, m] :
+             {std::tuple{"浙江省", "10", "6", "100"}, std::tuple{"新疆", "20", "15", "1000"}})
             ASSERT_EQ(db.execute("insert into freight(province, tmpName, afreight, bfreight, moneyFree) "
                                  "values(?, 't', ?, ?, ?)",
                                  {province, a, b, m}),

@@ -101,8 +101,12 @@ TEST(WaybillDraft, GroupsGoodsNamesInOrderOfFirstPick)
 TEST(WaybillDraft, FillsReceiverAndSenderWithJoinedPlaces)
 {
     WaybillDraft d = fullDraft();
-    d.fillReceiver({{"rname", "张三"}, {"rprovince", "浙江省"}, {"rcity", "杭州市"}, {"raddress", "文一路1号"},
-                    {"rpost", "310000"}, {"rself4", "r4"}});
+    d.fillReceiver({{"rname", "张三"},
+                    {"rprovince", "浙江省"},
+                    {"rcity", "杭州市"},
+                    {"raddress", "文一路1号"},
+                    {"rpost", "310000"},
+                    {"rself4", "r4"}});
     d.fillSender({{"sname", "李四"}, {"sprovince", "上海"}, {"scity", "上海市"}, {"sself4", "签名"}});
     EXPECT_EQ(d.text(field::ReceiverDestination), "浙江省杭州市");
     EXPECT_EQ(d.text(field::ReceiverAddress), "文一路1号");
@@ -114,7 +118,7 @@ TEST(WaybillDraft, FillsReceiverAndSenderWithJoinedPlaces)
     const WaybillRow row = d.printListRow("圆通");
     EXPECT_EQ(row.cell(WaybillRow::ReceiverName), "张三");
     EXPECT_EQ(row.cell(24), "文一路1号"); // raddress
-    EXPECT_EQ(row.cell(23), "310000");  // rpost
+    EXPECT_EQ(row.cell(23), "310000");    // rpost
     EXPECT_EQ(row.cell(WaybillRow::SenderSignature), "签名");
     EXPECT_EQ(row.cell(WaybillRow::TemplateName), "圆通");
 }
