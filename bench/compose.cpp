@@ -90,6 +90,12 @@ int main(int argc, char **argv)
     saveTemplateFile(folder.templateDir() + "t.ttp", t);
     ConfigFile(folder.configPath()).writeText("Template", "Default", "t.ttp");
 
+    {
+        QElapsedTimer t;
+        t.start();
+        const DbRows all = MasterBook(folder.databasePath(), receiverBook()).list();
+        std::printf("reading the %zu receivers by name, alone: %.0f ms\n", all.size(), ms(t));
+    }
     AppState state;
     state.allowAll();
     ScriptedDialogs dialogs;
