@@ -311,6 +311,10 @@ void CPrintReceiver::fillDefault()
     else
         session_.draft().fillSender(*entry);
     session_.push();
+    // The goods are priced for the receiver the waybill shows (the new-waybill
+    // steps work them out right after this).
+    if (text_.recomputesFreight)
+        session_.receiverProvince = entry->count("rprovince") ? entry->at("rprovince") : std::string();
 }
 
 void CPrintReceiver::showContextMenu(const QPoint &pos)

@@ -4,6 +4,7 @@
 #include "core/data/Schema.h"
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
+#include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CPrintTemplate.h"
@@ -19,6 +20,8 @@
 #include "ui/waybill/MyEdit.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -204,6 +207,25 @@ private slots:
         QCOMPARE(f.item(43), QString());
     }
 
+    void aNewWaybillPricesTheGoodsForTheDefaultReceiver()
+    {
+        Fixture f;
+        f.config.writeText("Receiver", "ReceiverLock", "1");
+        f.config.writeText("Receiver", "ReceiverID", "2");
+        f.config.writeText("Receiver", "ReceiverName", "赵六");
+        f.config.writeText("Cargo", "CargoLock", "1");
+        {
+            DbConnection db;
+            db.open(f.folder.databasePath());
+            db.execute("insert into cargoSel(cname, cshort, cweight, cpriceOut) values('毛巾', 'mj', 2.3, 50)");
+        }
+        f.make();
+        QVERIFY(f.frame->runCommand(cmd::NewWaybill));
+        QCOMPARE(f.item(20), QStringLiteral("赵六"));
+        QCOMPARE(f.item(43), QStringLiteral("毛巾,1;"));
+        QCOMPARE(f.item(48), QStringLiteral("50.00")); // 新疆, not the first rate row
+    }
+
     void typedNumbersStopCountingAndCountUpsKeepIt()
     {
         Fixture f;
@@ -305,6 +327,67 @@ private slots:
         QCOMPARE(rows[0].text("printTime"), std::string("2024-05-06 07:00:00"));
         QVERIFY(!rows[0].text("rname").empty());
         QVERIFY(f.query("select * from printList").empty());
+    }
+
+    void unfixedTimesFollowTheClockAndFixedOnesStay()
+    {
+        Fixture f;
+        f.config.writeText("Order", "TradeTimeLock", "1");
+        f.config.writeText("Order", "TradeTime", "2024-01-02 03:04:05");
+        f.make();
+        CPrintOrderInfo *order = f.order();
+        QVERIFY(child<QCheckBox>(order, "tradeLockBox")->isChecked());
+        order->resetItems();
+        QCOMPARE(f.item(42), QStringLiteral("2024-01-02 03:04:05"));
+
+        order->clockTick();
+        const QString year = QString::number(QDate::currentDate().year());
+        QCOMPARE(f.item(56), year);
+        QCOMPARE(f.item(42), QStringLiteral("2024-01-02 03:04:05"));
+        QCOMPARE(f.config.readText("Order", "PrintTimeLock"), std::string("0"));
+
+        child<QCheckBox>(order, "printLockBox")->click();
+        QCOMPARE(f.config.readText("Order", "PrintTimeLock"), std::string("1"));
+        const QString picked = child<QDateTimeEdit>(order, "printPicker")->dateTime().toString("yyyy-MM-dd HH:mm:ss");
+        QCOMPARE(QString::fromStdString(f.config.readText("Order", "PrintTime")), picked);
+        f.view->setItemText(56, QStringLiteral("1999"));
+        order->clockTick();
+        QCOMPARE(f.item(56), QStringLiteral("1999"));
+
+        // Choosing a new trade time unfixes it.
+        child<QDateTimeEdit>(order, "tradePicker")->setDateTime(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)));
+        QCOMPARE(f.item(42), QStringLiteral("2025-03-04 05:06:07"));
+        QVERIFY(!child<QCheckBox>(order, "tradeLockBox")->isChecked());
+        QCOMPARE(f.config.readText("Order", "TradeTimeLock"), std::string("0"));
+    }
+
+    void theGridMenuChangesTheClassOfTheTickedReceivers()
+    {
+        Fixture f;
+        f.make();
+        CPrintReceiver *page = f.receivers();
+        QStringList offered;
+        page->chooseClass = [&offered](const QStringList &classes) -> std::optional<QString> {
+            offered = classes;
+            return QStringLiteral("批发");
+        };
+        page->grid()->setChecked(Fixture::rowOf(page->grid(), "2"), true);
+        page->grid()->setChecked(Fixture::rowOf(page->grid(), "3"), true);
+        page->grid()->selectRow(0);
+        page->show();
+        const QPoint pos = page->grid()->visualRect(page->grid()->model()->index(0, 2)).center();
+        QStringList entries;
+        test::pickPopupEntry(5, entries); // "批量改类别"
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, pos, page->grid()->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(page->grid()->viewport(), &menu);
+        QCOMPARE(entries, (QStringList{QStringLiteral("删除"), QString(), QStringLiteral("全选"),
+                                       QStringLiteral("全不选"), QStringLiteral("批量删除"),
+                                       QStringLiteral("批量改类别"), QString(), QStringLiteral("添加到打印列表")}));
+        QVERIFY(offered.contains(QStringLiteral("_全部类别_")));
+        const DbRows rows = f.query("select rID, rclass from receiver order by rID");
+        QCOMPARE(rows[0].text("rclass"), std::string());
+        QCOMPARE(rows[1].text("rclass"), std::string("批发"));
+        QCOMPARE(rows[2].text("rclass"), std::string("批发"));
     }
 };
 
