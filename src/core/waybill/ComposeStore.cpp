@@ -49,6 +49,21 @@ int removeSelectedGoods(DbConnection &db, std::int64_t selectedId)
     return db.execute("delete from cargoSel where cargoID=?", {selectedId});
 }
 
+int removeSelectedGoods(DbConnection &db, const std::vector<std::int64_t> &selectedIds)
+{
+    Transaction tx(db);
+    if (!tx.active())
+        return -1;
+    int removed = 0;
+    for (std::int64_t id : selectedIds) {
+        const int n = removeSelectedGoods(db, id);
+        if (n < 0)
+            return -1;
+        removed += n;
+    }
+    return tx.commit() ? removed : -1;
+}
+
 int clearSelectedGoods(DbConnection &db)
 {
     return db.execute("delete from cargoSel");

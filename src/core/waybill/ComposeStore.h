@@ -27,6 +27,8 @@ std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &nam
 DbRows listSelectedGoods(DbConnection &db);
 int addSelectedGoods(DbConnection &db, std::int64_t cargoId);
 int removeSelectedGoods(DbConnection &db, std::int64_t selectedId);
+// Several units in one transaction: all or none.
+int removeSelectedGoods(DbConnection &db, const std::vector<std::int64_t> &selectedIds);
 int clearSelectedGoods(DbConnection &db);
 
 // The entries of a book of class `className` ("_全部类别_" or empty: all)

@@ -332,16 +332,11 @@ void CPrintCargo::batchDeleteSelectedGoods()
     DbConnection db;
     if (!db.open(session_.databasePath()))
         return;
-    {
-        Transaction tx(db);
-        bool ok = tx.active();
-        for (int i = 0; ok && i < rows.size(); ++i)
-            ok = removeSelectedGoods(db, selected_->cellText(rows[i], Id).toLongLong()) >= 0;
-        if (ok)
-            tx.commit();
-        else
-            dialogs_.warn(this, qs(db.lastError()));
-    }
+    std::vector<std::int64_t> ids;
+    for (int row : rows)
+        ids.push_back(selected_->cellText(row, Id).toLongLong());
+    if (removeSelectedGoods(db, ids) < 0)
+        dialogs_.warn(this, qs(db.lastError()));
     db.close();
     fillSelected();
     session_.recomputeGoods();

@@ -207,6 +207,33 @@ private slots:
         QCOMPARE(f.item(43), QString());
     }
 
+    void tickedGoodsGoTogetherAndTheLockKeepsThem()
+    {
+        Fixture f;
+        f.make();
+        CPrintCargo *cargo = f.cargo();
+        for (int i = 0; i < 3; ++i)
+            cargo->addGoods(0);
+        cargo->batchDeleteSelectedGoods();
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("请勾选需要删除的宝贝"));
+        cargo->selected()->setChecked(0, true);
+        cargo->selected()->setChecked(2, true);
+        f.dialogs.answers.push_back(Dialogs::Answer::Ok);
+        cargo->batchDeleteSelectedGoods();
+        QCOMPARE(f.dialogs.asked.back().caption, QStringLiteral("已添加的宝贝 - 删除"));
+        QCOMPARE(cargo->selected()->rowCount(), 1);
+        QCOMPARE(f.item(43), QStringLiteral("毛巾,1;"));
+
+        // Locked goods survive a new waybill; picking goods unlocks for this run only.
+        child<QCheckBox>(cargo, "lockBox")->click();
+        QCOMPARE(f.config.readText("Cargo", "CargoLock"), std::string("1"));
+        cargo->clearGoods();
+        QCOMPARE(cargo->selected()->rowCount(), 1);
+        cargo->addGoods(0);
+        QVERIFY(!child<QCheckBox>(cargo, "lockBox")->isChecked());
+        QCOMPARE(f.config.readText("Cargo", "CargoLock"), std::string("1"));
+    }
+
     void aNewWaybillPricesTheGoodsForTheDefaultReceiver()
     {
         Fixture f;
