@@ -204,12 +204,12 @@ void WaybillDraft::fillGoods(const GoodsSummary &goods, const FreightRate &rate)
         total = goods.total;
         setText(field::GoodsTotal, plainNumber(goods.total));
     }
-    freight_ = 0;
+    double freight = 0;
     if (has(field::Freight)) {
-        freight_ = postage(weight, total, rate);
-        setText(field::Freight, moneyText(freight_));
+        freight = postage(weight, total, rate);
+        setText(field::Freight, moneyText(freight));
     }
-    setText(field::AmountReceived, moneyText(freight_ + total));
+    setText(field::AmountReceived, moneyText(freight + total));
     setText(field::GoodsName, goods.names);
     setText(field::GoodsShortName, goods.shortNames);
 }
@@ -257,7 +257,6 @@ void WaybillDraft::reset(const OrderLocks &locks, const std::string &orderNumber
     setText(field::DealTime, tradeTime_);
     if (locks.protectMoneyLock)
         setInsuredAmount(insured_);
-    freight_ = 0;
 }
 
 void WaybillDraft::defaultTexts(const OrderLocks &locks, const std::string &orderNumber,
@@ -275,7 +274,6 @@ void WaybillDraft::defaultTexts(const OrderLocks &locks, const std::string &orde
         setInsuredAmount(insured_);
     if (locks.printTimeLock)
         setPrintTime(printTime_);
-    freight_ = 0;
 }
 
 WaybillRow WaybillDraft::rowWithTimes(const std::string &templateName, const std::string &printTime,

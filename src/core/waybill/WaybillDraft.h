@@ -88,7 +88,6 @@ public:
     // and the goods total likewise; the freight follows the postage rule,
     // the received money is freight plus goods total.
     void fillGoods(const GoodsSummary &goods, const FreightRate &rate);
-    double freight() const { return freight_; }
 
     void setOrderNumber(std::string number);
     void setExpressNumber(std::string number);
@@ -98,9 +97,6 @@ public:
     void setPrintTime(std::string time);
     // The amount as typed: "保价金额" in capitals and the five digit boxes.
     void setInsuredAmount(std::string amount);
-    const std::string &tradeTime() const { return tradeTime_; }
-    const std::string &printTime() const { return printTime_; }
-    const std::string &insuredAmount() const { return insured_; }
 
     // A fresh waybill: the order and express numbers when they count
     // automatically, the trade time, the insured amount when it is fixed, the
@@ -128,7 +124,6 @@ private:
     std::string tradeTime_;
     std::string printTime_;
     std::string insured_;
-    double freight_ = 0;
 };
 
 }
