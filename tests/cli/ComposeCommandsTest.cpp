@@ -118,7 +118,14 @@ TEST_F(ComposeCommandsTest, AddAndPrintStoreTheWaybill)
     EXPECT_EQ(rows[0].text("raddress"), "文一路1号");
     EXPECT_FALSE(test::slurp(pdf).empty());
 
+    // Without --receiver the stored default receiver is used.
+    config.writeText("Receiver", "ReceiverLock", "1");
+    config.writeText("Receiver", "ReceiverID", "2");
+    r = cli({"compose", "--json"});
+    EXPECT_NE(r.out.find("\"20\":\"赵六\""), std::string::npos) << r.out;
+
     EXPECT_EQ(cli({"compose", "--receiver", "99", "--json"}).exitCode, 1);
+    EXPECT_EQ(cli({"compose", "--trade-time", "yesterday", "--json"}).exitCode, 2);
     EXPECT_EQ(cli({"compose", "--json", "--add"}).exitCode, 2);
     EXPECT_EQ(cli({"compose", "--print"}).exitCode, 2);
 }

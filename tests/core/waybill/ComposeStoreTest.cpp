@@ -146,3 +146,33 @@ TEST_F(ComposeStoreTest, EmptyProvinceMatchesTheFirstRateRow)
     fillGoodsAndFreight(d, dbPath, "其他模板", "浙江省", {{"毛巾", "mj", 2.3, 50}});
     EXPECT_EQ(d.text(48), "0");
 }
+
+TEST_F(ComposeStoreTest, LocksWriteTheirValueOnlyWhileOn)
+{
+    EXPECT_FALSE(readPartyDefault(config, Party::Receiver).locked); // no file yet
+    writePartyDefault(config, Party::Receiver, {true, 42, "张三"});
+    PartyDefault d = readPartyDefault(config, Party::Receiver);
+    EXPECT_TRUE(d.locked);
+    EXPECT_EQ(d.id, 42);
+    EXPECT_EQ(d.name, "张三");
+    EXPECT_FALSE(readPartyDefault(config, Party::Sender).locked);
+
+    writePartyDefault(config, Party::Receiver, {false, 42, "张三"});
+    EXPECT_FALSE(readPartyDefault(config, Party::Receiver).locked);
+    // Switched off: the keys stay, empty.
+    EXPECT_EQ(config.readInt("Receiver", "ReceiverID", -1), 0);
+    EXPECT_EQ(config.readText("Receiver", "ReceiverName"), "");
+
+    writeTradeTimeLock(config, true, "2024-05-06 07:08:09");
+    writeOrderNumberLock(config, true, "0099");
+    config.writeText("Order", "AutoExpressNum", "2"); // only 1 is on
+    config.writeText("Order", "ExpressNum", "555");
+    OrderLocks l = readOrderLocks(config);
+    EXPECT_TRUE(l.tradeTimeLock);
+    EXPECT_EQ(l.tradeTime, "2024-05-06 07:08:09");
+    EXPECT_EQ(l.orderNum, "0099");
+    EXPECT_FALSE(l.autoExpressNum);
+    EXPECT_EQ(l.expressNum, "");
+    writeTradeTimeLock(config, false, "2024-05-06 07:08:09");
+    EXPECT_EQ(config.readText("Order", "TradeTime"), "");
+}

@@ -170,7 +170,11 @@ private slots:
         QCOMPARE(f.dialogs.asked[0].text, QStringLiteral("请先选择默认收件人！"));
         QCOMPARE(f.dialogs.asked[1].text, QStringLiteral("请先选择默认发件人！"));
 
+        // The sender's fourth custom text is the signature.
+        QCOMPARE(f.senders()->grid()->columnTitle(18), QStringLiteral("发件人签名"));
+        QCOMPARE(f.senders()->grid()->cellText(0, 18), QStringLiteral("李签名"));
         f.senders()->chooseRow(0);
+        QCOMPARE(f.item(15), QStringLiteral("李签名"));
         child<QCheckBox>(f.senders(), "defaultBox")->click();
         QCOMPARE(f.config.readText("Sender", "SenderLock"), std::string("1"));
         QCOMPARE(f.config.readText("Sender", "SenderName"), std::string("李四"));
