@@ -1,6 +1,7 @@
 #include "ui/waybill/CPrintOrderInfo.h"
 
 #include "core/config/AppState.h"
+#include "core/data/DbConnection.h"
 #include "core/waybill/ComposeStore.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
@@ -373,6 +374,9 @@ void CPrintOrderInfo::templateDefaultText()
 
 void CPrintOrderInfo::addToPrintList()
 {
+    // Without the database nothing is stored and the waybill stays as it is.
+    if (DbConnection db; !db.open(session_.databasePath()))
+        return;
     WaybillDraft &d = session_.draft();
     session_.pull();
     d.setTradeTime(tradeText());
