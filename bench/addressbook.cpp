@@ -72,6 +72,10 @@ int main(int argc, char **argv)
     DbRows all = book.list();
     std::printf("list of %zu entries by name: %.0f ms\n", all.size(), ms(t));
 
+    t.restart();
+    std::vector<std::int64_t> ids = book.listIds();
+    std::printf("ids of %zu entries by name: %.0f ms\n", ids.size(), ms(t));
+
     {
         DbConnection db;
         db.open(folder.databasePath());

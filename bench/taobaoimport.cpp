@@ -7,8 +7,10 @@
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
+#include "core/taobao/TaobaoActions.h"
 #include "core/taobao/TaobaoOrders.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -111,6 +113,26 @@ int main(int argc, char **argv)
     const auto again = Clock::now();
     const StoreResult c = storeOrders(db, orders);
     std::printf("the same orders again: %d updated in %.3f s\n", c.updated, seconds(again));
+
+    // 1,000 checked orders to the print list, goods texts and freight
+    // computed from the catalogue (every item title is a goods name here).
+    {
+        DbConnection goods;
+        goods.open(folder.databasePath());
+        Transaction tx(goods);
+        for (int i = 0; i < 25000; ++i)
+            goods.execute("insert into cargo(cname, cshort, cweight, cpriceOut) values(?, ?, 0.7, 12)",
+                          {"宝贝 " + std::to_string(i), "b" + std::to_string(i)});
+        tx.commit();
+    }
+    std::vector<TbOrder> checked(orders.begin(), orders.begin() + std::min<std::size_t>(1000, orders.size()));
+    OrderTransfer transfer;
+    transfer.templateName = "tmp_default";
+    transfer.computeFigures = true;
+    const auto transferStart = Clock::now();
+    const OrderBatchResult t = addOrdersToPrintList(folder.databasePath(), checked, transfer);
+    std::printf("1,000 orders to the print list: %zu rows (%d skipped) in %.3f s (%s)\n", t.printIds.size(),
+                t.skipped, seconds(transferStart), t.ok ? "ok" : t.error.c_str());
 
     // The slow way into an empty table.
     db.execute("delete from tbList");

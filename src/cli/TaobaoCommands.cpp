@@ -4,6 +4,8 @@
 #include "cli/CliJson.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
+#include "core/config/ConfigFile.h"
+#include "core/taobao/TaobaoActions.h"
 #include "core/taobao/TaobaoOrders.h"
 
 #include <iostream>
@@ -13,7 +15,8 @@ namespace {
 
 constexpr const char *kUsage =
     "taobao import-orders FILE | taobao import-items FILE | "
-    "taobao list [--from T] [--to T] [--search S] [--merge] | taobao goods ORDERNO | taobao delete ORDERNO...";
+    "taobao list [--from T] [--to T] [--search S] [--merge] | taobao goods ORDERNO | taobao delete ORDERNO... | "
+    "taobao add-receivers ORDERNO... | taobao save-goods ORDERNO | taobao add-print-list ORDERNO...";
 
 bool openDatabase(const CliContext &ctx, DbConnection &db)
 {
@@ -149,6 +152,82 @@ int remove(const CliContext &ctx)
     return 0;
 }
 
+// The stored orders named on the command line; an unknown number is an error.
+bool namedOrders(const CliContext &ctx, std::vector<TbOrder> &orders)
+{
+    DbConnection db;
+    if (!openDatabase(ctx, db))
+        return false;
+    const std::vector<std::string> numbers(ctx.args.begin() + 1, ctx.args.end());
+    if (!ordersByNumber(db, numbers, orders)) {
+        std::cerr << "cannot read the orders: " << db.lastError() << "\n";
+        return false;
+    }
+    for (const std::string &n : numbers) {
+        bool found = false;
+        for (const TbOrder &o : orders)
+            found = found || o.orderNum == n;
+        if (!found) {
+            std::cerr << "no such order: " << n << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+int addReceivers(const CliContext &ctx)
+{
+    std::vector<TbOrder> orders;
+    if (!namedOrders(ctx, orders))
+        return 1;
+    const OrderTransfer settings = readOrderTransfer(ConfigFile(ctx.folder.configPath()));
+    const OrderBatchResult r =
+        addOrderReceivers(ctx.folder.databasePath(), orders, settings.method, "淘宝订单");
+    if (!r.ok) {
+        std::cerr << r.error << "\n";
+        return 1;
+    }
+    std::cout << "所有客户信息已经添加到收件人列表!\n";
+    return 0;
+}
+
+int saveGoods(const CliContext &ctx)
+{
+    DbConnection db;
+    if (!openDatabase(ctx, db))
+        return 1;
+    std::vector<TbItem> items;
+    if (!orderItems(db, ctx.args[1], items)) {
+        std::cerr << "cannot read the items: " << db.lastError() << "\n";
+        return 1;
+    }
+    db.close();
+    const OrderBatchResult r = saveOrderGoods(ctx.folder.databasePath(), items);
+    if (!r.ok) {
+        std::cerr << r.error << "\n";
+        return 1;
+    }
+    std::cout << "所有宝贝信息已经添加到货品列表!\n";
+    return 0;
+}
+
+int addPrintList(const CliContext &ctx)
+{
+    std::vector<TbOrder> orders;
+    if (!namedOrders(ctx, orders))
+        return 1;
+    const OrderTransfer settings = readOrderTransfer(ConfigFile(ctx.folder.configPath()));
+    const OrderBatchResult r = addOrdersToPrintList(ctx.folder.databasePath(), orders, settings);
+    if (!r.ok) {
+        std::cerr << r.error << "\n";
+        return 1;
+    }
+    for (std::int64_t id : r.printIds)
+        std::cout << id << "\n";
+    std::cout << "订单信息已经添加到打印列表!\n";
+    return 0;
+}
+
 int taobao(CliContext &ctx)
 {
     const auto &a = ctx.args;
@@ -163,6 +242,12 @@ int taobao(CliContext &ctx)
         return goods(ctx);
     if (sub == "delete" && a.size() >= 2)
         return remove(ctx);
+    if (sub == "add-receivers" && a.size() >= 2)
+        return addReceivers(ctx);
+    if (sub == "save-goods" && a.size() == 2)
+        return saveGoods(ctx);
+    if (sub == "add-print-list" && a.size() >= 2)
+        return addPrintList(ctx);
     std::cerr << "usage: zentra-cli " << kUsage << "\n";
     return 2;
 }

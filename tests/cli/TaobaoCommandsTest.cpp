@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace zentra {
 namespace {
 
@@ -71,6 +73,36 @@ TEST_F(TaobaoCommandsTest, ImportListGoodsAndDelete)
     EXPECT_EQ(r.out, "已删除订单 31\n");
     EXPECT_EQ(cli({"taobao", "goods", "31"}).out, "");
     EXPECT_EQ(cli({"taobao", "list", "--merge"}).out.find("\"31\""), std::string::npos);
+}
+
+TEST_F(TaobaoCommandsTest, OrdersBecomeReceiversGoodsAndPrintListRows)
+{
+    ASSERT_EQ(cli({"taobao", "import-orders", write("orders.csv", kOrders)}).exitCode, 0);
+    ASSERT_EQ(cli({"taobao", "import-items", write("items.csv", "订单编号,标题,价格,购买数量\n=\"31\",茶,5,3\n")}).exitCode,
+              0);
+
+    auto r = cli({"taobao", "add-receivers", "31", "32"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "所有客户信息已经添加到收件人列表!\n");
+    r = cli({"receiver", "list"});
+    EXPECT_NE(r.out.find("\"rname\":\"王五\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"rclass\":\"淘宝订单\""), std::string::npos);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1); // one buyer, one address
+
+    r = cli({"taobao", "save-goods", "31"});
+    EXPECT_EQ(r.out, "所有宝贝信息已经添加到货品列表!\n");
+    EXPECT_NE(cli({"cargo", "list"}).out.find("\"cname\":\"茶\",\"cshort\":\"\",\"cclass\":\"淘宝\""),
+              std::string::npos);
+
+    // Both orders go to one receiver: the second is skipped.
+    r = cli({"taobao", "add-print-list", "31", "32"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "1\n订单信息已经添加到打印列表!\n");
+    EXPECT_EQ(cli({"taobao", "add-print-list", "31"}).out, "订单信息已经添加到打印列表!\n");
+
+    r = cli({"taobao", "add-print-list", "99"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
 }
 
 TEST_F(TaobaoCommandsTest, AFileThatCannotBeReadIsRefused)

@@ -2,6 +2,7 @@
 
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
+#include "core/data/GbkCollation.h"
 #include "core/data/Schema.h"
 
 #include <cerrno>
@@ -129,6 +130,8 @@ std::string checkDatabaseFile(const std::string &path)
     if (rc != SQLITE_OK)
         return path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_busy_timeout(db, 5000);
+    // The check reads the indexes, some of which are in the lists' order.
+    registerGbkCollation(db);
 
     std::vector<std::string> problems, tables;
     auto collect = [](void *out, int, char **values, char **) {

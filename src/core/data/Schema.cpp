@@ -12,7 +12,9 @@
 namespace zentra {
 
 // Text columns compare without regard to ASCII case, as the original database
-// engine did, so a natural key ("Admin" vs "admin") finds the same row.
+// engine did, so a natural key ("Admin" vs "admin") finds the same row. The
+// books' name indexes use the GBK collation the lists sort by, so a book opens
+// in index order without sorting; every connection of ours registers it.
 static const char *const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS receiver (
   rID INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -23,6 +25,7 @@ CREATE TABLE IF NOT EXISTS receiver (
   rself1 TEXT COLLATE NOCASE, rself2 TEXT COLLATE NOCASE, rself3 TEXT COLLATE NOCASE, rself4 TEXT COLLATE NOCASE,
   rclass TEXT COLLATE NOCASE, rnamePY TEXT COLLATE NOCASE, rdate TEXT);
 CREATE INDEX IF NOT EXISTS receiver_key ON receiver(rmobile, raddress);
+CREATE INDEX IF NOT EXISTS receiver_name ON receiver(rname COLLATE GBK, rID);
 
 CREATE TABLE IF NOT EXISTS sender (
   sID INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -33,6 +36,7 @@ CREATE TABLE IF NOT EXISTS sender (
   sself1 TEXT COLLATE NOCASE, sself2 TEXT COLLATE NOCASE, sself3 TEXT COLLATE NOCASE, sself4 TEXT COLLATE NOCASE,
   sclass TEXT COLLATE NOCASE, snamePY TEXT COLLATE NOCASE, sdate TEXT);
 CREATE INDEX IF NOT EXISTS sender_key ON sender(smobile, saddress);
+CREATE INDEX IF NOT EXISTS sender_name ON sender(sname COLLATE GBK, sID);
 
 CREATE TABLE IF NOT EXISTS receiverClass (className TEXT COLLATE NOCASE);
 CREATE TABLE IF NOT EXISTS senderClass (className TEXT COLLATE NOCASE);
@@ -44,6 +48,7 @@ CREATE TABLE IF NOT EXISTS cargo (
   cweight REAL, ccurNum REAL, cbotNum REAL, ctopNum REAL, cpriceIn REAL, cpriceOut REAL, cpriceOn REAL,
   cnote TEXT COLLATE NOCASE, cshortPY TEXT COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS cargo_name ON cargo(cname);
+CREATE INDEX IF NOT EXISTS cargo_order ON cargo(cname COLLATE GBK, cargoID);
 
 CREATE TABLE IF NOT EXISTS cargoSel (
   cargoID INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -258,8 +263,15 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
     if (!folder.ensureLayout(error))
         return false;
     const std::string dbPath = folder.databasePath();
-    if (fileExists(dbPath))
+    if (fileExists(dbPath)) {
+        // A database made by an earlier version gets the tables and indexes
+        // added since; every statement of the schema leaves what exists alone.
+        // A file that cannot be opened here is reported where it is used.
+        DbConnection db;
+        if (db.open(dbPath))
+            createSchema(db);
         return true;
+    }
     const std::string tmpPath = dbPath + ".new";
     ::unlink(tmpPath.c_str());
     {

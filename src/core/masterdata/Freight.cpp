@@ -87,10 +87,15 @@ int FreightRates::setRate(const std::string &templateName, const std::string &pr
 
 FreightRate FreightRates::rateFor(const std::string &templateName, const std::string &province) const
 {
-    FreightRate rate;
     DbConnection db;
     if (!db.open(path_))
-        return rate;
+        return {};
+    return rateIn(db, templateName, province);
+}
+
+FreightRate FreightRates::rateIn(DbConnection &db, const std::string &templateName, const std::string &province)
+{
+    FreightRate rate;
     std::string pattern = "%";
     for (char c : province) {
         if (c == '%' || c == '_' || c == '\\')

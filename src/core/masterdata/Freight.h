@@ -7,6 +7,8 @@
 
 namespace zentra {
 
+class DbConnection;
+
 // The template whose rows are the default rates copied to a template the
 // first time its rates are used.
 inline constexpr const char *kDefaultFreightTemplate = "tmp_default";
@@ -56,6 +58,8 @@ public:
     // The rate of the first row whose province contains `province` (taken
     // literally); no row gives the zero rate, under which all ships free.
     FreightRate rateFor(const std::string &templateName, const std::string &province) const;
+    // The same on a connection the caller holds (inside its transaction).
+    static FreightRate rateIn(DbConnection &db, const std::string &templateName, const std::string &province);
 
 private:
     std::string path_;

@@ -319,6 +319,47 @@ DbRows MasterBook::list(const std::string &className) const
     return db.query("select * from " + kind_.table + " where " + kind_.classColumn + "=?" + order, {className});
 }
 
+std::vector<std::int64_t> MasterBook::listIds(const std::string &className, bool *ok) const
+{
+    std::vector<std::int64_t> ids;
+    DbConnection db;
+    if (!db.open(path_)) {
+        if (ok)
+            *ok = false;
+        return ids;
+    }
+    const std::string order = " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
+    DbRows rows = isAllClasses(className)
+                      ? db.query("select " + kind_.idColumn + " from " + kind_.table + order)
+                      : db.query("select " + kind_.idColumn + " from " + kind_.table + " where " + kind_.classColumn +
+                                     "=?" + order,
+                                 {className});
+    if (ok)
+        *ok = rows.ok;
+    ids.reserve(rows.size());
+    for (const DbRow &r : rows)
+        ids.push_back(std::strtoll(r.at(0).c_str(), nullptr, 10));
+    return ids;
+}
+
+DbRows MasterBook::entriesWithIds(const std::vector<std::int64_t> &ids) const
+{
+    DbConnection db;
+    if (!db.open(path_)) {
+        DbRows none;
+        none.ok = false;
+        return none;
+    }
+    // The ids travel as one bound JSON array, whatever their number.
+    std::string list = "[";
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        list += (i ? "," : "") + std::to_string(ids[i]);
+    list += "]";
+    return db.query("select * from " + kind_.table + " where " + kind_.idColumn +
+                        " in (select value from json_each(?))",
+                    {list});
+}
+
 DbRows MasterBook::search(const std::string &text) const
 {
     DbConnection db;

@@ -40,7 +40,9 @@ const std::string &field(const std::vector<std::string> &fields, int column)
     return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? fields[column] : empty;
 }
 
-TbOrder orderOf(const DbRow &row)
+}
+
+TbOrder tbOrderOf(const DbRow &row)
 {
     TbOrder t;
     t.id = row.text("tb_id");
@@ -56,6 +58,8 @@ TbOrder orderOf(const DbRow &row)
     t.sNote = row.text("tb_sNote");
     return t;
 }
+
+namespace {
 
 // Reads a report: `onHeader` gets its header, `onRow` each data record.
 template <typename OnHeader, typename OnRow>
@@ -326,8 +330,39 @@ bool queryOrders(DbConnection &db, const OrderQuery &q, std::vector<TbOrder> &ou
     out.clear();
     out.reserve(rows.size());
     for (const DbRow &row : rows)
-        out.push_back(orderOf(row));
+        out.push_back(tbOrderOf(row));
     return true;
+}
+
+const std::vector<std::string> &orderRanges()
+{
+    static const std::vector<std::string> ranges{"今日", "近二天", "近三天", "近一周", "近一月", "本月", "自定义"};
+    return ranges;
+}
+
+std::optional<std::pair<std::string, std::string>> orderRangeBounds(int index, std::time_t now)
+{
+    // Days back from now, counted in seconds as the list always has.
+    static const long kBack[] = {0, 86400, 172800, 604800, 2592000};
+    auto text = [](const std::tm &tm) {
+        char buf[32];
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+        return std::string(buf);
+    };
+    std::tm end{};
+    localtime_r(&now, &end);
+    std::tm start{};
+    if (index >= 0 && index < 5) {
+        const std::time_t first = now - kBack[index];
+        localtime_r(&first, &start);
+    } else if (index == 5) {
+        start = end;
+        start.tm_mday = 1;
+    } else {
+        return std::nullopt;
+    }
+    start.tm_hour = start.tm_min = start.tm_sec = 0;
+    return std::pair{text(start), text(end)};
 }
 
 bool orderItems(DbConnection &db, std::string_view orderNum, std::vector<TbItem> &out)

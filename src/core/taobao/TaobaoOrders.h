@@ -1,12 +1,16 @@
 #pragma once
 
+#include <ctime>
+#include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
 namespace zentra {
 
 class DbConnection;
+class DbRow;
 
 // One order of `tbList`, its columns as text.
 struct TbOrder {
@@ -67,9 +71,20 @@ struct OrderQuery {
     bool mergeByAddress = false;
 };
 bool queryOrders(DbConnection &db, const OrderQuery &q, std::vector<TbOrder> &out);
+
+// The order list's ranges, in the order of its drop-down: "今日", "近二天",
+// "近三天", "近一周", "近一月", "本月", "自定义".
+const std::vector<std::string> &orderRanges();
+// The bounds a range gives at `now` (local time, "%Y-%m-%d %H:%M:%S"): from
+// the midnight of the range's first day to now. "自定义" (and any other
+// index) gives none: the pickers stay as they are.
+std::optional<std::pair<std::string, std::string>> orderRangeBounds(int index, std::time_t now);
 bool orderItems(DbConnection &db, std::string_view orderNum, std::vector<TbItem> &out);
 // Deletes an order and its items together; false (nothing deleted) on failure.
 bool deleteOrder(DbConnection &db, std::string_view orderNum);
+
+// An order from a row of "select * from tbList".
+TbOrder tbOrderOf(const DbRow &row);
 
 // The `tbList` column names in table order, as the command line prints them.
 const std::vector<std::string> &tbListColumns();

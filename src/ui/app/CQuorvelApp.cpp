@@ -10,6 +10,7 @@
 #include "ui/common/Dialogs.h"
 #include "ui/data/DatabaseCommands.h"
 #include "ui/masterdata/MasterDataCommands.h"
+#include "ui/taobao/TaobaoCommands.h"
 #include "ui/templates/TemplateDesigner.h"
 #include "ui/templates/TemplateListCommands.h"
 #include "ui/users/CSysLogin.h"
@@ -76,6 +77,7 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
     installDatabaseCommands(*frame_, *folder_, dialogs_);
     installUserCommands(*frame_, state_, *folder_, dialogs_);
     installMasterDataCommands(*frame_, *folder_, dialogs_);
+    installTaobaoCommands(*frame_, state_, *folder_, dialogs_);
     frame_->show();
     if (QScreen *screen = frame_->screen()) {
         const QRect area = screen->availableGeometry();

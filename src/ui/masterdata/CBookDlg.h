@@ -42,9 +42,11 @@ public:
     MasterBook::Mode mode() const { return mode_; }
     CReportCtrl *grid() const { return grid_; }
 
-    // Fills the grid with `rows` (or the whole book, ordered by name).
+    // Fills the grid with `rows`, or with the whole book or one class of it
+    // (ordered by name, read as the rows are shown).
     void fillGrid();
     void fillGrid(DbRows rows);
+    void fillGridByClass(const std::string &className);
 
 private:
     QPushButton *button(const QString &text, const char *name, void (CBookDlg::*slot)());

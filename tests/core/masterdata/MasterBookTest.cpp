@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace zentra {
 namespace {
 
@@ -142,6 +145,47 @@ TEST_F(MasterBookTest, ListsAreInGbkOrderSoCommonNamesComeInPinyinOrder)
     EXPECT_EQ(names(receivers.list()),
               (std::vector<std::string>{"Zoe", "安然", "陈七", "李四", "王五", "张三", "赵六"}));
     EXPECT_EQ(names(receivers.search("")), names(receivers.list()));
+}
+
+TEST_F(MasterBookTest, TheIdListFollowsTheListAndFetchesItsPages)
+{
+    // Equal names fall back to the counter, and a class filter keeps the order.
+    for (const char *n : {"张三", "李四", "张三", "Zoe", "安然", "李四"})
+        ASSERT_TRUE(receivers.save(person(n, std::string(n) + std::to_string(rand()), "址"), Mode::Add).ok());
+    bool ok = false;
+    const std::vector<std::int64_t> ids = receivers.listIds({}, &ok);
+    ASSERT_TRUE(ok);
+    std::vector<std::int64_t> listed;
+    for (const DbRow &r : receivers.list())
+        listed.push_back(r.integer("rID"));
+    EXPECT_EQ(ids, listed);
+    EXPECT_TRUE(receivers.listIds("没有的类别").empty());
+
+    // A page is fetched by its ids whatever their order; gone ids are left out.
+    DbRows page = receivers.entriesWithIds({ids[4], ids[1], 999999});
+    ASSERT_TRUE(page.ok);
+    ASSERT_EQ(page.size(), 2u);
+    std::vector<std::int64_t> got{page[0].integer("rID"), page[1].integer("rID")};
+    std::sort(got.begin(), got.end());
+    std::vector<std::int64_t> want{ids[4], ids[1]};
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want);
+    EXPECT_TRUE(receivers.entriesWithIds({}).empty());
+}
+
+TEST_F(MasterBookTest, AnOlderDatabaseGetsTheNameIndexesOnStart)
+{
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_GE(db.execute("drop index receiver_name"), 0);
+    }
+    ASSERT_TRUE(initDataFolder(folder));
+    DbConnection db;
+    ASSERT_TRUE(db.open(folder.databasePath()));
+    DbRows plan = db.query("explain query plan select rID from receiver order by rname collate GBK asc, rID asc");
+    ASSERT_FALSE(plan.empty());
+    EXPECT_NE(plan[0].text("detail").find("receiver_name"), std::string::npos) << plan[0].text("detail");
 }
 
 TEST_F(MasterBookTest, ClassRules)

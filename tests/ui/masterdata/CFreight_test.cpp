@@ -6,9 +6,12 @@
 #include "support/TempDir.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/common/CDEdit.h"
+#include "ui/masterdata/CDlgRevList.h"
 #include "ui/masterdata/CFreight.h"
 #include "ui/masterdata/MasterDataCommands.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -46,6 +49,43 @@ void showActive(QWidget *w)
 class CFreightTest : public QObject {
     Q_OBJECT
 private slots:
+    void theRateEditorTakesFiguresOnlyAndGivesThemBackAsTyped()
+    {
+        CFreightSetPopup popup({QStringLiteral("10"), QStringLiteral("5"), QStringLiteral("99999")});
+        showActive(&popup);
+        QCOMPARE(popup.figures(), (CFreightSetPopup::Figures{QStringLiteral("10"), QStringLiteral("5"),
+                                                             QStringLiteral("99999")}));
+        auto *first = popup.findChild<CDEdit *>(QStringLiteral("afreightEdit"));
+        auto *free = popup.findChild<CDEdit *>(QStringLiteral("moneyFreeEdit"));
+        QVERIFY(first && free);
+        first->selectAll();
+        QTest::keyClicks(first, QStringLiteral("1x2.5"));
+        free->selectAll();
+        QTest::keyClicks(free, QStringLiteral("0"));
+        QCOMPARE(popup.figures(),
+                 (CFreightSetPopup::Figures{QStringLiteral("12.5"), QStringLiteral("5"), QStringLiteral("0")}));
+        // Enter in a figure accepts the whole dialog.
+        QTest::keyClick(free, Qt::Key_Return);
+        QCOMPARE(popup.result(), int(QDialog::Accepted));
+    }
+
+    void theClassNameDialogGivesTheTypedNameOnEnterAndNothingOnEscape()
+    {
+        for (const bool enter : {true, false}) {
+            CDlgRevList dlg(QStringLiteral("发件人类别 - 修改"), QStringLiteral("旧类"));
+            showActive(&dlg);
+            QCOMPARE(dlg.windowTitle(), QStringLiteral("发件人类别 - 修改"));
+            auto *edit = dlg.findChild<QLineEdit *>(QStringLiteral("classNameEdit"));
+            QVERIFY(edit);
+            QCOMPARE(edit->text(), QStringLiteral("旧类"));
+            edit->selectAll();
+            edit->insert(QStringLiteral("新类 ' % _"));
+            QTest::keyClick(edit, enter ? Qt::Key_Return : Qt::Key_Escape);
+            QCOMPARE(dlg.result(), int(enter ? QDialog::Accepted : QDialog::Rejected));
+            QCOMPARE(dlg.value(), QStringLiteral("新类 ' % _"));
+        }
+    }
+
     void showsTheDefaultsForANewTemplate()
     {
         Fixture f;

@@ -99,6 +99,40 @@ private slots:
         QCOMPARE(classes->currentItem()->text(), QStringLiteral("_全部类别_"));
     }
 
+    void aLargeBookShowsEveryPageAndItsClasses()
+    {
+        // More entries than one page of the grid's reading, added out of order.
+        Fixture f;
+        {
+            MasterBook book(f.db(), receiverBook());
+            std::vector<BookEntry> entries;
+            for (int i = 600; i >= 1; --i) {
+                const std::string n = QStringLiteral("客户%1").arg(i, 4, 10, QLatin1Char('0')).toStdString();
+                book.save({{"rname", n}, {"rmobile", std::to_string(i)}, {"raddress", "址" + std::to_string(i)},
+                           {"rclass", i % 2 ? "单" : "双"}},
+                          MasterBook::Mode::Add);
+            }
+        }
+        CReceiver dlg(f.db(), f.dialogs);
+        showActive(&dlg);
+        CReportCtrl *grid = dlg.grid();
+        QCOMPARE(grid->rowCount(), 600);
+        for (int row : {0, 255, 256, 511, 599}) {
+            QCOMPARE(grid->cellText(row, 1), QString::number(row + 1));
+            QCOMPARE(grid->cellText(row, 2), QStringLiteral("客户%1").arg(row + 1, 4, 10, QLatin1Char('0')));
+            QCOMPARE(grid->cellText(row, 13), QStringLiteral("址%1").arg(row + 1));
+        }
+        // Sorting reads every page.
+        grid->sortRows(2, false);
+        QCOMPARE(grid->cellText(0, 2), QStringLiteral("客户0600"));
+        QCOMPARE(grid->cellText(599, 2), QStringLiteral("客户0001"));
+
+        dlg.fillGridByClass("双");
+        QCOMPARE(grid->rowCount(), 300);
+        QCOMPARE(grid->cellText(299, 2), QStringLiteral("客户0600"));
+        QCOMPARE(grid->cellText(299, 1), QStringLiteral("300"));
+    }
+
     void addEditAndRefuseADuplicateThroughThePanel()
     {
         Fixture f;

@@ -1,0 +1,342 @@
+#include "core/taobao/TaobaoActions.h"
+
+#include "core/config/ConfigFile.h"
+#include "core/config/DataFolder.h"
+#include "core/data/DbConnection.h"
+#include "core/masterdata/BookKind.h"
+#include "core/masterdata/Freight.h"
+#include "core/masterdata/MasterBook.h"
+#include "core/recognition/Recognition.h"
+#include "core/recognition/RegionIndex.h"
+#include "core/templates/TemplateLibrary.h"
+#include "core/waybill/PrintStore.h"
+#include "core/waybill/WaybillFields.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstdio>
+#include <utility>
+
+namespace zentra {
+namespace {
+
+std::vector<std::string> splitOn(std::string_view text, std::string_view separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t at = text.find(separator, start);
+        if (at == std::string_view::npos) {
+            parts.emplace_back(text.substr(start));
+            return parts;
+        }
+        parts.emplace_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+}
+
+std::string figure(double value)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%f", value);
+    return buf;
+}
+
+std::string nowText()
+{
+    return MasterBook::now();
+}
+
+}
+
+AddressSplit addressSplitOf(int tbRecognizeMethod)
+{
+    switch (tbRecognizeMethod) {
+    case 1:
+        return AddressSplit::Standard;
+    case 2:
+        return AddressSplit::Smart;
+    default:
+        return AddressSplit::Commas;
+    }
+}
+
+OrderReceiver splitOrderAddress(std::string_view composite, AddressSplit method, const RegionIndex *regions)
+{
+    OrderReceiver r;
+    if (method == AddressSplit::Commas) {
+        const std::vector<std::string> parts = splitOn(composite, "，");
+        auto part = [&](std::size_t i) { return i < parts.size() ? parts[i] : std::string(); };
+        r.name = part(0);
+        r.mobile = part(1);
+        r.phone = part(2);
+        r.post = part(4);
+        // The report writes the address as province, city, district and
+        // street with one space between them; further words are not kept.
+        const std::vector<std::string> words = splitOn(part(3), " ");
+        auto word = [&](std::size_t i) { return i < words.size() ? words[i] : std::string(); };
+        r.province = word(0);
+        r.city = word(1);
+        r.district = word(2);
+        r.address = word(3);
+        return r;
+    }
+    const RecognizedAddress a = method == AddressSplit::Standard
+                                    ? recognizeStandard(composite)
+                                    : recognizeSmart(composite, regions ? *regions : RegionIndex::builtIn());
+    r.name = a.name;
+    r.mobile = a.mobile;
+    r.phone = a.phone;
+    r.province = a.province;
+    r.city = a.city;
+    r.district = a.district;
+    r.address = a.address;
+    r.post = a.post;
+    return r;
+}
+
+OrderBatchResult addOrderReceivers(const std::string &databasePath, const std::vector<TbOrder> &orders,
+                                   AddressSplit method, const std::string &className)
+{
+    OrderBatchResult out;
+    std::optional<RegionIndex> regions;
+    if (method == AddressSplit::Smart) {
+        DbConnection db;
+        if (db.open(databasePath))
+            regions = RegionIndex::fromDatabase(db);
+    }
+    MasterBook book(databasePath, receiverBook());
+    const std::string now = nowText();
+    std::vector<BookEntry> entries;
+    for (const TbOrder &o : orders) {
+        const OrderReceiver r = splitOrderAddress(o.addressInfo, method, regions ? &*regions : nullptr);
+        BookEntry e{{"rname", r.name},   {"rprovince", r.province}, {"rcity", r.city}, {"rdistrict", r.district},
+                    {"raddress", r.address}, {"rmobile", r.mobile}, {"rphone", r.phone}, {"rpost", r.post},
+                    {"rnote", o.sNote},  {"rww", o.nickName},       {"rdate", now}};
+        if (!className.empty())
+            e["rclass"] = className;
+        if (!book.missingField(e).empty()) {
+            ++out.skipped;
+            continue;
+        }
+        entries.push_back(std::move(e));
+    }
+    const MasterBook::Upsert u = book.upsertMany(entries);
+    if (!u.result.ok()) {
+        out.ok = false;
+        out.error = u.result.message;
+        return out;
+    }
+    out.inserted = u.inserted;
+    out.updated = u.updated;
+    return out;
+}
+
+OrderBatchResult saveOrderGoods(const std::string &databasePath, const std::vector<TbItem> &items)
+{
+    OrderBatchResult out;
+    DbConnection db;
+    auto fail = [&out, &db] {
+        out.ok = false;
+        out.error = db.lastError();
+        out.inserted = 0;
+        return out;
+    };
+    if (!db.open(databasePath))
+        return fail();
+    Transaction tx(db);
+    if (!tx.active())
+        return fail();
+    // An item brings only its title and price: the catalogue's own checks
+    // (a short name is required when goods are entered by hand) do not apply.
+    for (const TbItem &item : items) {
+        if (item.item.empty()) {
+            ++out.skipped;
+            continue;
+        }
+        DbRows known = db.query("select 1 from cargo where cname=? limit 1", {item.item});
+        if (!known.ok)
+            return fail();
+        if (!known.empty()) {
+            ++out.skipped; // known goods stay as they are
+            continue;
+        }
+        if (db.execute("insert into cargo(cname, cclass, cpriceOut) values(?, ?, ?)",
+                       {item.item, "淘宝", std::strtod(item.price.c_str(), nullptr)}) != 1)
+            return fail();
+        ++out.inserted;
+    }
+    if (!tx.commit())
+        return fail();
+    return out;
+}
+
+OrderTransfer readOrderTransfer(const ConfigFile &config)
+{
+    OrderTransfer t;
+    if (!fileExists(config.path()))
+        return t;
+    t.templateName = templateNameOfFile(config.readText("Template", "Default"));
+    if (config.readFlag("Sender", "SenderLock")) {
+        const std::string id = config.readText("Sender", "SenderID");
+        char *end = nullptr;
+        const long long value = std::strtoll(id.c_str(), &end, 10);
+        if (!id.empty() && end && *end == '\0')
+            t.senderId = value;
+    }
+    if (config.readFlag("Order", "ProtectMoneyLock"))
+        t.protectMoney = std::strtod(config.readText("Order", "ProtectMoney").c_str(), nullptr);
+    t.computeFigures = config.readFlag("System", "tbInfoSelf");
+    t.method = addressSplitOf(config.readInt("System", "tbRecognizeMethod", 0));
+    return t;
+}
+
+OrderBatchResult addOrdersToPrintList(const std::string &databasePath, const std::vector<TbOrder> &orders,
+                                      const OrderTransfer &transfer)
+{
+    OrderBatchResult out;
+    auto fail = [&out](DbConnection &db) {
+        out.ok = false;
+        out.error = db.lastError();
+        out.printIds.clear();
+        out.inserted = 0;
+        return out;
+    };
+    DbConnection db;
+    if (!db.open(databasePath))
+        return fail(db);
+    std::optional<RegionIndex> regions;
+    if (transfer.method == AddressSplit::Smart)
+        regions = RegionIndex::fromDatabase(db);
+    Transaction tx(db);
+    if (!tx.active())
+        return fail(db);
+
+    WaybillRow base;
+    if (transfer.senderId) {
+        DbRows sender = db.query("select * from sender where sID=?", {*transfer.senderId});
+        if (!sender.ok)
+            return fail(db);
+        if (!sender.empty()) {
+            const DbRow &s = sender[0];
+            // The sender's columns are the ones named with an "s" first.
+            for (int c = WaybillRow::TemplateName; c < WaybillRow::kColumnCount; ++c) {
+                const std::string_view column = waybillColumnNames()[static_cast<std::size_t>(c)];
+                if (column.starts_with('s'))
+                    base.cell(c) = s.text(column);
+            }
+        }
+    }
+    base.cell(WaybillRow::TemplateName) = transfer.templateName;
+    base.cell(WaybillRow::PrintTime) = transfer.printTime.empty() ? nowText() : transfer.printTime;
+    base.cell(WaybillRow::ProtectMoney) = figure(transfer.protectMoney);
+
+    const auto column = [](std::string_view name) {
+        const auto &names = waybillColumnNames();
+        for (std::size_t c = 0; c < names.size(); ++c)
+            if (names[c] == name)
+                return static_cast<int>(c);
+        return -1;
+    };
+    static const int cargoShort = column("cargoShort"), cargoNum = column("cargoNum"),
+                     cargoWeight = column("cargoWeight"), orderPrice = column("orderprice"),
+                     postFee = column("postfee"), getMoney = column("getmoney"), rphone = column("rphone"),
+                     rdistrict = column("rdistrict"), rpost = column("rpost"), raddress = column("raddress"),
+                     rnote = column("rnote"), rww = column("rww");
+
+    // Items that are goods of the catalogue, joined by title.
+    static const std::string kGoodsOfOrder =
+        "select cargo.cname as cname, cargo.cshort as cshort, cargo.cweight as cweight, cargo.cpriceOut as cpriceOut "
+        "from cargo inner join tbGoods on cargo.cname=tbGoods.tb_item where tbGoods.tb_orderNum=?";
+
+    for (const TbOrder &o : orders) {
+        const OrderReceiver r = splitOrderAddress(o.addressInfo, transfer.method, regions ? &*regions : nullptr);
+        DbRows known = db.query("select 1 from printList where rmobile=? and raddress=? limit 1", {r.mobile, r.address});
+        if (!known.ok)
+            return fail(db);
+        if (!known.empty()) {
+            ++out.skipped;
+            continue;
+        }
+        DbRows goods = db.query(kGoodsOfOrder, {o.orderNum});
+        if (!goods.ok)
+            return fail(db);
+        double weight = 0, price = 0;
+        // Names and short names with their counts, in the order of first
+        // appearance: "A,2;B,1;".
+        std::vector<std::pair<std::string, int>> names, shorts;
+        auto count = [](std::vector<std::pair<std::string, int>> &list, const std::string &key) {
+            for (auto &[k, n] : list)
+                if (k == key) {
+                    ++n;
+                    return;
+                }
+            list.emplace_back(key, 1);
+        };
+        for (const DbRow &g : goods) {
+            weight += g.real("cweight");
+            price += g.real("cpriceOut");
+            count(names, g.text("cname"));
+            count(shorts, g.text("cshort"));
+        }
+        auto joined = [](const std::vector<std::pair<std::string, int>> &list) {
+            std::string text;
+            for (const auto &[k, n] : list)
+                text += k + "," + std::to_string(n) + ";";
+            return text;
+        };
+        const FreightRate rate = FreightRates::rateIn(db, transfer.templateName, r.province);
+        const double freight = postage(weight, price, rate);
+
+        WaybillRow row = base;
+        row.cell(WaybillRow::OrderNo) = o.orderNum;
+        const std::string trade = normalTradeTime(o.tradeTime);
+        row.cell(WaybillRow::TradeTime) = printTimeParts(trade) ? trade : std::string();
+        row.cell(WaybillRow::CargoName) = joined(names);
+        row.cell(cargoShort) = joined(shorts);
+        row.cell(cargoNum) = std::to_string(goods.size());
+        row.cell(cargoWeight) = figure(weight);
+        if (transfer.computeFigures) {
+            row.cell(orderPrice) = figure(price);
+            row.cell(postFee) = figure(freight);
+            row.cell(getMoney) = figure(freight + price);
+        } else {
+            row.cell(orderPrice) = o.orderPrice;
+            row.cell(postFee) = o.postFee;
+            row.cell(getMoney) = o.getMoney;
+        }
+        row.cell(WaybillRow::ReceiverName) = r.name;
+        row.cell(WaybillRow::ReceiverMobile) = r.mobile;
+        row.cell(rphone) = r.phone;
+        row.cell(WaybillRow::ReceiverProvince) = r.province;
+        row.cell(WaybillRow::ReceiverCity) = r.city;
+        row.cell(rdistrict) = r.district;
+        row.cell(raddress) = r.address;
+        row.cell(rpost) = r.post;
+        row.cell(rnote) = o.sNote;
+        row.cell(rww) = o.nickName;
+
+        const std::int64_t id = insertWaybillRow(db, WaybillTable::PrintList, row);
+        if (id == 0)
+            return fail(db);
+        out.printIds.push_back(id);
+        ++out.inserted;
+    }
+    if (!tx.commit())
+        return fail(db);
+    return out;
+}
+
+bool ordersByNumber(DbConnection &db, const std::vector<std::string> &numbers, std::vector<TbOrder> &out)
+{
+    for (const std::string &n : numbers) {
+        DbRows rows = db.query("select * from tbList where tb_orderNum=? order by tb_id desc limit 1", {n});
+        if (!rows.ok)
+            return false;
+        for (const DbRow &row : rows)
+            out.push_back(tbOrderOf(row));
+    }
+    return true;
+}
+
+}
