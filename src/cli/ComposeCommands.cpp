@@ -214,8 +214,8 @@ int compose(CliContext &ctx)
         }
         goods.push_back(*unit);
     }
+    fillGoodsAndFreight(draft, db, o.templateName, receiver["rprovince"], goods);
     db.close();
-    fillGoodsAndFreight(draft, dbPath, o.templateName, receiver["rprovince"], goods);
 
     const bool countedOrder = !o.orderNo && locks.autoOrderNum;
     const bool countedExpress = !o.expressNo && locks.autoExpressNum;

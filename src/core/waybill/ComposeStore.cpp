@@ -108,10 +108,10 @@ std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t i
     return entryOf(kind, rows[0]);
 }
 
-void fillGoodsAndFreight(WaybillDraft &draft, const std::string &databasePath, const std::string &templateName,
+void fillGoodsAndFreight(WaybillDraft &draft, DbConnection &db, const std::string &templateName,
                          const std::string &receiverProvince, const std::vector<GoodsUnit> &goods)
 {
-    const FreightRate rate = FreightRates(databasePath).rateFor(templateName, receiverProvince);
+    const FreightRate rate = FreightRates::rateIn(db, templateName, receiverProvince);
     draft.fillGoods(summarizeGoods(goods), rate);
 }
 
@@ -134,23 +134,21 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     result.orderNum = locks.orderNum;
     result.expressNum = locks.expressNum;
 
-    std::vector<GoodsUnit> goods;
+    DbConnection db;
+    if (!db.open(batch.databasePath)) {
+        result.error = db.lastError();
+        return result;
+    }
     std::optional<BookEntry> other;
-    {
-        DbConnection db;
-        if (!db.open(batch.databasePath)) {
-            result.error = db.lastError();
-            return result;
-        }
-        if (batch.other.locked)
-            other = findParty(db, batch.side == Party::Receiver ? Party::Sender : Party::Receiver, batch.other.id);
-        bool ok = true;
-        if (batch.cargoLock)
-            goods = readSelectedGoods(db, &ok);
-        if (!ok) {
-            result.error = db.lastError();
-            return result;
-        }
+    if (batch.other.locked)
+        other = findParty(db, batch.side == Party::Receiver ? Party::Sender : Party::Receiver, batch.other.id);
+    bool ok = true;
+    std::vector<GoodsUnit> goods;
+    if (batch.cargoLock)
+        goods = readSelectedGoods(db, &ok);
+    if (!ok) {
+        result.error = db.lastError();
+        return result;
     }
     const GoodsSummary summary = summarizeGoods(goods);
 
@@ -163,8 +161,7 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     const std::string tradeTime = lockedTime(locks.tradeTimeLock, locks.tradeTime);
     const std::string printTime = lockedTime(locks.printTimeLock, locks.printTime);
 
-    // Every row is made (and priced) before the transaction starts.
-    const FreightRates rates(batch.databasePath);
+    // Every row is made (and priced for its receiver) before the transaction starts.
     std::map<std::string, FreightRate> rateOfProvince;
     std::vector<WaybillRow> rows;
     std::string orderNum = locks.autoOrderNum ? locks.orderNum : std::string();
@@ -181,7 +178,7 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
         const std::string p = province == receiver.end() ? std::string() : province->second;
         auto rate = rateOfProvince.find(p);
         if (rate == rateOfProvince.end())
-            rate = rateOfProvince.emplace(p, rates.rateFor(batch.templateName, p)).first;
+            rate = rateOfProvince.emplace(p, FreightRates::rateIn(db, batch.templateName, p)).first;
         d.fillGoods(summary, rate->second);
         d.setOrderNumber(orderNum);
         d.setExpressNumber(expressNum);
@@ -193,11 +190,6 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
         expressNum = advanceNumber(expressNum);
     }
 
-    DbConnection db;
-    if (!db.open(batch.databasePath)) {
-        result.error = db.lastError();
-        return result;
-    }
     Transaction tx(db);
     if (!tx.active()) {
         result.error = db.lastError();

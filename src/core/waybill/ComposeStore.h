@@ -43,7 +43,7 @@ std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t i
 
 // Fills a draft's goods and money items: the goods given, priced by the rate
 // of `templateName` for the receiver's province.
-void fillGoodsAndFreight(WaybillDraft &draft, const std::string &databasePath, const std::string &templateName,
+void fillGoodsAndFreight(WaybillDraft &draft, DbConnection &db, const std::string &templateName,
                          const std::string &receiverProvince, const std::vector<GoodsUnit> &goods);
 
 // Opens the database and stores one row: the new printId, 0 on failure with

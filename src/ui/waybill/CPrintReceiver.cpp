@@ -21,6 +21,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <unordered_map>
 
 namespace zentra::ui {
 namespace {
@@ -51,34 +54,54 @@ std::string columnOf(Party party, int gridColumn)
     return std::string(party == Party::Receiver ? "r" : "s") + kColumns[gridColumn - 2];
 }
 
-// The grid's texts of the book's rows, made as the grid needs them: a list
-// of 100,000 receivers shows at once.
+// Result column of each grid column from 2 on.
+std::vector<std::size_t> gridPositions(const std::vector<std::string> &columns, Party party)
+{
+    std::vector<std::size_t> at;
+    for (int c = 0; c < kColumnCount; ++c) {
+        auto it = std::find(columns.begin(), columns.end(), columnOf(party, c + 2));
+        at.push_back(std::size_t(it - columns.begin()));
+    }
+    return at;
+}
+
+void fillTexts(std::size_t row, const DbRow *r, const std::vector<std::size_t> &at, std::vector<QString> &texts)
+{
+    if (texts.size() > 1)
+        texts[1] = QString::number(row + 1);
+    if (!r)
+        return;
+    for (std::size_t i = 0; i < at.size() && i + 2 < texts.size(); ++i)
+        if (at[i] < r->size())
+            texts[i + 2] = qs(r->at(at[i]));
+}
+
+}
+
+// The grid's rows of the page; `rowOfId` finds the current entry's row
+// without making any row's texts.
 class PartyRows : public ReportRowSource {
 public:
-    PartyRows(DbRows rows, Party party) : rows_(std::move(rows))
+    virtual std::size_t size() const = 0;
+    virtual int rowOfId(std::int64_t id) const = 0;
+};
+
+namespace {
+
+// Rows already read (a search result).
+class FoundRows : public PartyRows {
+public:
+    FoundRows(DbRows rows, Party party)
+        : rows_(std::move(rows)), at_(gridPositions(rows_.columns, party)), idAt_(at_[CPrintReceiver::Id - 2])
     {
-        for (int c = 0; c < kColumnCount; ++c) {
-            const std::string name = columnOf(party, c + 2);
-            auto it = std::find(rows_.columns.begin(), rows_.columns.end(), name);
-            at_.push_back(std::size_t(it - rows_.columns.begin()));
-        }
     }
-    std::size_t size() const { return rows_.size(); }
-    void fill(std::size_t row, std::vector<QString> &texts) const override
+    std::size_t size() const override { return rows_.size(); }
+    void fill(std::size_t row, std::vector<QString> &texts) const override { fillTexts(row, &rows_[row], at_, texts); }
+    int rowOfId(std::int64_t id) const override
     {
-        const DbRow &r = rows_[row];
-        if (texts.size() > 1)
-            texts[1] = QString::number(row + 1);
-        for (std::size_t i = 0; i < at_.size() && i + 2 < texts.size(); ++i)
-            if (at_[i] < r.size())
-                texts[i + 2] = qs(r.at(at_[i]));
-    }
-    // The row of the entry with that counter; -1 when it is not listed.
-    int rowOfId(const std::string &id) const
-    {
-        const std::size_t at = at_[CPrintReceiver::Id - 2];
+        const std::string text = std::to_string(id);
         for (std::size_t i = 0; i < rows_.size(); ++i)
-            if (at < rows_[i].size() && rows_[i].at(at) == id)
+            if (idAt_ < rows_[i].size() && rows_[i].at(idAt_) == text)
                 return static_cast<int>(i);
         return -1;
     }
@@ -86,6 +109,62 @@ public:
 private:
     DbRows rows_;
     std::vector<std::size_t> at_;
+    std::size_t idAt_;
+};
+
+// A whole book or class, read a page at a time as the grid shows its rows: a
+// book of 100,000 entries opens reading only their ids.
+class BookPages : public PartyRows {
+public:
+    static constexpr std::size_t kPage = 256;
+
+    BookPages(MasterBook book, std::vector<std::int64_t> ids, Party party)
+        : book_(std::move(book)), ids_(std::move(ids)), party_(party)
+    {
+    }
+    std::size_t size() const override { return ids_.size(); }
+    void fill(std::size_t row, std::vector<QString> &texts) const override
+    {
+        const Page &page = pageOf(row / kPage);
+        auto it = page.byId.find(ids_[row]);
+        fillTexts(row, it == page.byId.end() ? nullptr : &page.rows[it->second], at_, texts);
+    }
+    int rowOfId(std::int64_t id) const override
+    {
+        auto it = std::find(ids_.begin(), ids_.end(), id);
+        return it == ids_.end() ? -1 : static_cast<int>(it - ids_.begin());
+    }
+
+private:
+    struct Page {
+        DbRows rows;
+        std::unordered_map<std::int64_t, std::size_t> byId;
+    };
+
+    const Page &pageOf(std::size_t number) const
+    {
+        auto found = pages_.find(number);
+        if (found != pages_.end())
+            return found->second;
+        const std::size_t first = number * kPage;
+        std::vector<std::int64_t> ids(ids_.begin() + std::ptrdiff_t(first),
+                                      ids_.begin() + std::ptrdiff_t(std::min(first + kPage, ids_.size())));
+        Page &page = pages_[number];
+        page.rows = book_.entriesWithIds(ids);
+        if (at_.empty() && !page.rows.columns.empty())
+            at_ = gridPositions(page.rows.columns, party_);
+        const auto idAt = std::find(page.rows.columns.begin(), page.rows.columns.end(), book_.kind().idColumn);
+        const std::size_t idColumn = std::size_t(idAt - page.rows.columns.begin());
+        for (std::size_t i = 0; i < page.rows.size() && idColumn < page.rows.columns.size(); ++i)
+            page.byId.emplace(std::strtoll(page.rows[i].at(idColumn).c_str(), nullptr, 10), i);
+        return page;
+    }
+
+    MasterBook book_;
+    std::vector<std::int64_t> ids_;
+    Party party_;
+    mutable std::unordered_map<std::size_t, Page> pages_;
+    mutable std::vector<std::size_t> at_;
 };
 
 QColor highlightColor()
@@ -182,7 +261,7 @@ CPrintReceiver::CPrintReceiver(const PartyPageText &text, ComposeSession &sessio
         defaultBox_->setChecked(true);
     }
     nameEdit_->setText(currentName_);
-    fill(book_.list());
+    fillClass(std::string());
     fillClasses();
 }
 
@@ -191,13 +270,22 @@ PartyDefault &CPrintReceiver::defaults() const
     return text_.party == Party::Receiver ? session_.receiverDefault : session_.senderDefault;
 }
 
-void CPrintReceiver::fill(DbRows rows)
+void CPrintReceiver::fill(std::shared_ptr<PartyRows> source)
 {
     grid_->deleteAllRows();
-    auto source = std::make_shared<PartyRows>(std::move(rows), text_.party);
     grid_->appendRows(source, source->size());
     if (!currentId_.isEmpty())
-        setHighlight(source->rowOfId(ss(currentId_)));
+        setHighlight(source->rowOfId(currentId_.toLongLong()));
+}
+
+void CPrintReceiver::fill(DbRows rows)
+{
+    fill(std::make_shared<FoundRows>(std::move(rows), text_.party));
+}
+
+void CPrintReceiver::fillClass(const std::string &className)
+{
+    fill(std::make_shared<BookPages>(book_, book_.listIds(className), text_.party));
 }
 
 void CPrintReceiver::fillClasses()
@@ -211,12 +299,15 @@ void CPrintReceiver::fillClasses()
 
 void CPrintReceiver::classFilter()
 {
-    fill(book_.list(ss(classCombo_->currentText())));
+    fillClass(ss(classCombo_->currentText()));
 }
 
 void CPrintReceiver::search()
 {
-    fill(searchBook(book_, ss(classCombo_->currentText()), ss(searchEdit_->text())));
+    if (searchEdit_->text().isEmpty())
+        classFilter();
+    else
+        fill(searchBook(book_, ss(classCombo_->currentText()), ss(searchEdit_->text())));
 }
 
 int CPrintReceiver::highlightedRow() const
@@ -397,7 +488,7 @@ void CPrintReceiver::batchClass()
         dialogs_.warn(this, qs(r.message));
         return;
     }
-    fill(book_.list());
+    fillClass(std::string());
 }
 
 void CPrintReceiver::batchAdd()

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -18,6 +19,7 @@ namespace zentra::ui {
 
 class CReportCtrl;
 class ComposeSession;
+class PartyRows;
 class Dialogs;
 
 // What tells the sender page from the receiver page.
@@ -67,7 +69,9 @@ public:
     int highlightedRow() const;
 
 private:
+    void fill(std::shared_ptr<PartyRows> source);
     void fill(DbRows rows);
+    void fillClass(const std::string &className);
     void fillClasses();
     void defaultToggled(bool on);
     void showContextMenu(const QPoint &pos);

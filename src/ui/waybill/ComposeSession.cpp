@@ -51,11 +51,10 @@ void ComposeSession::recomputeGoods()
         return;
     bool ok = false;
     const std::vector<GoodsUnit> goods = readSelectedGoods(db, &ok);
-    db.close();
     if (!ok)
         return;
     pull();
-    fillGoodsAndFreight(draft_, databasePath(), state_.currentTemplateName, receiverProvince, goods);
+    fillGoodsAndFreight(draft_, db, state_.currentTemplateName, receiverProvince, goods);
     push();
 }
 

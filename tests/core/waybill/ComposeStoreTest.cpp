@@ -141,9 +141,11 @@ TEST_F(ComposeStoreTest, EmptyProvinceMatchesTheFirstRateRow)
 {
     WaybillDraft d;
     d.setAllPresent();
-    fillGoodsAndFreight(d, dbPath, "t", "", {{"毛巾", "mj", 2.3, 50}});
+    DbConnection db;
+    ASSERT_TRUE(db.open(dbPath));
+    fillGoodsAndFreight(d, db, "t", "", {{"毛巾", "mj", 2.3, 50}});
     EXPECT_EQ(d.text(48), "22.00");
-    fillGoodsAndFreight(d, dbPath, "其他模板", "浙江省", {{"毛巾", "mj", 2.3, 50}});
+    fillGoodsAndFreight(d, db, "其他模板", "浙江省", {{"毛巾", "mj", 2.3, 50}});
     EXPECT_EQ(d.text(48), "0");
 }
 
