@@ -63,6 +63,18 @@ void writeProtectMoneyLock(const ConfigFile &config, bool on, const std::string 
     writeLock(config, kOrder, "ProtectMoneyLock", "ProtectMoney", on, amount);
 }
 
+void writeUnlockedValue(const ConfigFile &config, OrderValue which, const std::string &value)
+{
+    static const char *const keys[][2] = {{"AutoOrderNum", "OrderNum"},
+                                          {"AutoExpressNum", "ExpressNum"},
+                                          {"TradeTimeLock", "TradeTime"},
+                                          {"PrintTimeLock", "PrintTime"},
+                                          {"ProtectMoneyLock", "ProtectMoney"}};
+    const auto &k = keys[static_cast<int>(which)];
+    config.writeFlag(kOrder, k[0], false);
+    config.writeText(kOrder, k[1], value);
+}
+
 void writeOrderNumber(const ConfigFile &config, const std::string &number)
 {
     config.writeText(kOrder, "OrderNum", number);

@@ -34,6 +34,9 @@ void writeExpressNumberLock(const ConfigFile &config, bool on, const std::string
 void writeTradeTimeLock(const ConfigFile &config, bool on, const std::string &time);
 void writePrintTimeLock(const ConfigFile &config, bool on, const std::string &time);
 void writeProtectMoneyLock(const ConfigFile &config, bool on, const std::string &amount);
+// A value changed by hand (typed, picked): its switch goes off, the value is kept.
+enum class OrderValue { OrderNumber, ExpressNumber, TradeTime, PrintTime, ProtectMoney };
+void writeUnlockedValue(const ConfigFile &config, OrderValue which, const std::string &value);
 // Only the number, while its switch stays on (after a count-up).
 void writeOrderNumber(const ConfigFile &config, const std::string &number);
 void writeExpressNumber(const ConfigFile &config, const std::string &number);

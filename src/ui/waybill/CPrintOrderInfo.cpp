@@ -218,8 +218,7 @@ void CPrintOrderInfo::orderEdited(const QString &text)
     // A typed number is no longer counted on.
     o.autoOrderNum = false;
     autoOrderBox_->setChecked(false);
-    writeOrderNumberLock(session_.config(), false, o.orderNum);
-    writeOrderNumber(session_.config(), o.orderNum);
+    writeUnlockedValue(session_.config(), OrderValue::OrderNumber, o.orderNum);
 }
 
 void CPrintOrderInfo::expressEdited(const QString &text)
@@ -234,8 +233,7 @@ void CPrintOrderInfo::expressEdited(const QString &text)
     }
     o.autoExpressNum = false;
     autoExpressBox_->setChecked(false);
-    writeExpressNumberLock(session_.config(), false, o.expressNum);
-    writeExpressNumber(session_.config(), o.expressNum);
+    writeUnlockedValue(session_.config(), OrderValue::ExpressNumber, o.expressNum);
 }
 
 void CPrintOrderInfo::tradeLockToggled(bool on)
@@ -274,8 +272,7 @@ void CPrintOrderInfo::tradeChanged()
     session_.markChanged();
     o.tradeTimeLock = false;
     tradeLockBox_->setChecked(false);
-    writeTradeTimeLock(session_.config(), false, std::string());
-    session_.config().writeText("Order", "TradeTime", o.tradeTime);
+    writeUnlockedValue(session_.config(), OrderValue::TradeTime, o.tradeTime);
 }
 
 void CPrintOrderInfo::printChanged()
@@ -288,8 +285,7 @@ void CPrintOrderInfo::printChanged()
     session_.markChanged();
     o.printTimeLock = false;
     printLockBox_->setChecked(false);
-    writePrintTimeLock(session_.config(), false, std::string());
-    session_.config().writeText("Order", "PrintTime", o.printTime);
+    writeUnlockedValue(session_.config(), OrderValue::PrintTime, o.printTime);
 }
 
 void CPrintOrderInfo::insuredEdited(const QString &text)
@@ -302,8 +298,7 @@ void CPrintOrderInfo::insuredEdited(const QString &text)
     session_.markChanged();
     o.protectMoneyLock = false;
     insuredLockBox_->setChecked(false);
-    writeProtectMoneyLock(session_.config(), false, std::string());
-    session_.config().writeText("Order", "ProtectMoney", o.protectMoney);
+    writeUnlockedValue(session_.config(), OrderValue::ProtectMoney, o.protectMoney);
 }
 
 void CPrintOrderInfo::clockTick()

@@ -267,6 +267,9 @@ private slots:
         QTest::keyClicks(edit, "0099x");
         QCOMPARE(edit->text(), QStringLiteral("0099")); // digits only
         QCOMPARE(f.item(40), QStringLiteral("0099"));
+        // A typed number is kept, but not counted on.
+        QCOMPARE(f.config.readText("Order", "AutoOrderNum"), std::string("0"));
+        QCOMPARE(f.config.readText("Order", "OrderNum"), std::string("0099"));
         autoBox->click();
         QVERIFY(autoBox->isChecked());
         QCOMPARE(f.config.readText("Order", "OrderNum"), std::string("0099"));
