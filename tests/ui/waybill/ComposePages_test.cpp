@@ -23,6 +23,8 @@
 #include <QContextMenuEvent>
 #include <QDateTimeEdit>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -85,6 +87,7 @@ struct Fixture {
         frame = std::make_unique<CMainFrame>(state, dialogs, shell, folder);
         view = new CQuorvelView(state, folder, dialogs);
         frame->setCanvas(view);
+        frame->hooks().printCanvas = [v = view] { v->printCanvas(); };
         installComposePages(*frame, *view, state, folder, dialogs);
     }
 
@@ -349,13 +352,28 @@ private slots:
     void aSinglePrintIsStoredWithTheTimeOfTheDateItems()
     {
         Fixture f;
+        f.state.permissions[5] = 0;
         f.make();
+        auto *print = child<QPushButton>(f.order(), "printButton");
+        print->click();
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("您没有权限使用该功能，请与管理员联系！"));
+        QVERIFY(f.query("select * from printHistory").empty());
+
+        f.state.permissions[5] = 1;
+        const std::string pdf = f.dir.file("one.pdf");
+        f.view->setPrinterUi({[&pdf](QPrinter &printer, QWidget *) {
+                                  printer.setOutputFormat(QPrinter::PdfFormat);
+                                  printer.setOutputFileName(QString::fromStdString(pdf));
+                                  return true;
+                              },
+                              {}});
         f.receivers()->chooseRow(0);
         f.view->setItemText(56, QStringLiteral("2024"));
         f.view->setItemText(57, QStringLiteral("05"));
         f.view->setItemText(58, QStringLiteral("06"));
         f.view->setItemText(59, QStringLiteral("07"));
-        f.order()->storePrinted();
+        print->click();
+        QCOMPARE(f.state.canvasPrintJob, 1);
         const DbRows rows = f.query("select * from printHistory");
         QCOMPARE(rows.size(), std::size_t(1));
         QCOMPARE(rows[0].text("printTime"), std::string("2024-05-06 07:00:00"));
