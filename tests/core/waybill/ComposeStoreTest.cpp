@@ -1,5 +1,6 @@
 #include "core/config/ConfigFile.h"
 #include "core/data/Schema.h"
+#include "core/masterdata/BookKind.h"
 #include "core/waybill/ComposeStore.h"
 #include "support/TempDir.h"
 
@@ -177,4 +178,39 @@ TEST_F(ComposeStoreTest, LocksWriteTheirValueOnlyWhileOn)
     EXPECT_EQ(l.expressNum, "");
     writeTradeTimeLock(config, false, "2024-05-06 07:08:09");
     EXPECT_EQ(config.readText("Order", "TradeTime"), "");
+}
+
+TEST_F(ComposeStoreTest, SearchesWithinAClassAndGoodsClassesBySubstring)
+{
+    const MasterBook book(dbPath, receiverBook());
+    for (const auto &[name, mobile, cls] :
+         {std::tuple{"张一", "1", "批发"}, std::tuple{"张二", "2", "零售"}, std::tuple{"李三", "3", "批发"}})
+        ASSERT_TRUE(
+            book.save({{"rname", name}, {"rmobile", mobile}, {"raddress", "a"}, {"rclass", cls}}, MasterBook::Mode::Add)
+                .ok());
+    auto names = [](const DbRows &rows) {
+        std::string out;
+        for (const DbRow &r : rows)
+            out += r.text("rname") + ";";
+        return out;
+    };
+    EXPECT_EQ(names(searchBook(book, "批发", "张")), "张一;");
+    EXPECT_EQ(names(searchBook(book, kAllClasses, "张")), "张二;张一;"); // pinyin order: er before yi
+    EXPECT_EQ(names(searchBook(book, "批发", "")), "李三;张一;");
+
+    DbConnection db;
+    ASSERT_TRUE(db.open(dbPath));
+    for (const char *sql : {"insert into cargo(cname, cclass) values('A', '床上用品')",
+                            "insert into cargo(cname, cclass) values('B', '用品100%')",
+                            "insert into cargo(cname, cclass) values('C', '食品')"})
+        ASSERT_EQ(db.execute(sql), 1);
+    auto goodsNames = [](const DbRows &rows) {
+        std::string out;
+        for (const DbRow &r : rows)
+            out += r.text("cname");
+        return out;
+    };
+    EXPECT_EQ(goodsNames(goodsOfClassLike(db, "用品")), "AB");
+    EXPECT_EQ(goodsNames(goodsOfClassLike(db, "0%")), "B"); // "%" is no wildcard
+    EXPECT_EQ(goodsNames(goodsOfClassLike(db, kAllClasses)), "ABC");
 }
