@@ -17,6 +17,7 @@
 #include "ui/users/CSysLogin.h"
 #include "ui/users/UserCommands.h"
 #include "ui/waybill/CQuorvelView.h"
+#include "ui/waybill/ComposePages.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -104,6 +105,7 @@ void CQuorvelApp::plugCanvas()
     hooks.printCanvas = [view] { view->printCanvas(); };
     CPrintSetup *designPanel = installTemplateDesigner(*frame_, *view, state_, *folder_, dialogs_);
     installTemplateList(*frame_, *view, designPanel, state_, *folder_, dialogs_);
+    installComposePages(*frame_, *view, state_, *folder_, dialogs_);
 }
 
 void CQuorvelApp::applyInterfaceFont()

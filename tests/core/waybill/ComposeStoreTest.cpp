@@ -1,0 +1,216 @@
+#include "core/config/ConfigFile.h"
+#include "core/data/Schema.h"
+#include "core/masterdata/BookKind.h"
+#include "core/waybill/ComposeStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace zentra;
+
+namespace {
+
+class ComposeStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(dbPath, true));
+        ASSERT_TRUE(createSchema(db));
+        for (const auto &[province, a, b, m] :
+             {std::tuple{"浙江省", "10", "6", "100"}, std::tuple{"新疆", "20", "15", "1000"}})
+            ASSERT_EQ(db.execute("insert into freight(province, tmpName, afreight, bfreight, moneyFree) "
+                                 "values(?, 't', ?, ?, ?)",
+                                 {province, a, b, m}),
+                      1);
+        ASSERT_EQ(db.execute("insert into cargoSel(cname, cshort, cweight, cpriceOut) values('毛巾', 'mj', 2.3, 50)"),
+                  1);
+        ASSERT_EQ(db.execute("insert into sender(sname, sprovince, scity, sself4) values('李四', '上海', '上海市', "
+                             "'签名')"),
+                  1);
+    }
+
+    BatchAdd receivers(std::vector<BookEntry> entries)
+    {
+        BatchAdd b;
+        b.databasePath = dbPath;
+        b.templateName = "t";
+        b.side = Party::Receiver;
+        b.entries = std::move(entries);
+        b.other = {true, 1, "李四"};
+        b.cargoLock = true;
+        b.now = "2024-05-06 07:08:09";
+        return b;
+    }
+
+    DbRows printList()
+    {
+        DbConnection db;
+        db.open(dbPath);
+        return db.query("select * from printList order by printId");
+    }
+
+    test::TempDir dir;
+    std::string dbPath = dir.file("data.db");
+    ConfigFile config{dir.file("config.ini")};
+};
+
+}
+
+TEST_F(ComposeStoreTest, BatchGivesEveryRowItsOwnNumbersAndCountsOnAfterCommit)
+{
+    writeOrderNumberLock(config, true, "100");
+    writeExpressNumberLock(config, true, "999999999999999");
+    const BatchAddResult r =
+        addBatchToPrintList(receivers({{{"rname", "甲"}}, {{"rname", "乙"}}, {{"rname", "丙"}}}), config);
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_EQ(r.printIds.size(), 3u);
+    const DbRows rows = printList();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].text("orderNo"), "100");
+    EXPECT_EQ(rows[1].text("orderNo"), "101");
+    EXPECT_EQ(rows[2].text("orderNo"), "102");
+    EXPECT_EQ(rows[2].text("expressNo"), "1000000000000001");
+    EXPECT_EQ(config.readText("Order", "OrderNum"), "103");
+    EXPECT_EQ(config.readText("Order", "ExpressNum"), "1000000000000002");
+    EXPECT_EQ(r.orderNum, "103");
+    // The default sender completes every row.
+    EXPECT_EQ(rows[1].text("sname"), "李四");
+    EXPECT_EQ(rows[1].text("sself4"), "签名");
+    EXPECT_EQ(rows[1].text("cargoName"), "毛巾,1;");
+    EXPECT_EQ(rows[1].text("tradeTime"), "2024-05-06 07:08:09");
+}
+
+TEST_F(ComposeStoreTest, BatchPricesEachRowForItsOwnProvinceWithTheFreeAmount)
+{
+    const BatchAddResult r = addBatchToPrintList(
+        receivers({{{"rname", "甲"}, {"rprovince", "浙江省"}}, {{"rname", "乙"}, {"rprovince", "新疆"}}}), config);
+    ASSERT_TRUE(r.ok) << r.error;
+    const DbRows rows = printList();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text("postfee"), "22");
+    EXPECT_EQ(rows[0].text("getmoney"), "72");
+    EXPECT_EQ(rows[0].text("cargoWeight"), "2.3");
+    EXPECT_EQ(rows[1].text("postfee"), "50"); // (3 - 1) * 15 + 20
+
+    // Above the free amount the batch ships free, as the goods panel does.
+    {
+        DbConnection db;
+        db.open(dbPath);
+        db.execute("update cargoSel set cpriceOut=150");
+    }
+    ASSERT_TRUE(addBatchToPrintList(receivers({{{"rname", "丙"}, {"rprovince", "浙江省"}}}), config).ok);
+    EXPECT_EQ(printList()[2].text("postfee"), "0");
+}
+
+TEST_F(ComposeStoreTest, FailedBatchStoresAndCountsNothing)
+{
+    writeOrderNumberLock(config, true, "100");
+    {
+        // The second row is refused by the database.
+        DbConnection db;
+        db.open(dbPath);
+        ASSERT_GE(db.execute("create trigger refuse before insert on printList when NEW.rname='坏' "
+                             "begin select raise(abort, 'refused'); end"),
+                  0);
+    }
+    const BatchAddResult r =
+        addBatchToPrintList(receivers({{{"rname", "甲"}}, {{"rname", "坏"}}, {{"rname", "丙"}}}), config);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("refused"), std::string::npos);
+    EXPECT_TRUE(printList().empty());
+    EXPECT_EQ(config.readText("Order", "OrderNum"), "100");
+}
+
+TEST_F(ComposeStoreTest, SenderBatchWithoutDefaultReceiverOrGoodsLock)
+{
+    BatchAdd b = receivers({{{"sname", "王五"}, {"sself4", "王"}}});
+    b.side = Party::Sender;
+    b.other = {};
+    b.cargoLock = false;
+    ASSERT_TRUE(addBatchToPrintList(b, config).ok);
+    const DbRows rows = printList();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text("sname"), "王五");
+    EXPECT_EQ(rows[0].text("rname"), "");
+    EXPECT_EQ(rows[0].text("cargoName"), "");
+    EXPECT_EQ(rows[0].text("getmoney"), "0");
+    EXPECT_EQ(rows[0].text("orderNo"), "");
+}
+
+TEST_F(ComposeStoreTest, EmptyProvinceMatchesTheFirstRateRow)
+{
+    WaybillDraft d;
+    d.setAllPresent();
+    DbConnection db;
+    ASSERT_TRUE(db.open(dbPath));
+    fillGoodsAndFreight(d, db, "t", "", {{"毛巾", "mj", 2.3, 50}});
+    EXPECT_EQ(d.text(48), "22.00");
+    fillGoodsAndFreight(d, db, "其他模板", "浙江省", {{"毛巾", "mj", 2.3, 50}});
+    EXPECT_EQ(d.text(48), "0");
+}
+
+TEST_F(ComposeStoreTest, LocksWriteTheirValueOnlyWhileOn)
+{
+    EXPECT_FALSE(readPartyDefault(config, Party::Receiver).locked); // no file yet
+    writePartyDefault(config, Party::Receiver, {true, 42, "张三"});
+    PartyDefault d = readPartyDefault(config, Party::Receiver);
+    EXPECT_TRUE(d.locked);
+    EXPECT_EQ(d.id, 42);
+    EXPECT_EQ(d.name, "张三");
+    EXPECT_FALSE(readPartyDefault(config, Party::Sender).locked);
+
+    writePartyDefault(config, Party::Receiver, {false, 42, "张三"});
+    EXPECT_FALSE(readPartyDefault(config, Party::Receiver).locked);
+    // Switched off: the keys stay, empty.
+    EXPECT_EQ(config.readInt("Receiver", "ReceiverID", -1), 0);
+    EXPECT_EQ(config.readText("Receiver", "ReceiverName"), "");
+
+    writeTradeTimeLock(config, true, "2024-05-06 07:08:09");
+    writeOrderNumberLock(config, true, "0099");
+    config.writeText("Order", "AutoExpressNum", "2"); // only 1 is on
+    config.writeText("Order", "ExpressNum", "555");
+    OrderLocks l = readOrderLocks(config);
+    EXPECT_TRUE(l.tradeTimeLock);
+    EXPECT_EQ(l.tradeTime, "2024-05-06 07:08:09");
+    EXPECT_EQ(l.orderNum, "0099");
+    EXPECT_FALSE(l.autoExpressNum);
+    EXPECT_EQ(l.expressNum, "");
+    writeTradeTimeLock(config, false, "2024-05-06 07:08:09");
+    EXPECT_EQ(config.readText("Order", "TradeTime"), "");
+}
+
+TEST_F(ComposeStoreTest, SearchesWithinAClassAndGoodsClassesBySubstring)
+{
+    const MasterBook book(dbPath, receiverBook());
+    for (const auto &[name, mobile, cls] :
+         {std::tuple{"张一", "1", "批发"}, std::tuple{"张二", "2", "零售"}, std::tuple{"李三", "3", "批发"}})
+        ASSERT_TRUE(
+            book.save({{"rname", name}, {"rmobile", mobile}, {"raddress", "a"}, {"rclass", cls}}, MasterBook::Mode::Add)
+                .ok());
+    auto names = [](const DbRows &rows) {
+        std::string out;
+        for (const DbRow &r : rows)
+            out += r.text("rname") + ";";
+        return out;
+    };
+    EXPECT_EQ(names(searchBook(book, "批发", "张")), "张一;");
+    EXPECT_EQ(names(searchBook(book, kAllClasses, "张")), "张二;张一;"); // pinyin order: er before yi
+    EXPECT_EQ(names(searchBook(book, "批发", "")), "李三;张一;");
+
+    DbConnection db;
+    ASSERT_TRUE(db.open(dbPath));
+    for (const char *sql : {"insert into cargo(cname, cclass) values('A', '床上用品')",
+                            "insert into cargo(cname, cclass) values('B', '用品100%')",
+                            "insert into cargo(cname, cclass) values('C', '食品')"})
+        ASSERT_EQ(db.execute(sql), 1);
+    auto goodsNames = [](const DbRows &rows) {
+        std::string out;
+        for (const DbRow &r : rows)
+            out += r.text("cname");
+        return out;
+    };
+    EXPECT_EQ(goodsNames(goodsOfClassLike(db, "用品")), "AB");
+    EXPECT_EQ(goodsNames(goodsOfClassLike(db, "0%")), "B"); // "%" is no wildcard
+    EXPECT_EQ(goodsNames(goodsOfClassLike(db, kAllClasses)), "ABC");
+}
