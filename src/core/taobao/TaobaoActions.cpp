@@ -9,7 +9,9 @@
 #include "core/recognition/Recognition.h"
 #include "core/recognition/RegionIndex.h"
 #include "core/templates/TemplateLibrary.h"
+#include "core/waybill/ComposeSettings.h"
 #include "core/waybill/PrintStore.h"
+#include "core/waybill/WaybillDraft.h"
 #include "core/waybill/WaybillFields.h"
 
 #include <cmath>
@@ -40,11 +42,6 @@ std::string figure(double value)
     char buf[64];
     std::snprintf(buf, sizeof buf, "%f", value);
     return buf;
-}
-
-std::string nowText()
-{
-    return MasterBook::now();
 }
 
 }
@@ -177,15 +174,12 @@ OrderTransfer readOrderTransfer(const ConfigFile &config)
     if (!fileExists(config.path()))
         return t;
     t.templateName = templateNameOfFile(config.readText("Template", "Default"));
-    if (config.readFlag("Sender", "SenderLock")) {
-        const std::string id = config.readText("Sender", "SenderID");
-        char *end = nullptr;
-        const long long value = std::strtoll(id.c_str(), &end, 10);
-        if (!id.empty() && end && *end == '\0')
-            t.senderId = value;
-    }
-    if (config.readFlag("Order", "ProtectMoneyLock"))
-        t.protectMoney = std::strtod(config.readText("Order", "ProtectMoney").c_str(), nullptr);
+    const PartyDefault sender = readPartyDefault(config, Party::Sender);
+    if (sender.locked)
+        t.senderId = sender.id;
+    const OrderLocks locks = readOrderLocks(config);
+    if (locks.protectMoneyLock)
+        t.protectMoney = std::strtod(locks.protectMoney.c_str(), nullptr);
     t.computeFigures = config.readFlag("System", "tbInfoSelf");
     t.method = addressSplitOf(config.readInt("System", "tbRecognizeMethod", 0));
     return t;
@@ -261,30 +255,11 @@ OrderBatchResult addOrdersToPrintList(const std::string &databasePath, const std
         DbRows goods = db.query(kGoodsOfOrder, {o.orderNum});
         if (!goods.ok)
             return fail(db);
-        double weight = 0, price = 0;
-        // Names and short names with their counts, in the order of first
-        // appearance: "A,2;B,1;".
-        std::vector<std::pair<std::string, int>> names, shorts;
-        auto count = [](std::vector<std::pair<std::string, int>> &list, const std::string &key) {
-            for (auto &[k, n] : list)
-                if (k == key) {
-                    ++n;
-                    return;
-                }
-            list.emplace_back(key, 1);
-        };
-        for (const DbRow &g : goods) {
-            weight += g.real("cweight");
-            price += g.real("cpriceOut");
-            count(names, g.text("cname"));
-            count(shorts, g.text("cshort"));
-        }
-        auto joined = [](const std::vector<std::pair<std::string, int>> &list) {
-            std::string text;
-            for (const auto &[k, n] : list)
-                text += k + "," + std::to_string(n) + ";";
-            return text;
-        };
+        std::vector<GoodsUnit> units;
+        for (const DbRow &g : goods)
+            units.push_back({g.text("cname"), g.text("cshort"), g.real("cweight"), g.real("cpriceOut")});
+        const GoodsSummary sum = summarizeGoods(units);
+        const double weight = sum.weight, price = sum.total;
         const FreightRate rate = FreightRates::rateIn(db, transfer.templateName, r.province);
         const double freight = postage(weight, price, rate);
 
@@ -292,9 +267,9 @@ OrderBatchResult addOrdersToPrintList(const std::string &databasePath, const std
         row.cell(WaybillRow::OrderNo) = o.orderNum;
         const std::string trade = normalTradeTime(o.tradeTime);
         row.cell(WaybillRow::TradeTime) = printTimeParts(trade) ? trade : std::string();
-        row.cell(WaybillRow::CargoName) = joined(names);
-        row.cell(cargoShort) = joined(shorts);
-        row.cell(cargoNum) = std::to_string(goods.size());
+        row.cell(WaybillRow::CargoName) = sum.names;
+        row.cell(cargoShort) = sum.shortNames;
+        row.cell(cargoNum) = std::to_string(sum.count);
         row.cell(cargoWeight) = figure(weight);
         if (transfer.computeFigures) {
             row.cell(orderPrice) = figure(price);
