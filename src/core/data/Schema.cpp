@@ -4,6 +4,7 @@
 #include "core/data/DbConnection.h"
 #include "core/data/SeedData.h"
 #include "core/users/PasswordHash.h"
+#include "core/waybill/WaybillSearch.h"
 
 #include <cstdio>
 #include <string_view>
@@ -258,8 +259,15 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
     if (!folder.ensureLayout(error))
         return false;
     const std::string dbPath = folder.databasePath();
-    if (fileExists(dbPath))
+    if (fileExists(dbPath)) {
+        // A database made by an earlier version gets what it lacks. Should
+        // that fail (a read-only file, a locked database), the search makes
+        // the index when it is first needed.
+        DbConnection db;
+        if (db.open(dbPath))
+            ensureHistorySearchIndex(db);
         return true;
+    }
     const std::string tmpPath = dbPath + ".new";
     ::unlink(tmpPath.c_str());
     {
@@ -269,6 +277,7 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
             Transaction tx(db);
             ok = tx.active() && seedNewDatabase(db) && tx.commit();
         }
+        ok = ok && ensureHistorySearchIndex(db);
         if (!ok) {
             if (error)
                 *error = db.lastError();

@@ -33,12 +33,9 @@ WaybillRow waybillRowFrom(const DbRow &row, std::size_t index)
     return out;
 }
 
-std::vector<WaybillRow> readPrintList(DbConnection &db, bool *ok)
+std::vector<WaybillRow> waybillRowsFrom(const DbRows &rows)
 {
     std::vector<WaybillRow> out;
-    DbRows rows = db.query("select * from printList order by expressNo, printId asc");
-    if (ok)
-        *ok = rows.ok;
     // Look the columns up once: a batch may hold tens of thousands of rows.
     const auto &names = waybillColumnNames();
     std::array<int, WaybillRow::kColumnCount> position;
@@ -56,6 +53,14 @@ std::vector<WaybillRow> readPrintList(DbConnection &db, bool *ok)
                 r.cells[c] = rows[i].at(static_cast<std::size_t>(position[c]));
     }
     return out;
+}
+
+std::vector<WaybillRow> readPrintList(DbConnection &db, bool *ok)
+{
+    DbRows rows = db.query("select * from printList order by expressNo, printId asc");
+    if (ok)
+        *ok = rows.ok;
+    return waybillRowsFrom(rows);
 }
 
 std::vector<const WaybillRow *> rowsToPrint(const std::vector<WaybillRow> &rows, int mode)
