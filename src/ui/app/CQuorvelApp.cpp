@@ -10,6 +10,7 @@
 #include "ui/common/Dialogs.h"
 #include "ui/data/DatabaseCommands.h"
 #include "ui/masterdata/MasterDataCommands.h"
+#include "ui/printlist/PrintListCommands.h"
 #include "ui/templates/TemplateDesigner.h"
 #include "ui/templates/TemplateListCommands.h"
 #include "ui/users/CSysLogin.h"
@@ -100,6 +101,7 @@ void CQuorvelApp::plugCanvas()
     hooks.printCanvas = [view] { view->printCanvas(); };
     CPrintSetup *designPanel = installTemplateDesigner(*frame_, *view, state_, *folder_, dialogs_);
     installTemplateList(*frame_, *view, designPanel, state_, *folder_, dialogs_);
+    installPrintListCommands(*frame_, *view, state_, *folder_, dialogs_);
 }
 
 void CQuorvelApp::applyInterfaceFont()
