@@ -108,34 +108,32 @@ std::optional<TimeRange> periodRange(HistoryPeriod period, std::time_t now)
 std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, std::string_view text,
                                     HistoryOrder order, bool *ok)
 {
-    DbRows rows;
-    if (text.empty()) {
-        rows = db.query(std::string("select * from printHistory where printTime > ?1 and printTime < ?2") +
-                            orderBy(order),
-                        {range.from, range.to});
-    } else if (!ensureHistorySearchIndex(db)) {
-        rows.ok = false;
-    } else {
-        // The index narrows the rows down; the 32 LIKEs then decide, so the
-        // rows found are exactly those of the plain search.
-        const HistoryTextFilter filter = historyTextFilter(text);
-        rows = db.query("select * from printHistory where " + filter.sql + " and printTime > ?3 and printTime < ?4 and " +
-                            waybillTextCondition() + orderBy(order),
-                        {likePattern(text), filter.argument, range.from, range.to});
+    if (text.empty())
+        return queryWaybillRows(db,
+                                std::string("select * from printHistory where printTime > ?1 and printTime < ?2") +
+                                    orderBy(order),
+                                {range.from, range.to}, ok);
+    if (!ensureHistorySearchIndex(db)) {
+        if (ok)
+            *ok = false;
+        return {};
     }
-    if (ok)
-        *ok = rows.ok;
-    return waybillRowsFrom(rows);
+    // The index narrows the rows down; the 32 LIKEs then decide, so the rows
+    // found are exactly those of the plain search.
+    const HistoryTextFilter filter = historyTextFilter(text);
+    return queryWaybillRows(db,
+                            "select * from printHistory where " + filter.sql +
+                                " and printTime > ?3 and printTime < ?4 and " + waybillTextCondition() +
+                                orderBy(order),
+                            {likePattern(text), filter.argument, range.from, range.to}, ok);
 }
 
 std::vector<WaybillRow> readHistoryByScan(DbConnection &db, const TimeRange &range, std::string_view text, bool *ok)
 {
-    DbRows rows = db.query("select * from printHistory where printTime > ?2 and printTime < ?3 and " +
-                               waybillTextCondition() + orderBy(HistoryOrder::ByReceiver),
-                           {likePattern(text), range.from, range.to});
-    if (ok)
-        *ok = rows.ok;
-    return waybillRowsFrom(rows);
+    return queryWaybillRows(db,
+                            "select * from printHistory where printTime > ?2 and printTime < ?3 and " +
+                                waybillTextCondition() + orderBy(HistoryOrder::ByReceiver),
+                            {likePattern(text), range.from, range.to}, ok);
 }
 
 }

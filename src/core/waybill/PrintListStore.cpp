@@ -10,10 +10,7 @@ std::vector<WaybillRow> searchPrintList(DbConnection &db, std::string_view text,
         return readPrintList(db, ok);
     static const std::string sql =
         "select * from printList where " + waybillTextCondition() + " order by expressNo asc, printId asc";
-    DbRows rows = db.query(sql, {likePattern(text)});
-    if (ok)
-        *ok = rows.ok;
-    return waybillRowsFrom(rows);
+    return queryWaybillRows(db, sql, {likePattern(text)}, ok);
 }
 
 int deleteWaybillRows(DbConnection &db, WaybillTable table, const std::vector<std::int64_t> &ids)
@@ -43,27 +40,48 @@ bool setExpressNo(DbConnection &db, std::int64_t printId, std::string_view expre
 
 MoveResult movePrintedRows(DbConnection &db, const std::vector<std::int64_t> &ids)
 {
+    // Each row moves inside a savepoint of its own, so it is in exactly one
+    // table whatever fails; the batch is committed once (one write to disk
+    // instead of one per row). A failure undoes that row only, and the rows
+    // before it are committed moved.
     MoveResult result;
-    for (std::int64_t id : ids) {
-        Transaction tx(db);
-        if (!tx.active()) {
-            result.complete = false;
-            return result;
-        }
-        const DbParams key{static_cast<long long>(id)};
-        const int copied = db.execute("insert into printHistory select * from printList where printId = ?", key);
-        if (copied < 0) {
-            result.complete = false;
-            return result;
-        }
-        if (copied == 0)
-            continue; // gone from the list meanwhile: nothing to move
-        if (db.execute("delete from printList where printId = ?", key) != 1 || !tx.commit()) {
-            result.complete = false;
-            return result;
-        }
-        result.moved.push_back(id);
+    Transaction tx(db);
+    if (!tx.active()) {
+        result.complete = false;
+        return result;
     }
+    DbStatement copy(db, "insert into printHistory select * from printList where printId = ?");
+    DbStatement remove(db, "delete from printList where printId = ?");
+    std::vector<std::int64_t> moved;
+    bool complete = copy.ok() && remove.ok();
+    for (std::size_t i = 0; complete && i < ids.size(); ++i) {
+        const DbParams key{static_cast<long long>(ids[i])};
+        if (!db.executeScript("SAVEPOINT moveRow")) {
+            complete = false;
+            break;
+        }
+        const int copied = copy.execute(key);
+        const bool ok = copied == 0 || (copied == 1 && remove.execute(key) == 1);
+        if (!ok) {
+            const std::string why = db.lastError();
+            db.executeScript("ROLLBACK TO moveRow; RELEASE moveRow");
+            db.setError(why);
+            complete = false;
+            break;
+        }
+        db.executeScript("RELEASE moveRow");
+        if (copied == 1) // else gone from the list meanwhile: nothing to move
+            moved.push_back(ids[i]);
+    }
+    const std::string why = db.lastError();
+    if (!tx.commit()) {
+        result.complete = false;
+        return result;
+    }
+    if (!complete)
+        db.setError(why);
+    result.moved = std::move(moved);
+    result.complete = complete;
     return result;
 }
 

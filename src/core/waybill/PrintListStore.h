@@ -26,10 +26,10 @@ int deleteWaybillRows(DbConnection &db, WaybillTable table, const std::vector<st
 bool setExpressNo(DbConnection &db, std::int64_t printId, std::string_view expressNo);
 
 // Moves printed rows from the print list to the history, in the order given,
-// each keeping its `printId`. Each row moves in a transaction of its own: it
-// is in exactly one of the two tables whatever happens. A failure stops the
-// move; the rows moved before it stay moved. Ids no longer in the list are
-// passed over.
+// each keeping its `printId`. Each row moves as one unit (insert and delete in
+// a savepoint of its own, the batch committed at the end): it is in exactly
+// one of the two tables whatever happens. A failure stops the move; the rows
+// moved before it stay moved. Ids no longer in the list are passed over.
 struct MoveResult {
     std::vector<std::int64_t> moved;
     bool complete = true; // false: stopped by a failure (see db.lastError())
