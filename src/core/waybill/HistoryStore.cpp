@@ -30,7 +30,7 @@ std::string midnightOf(std::time_t t)
 
 const char *orderBy(HistoryOrder order)
 {
-    return order == HistoryOrder::NewestFirst ? " order by printId desc" : " order by rname asc, printId asc";
+    return order == HistoryOrder::NewestFirst ? " order by printId desc" : " order by rname collate GBK asc, printId asc";
 }
 
 }

@@ -37,8 +37,8 @@ TimeRange openingRange(std::time_t now);
 std::optional<TimeRange> periodRange(HistoryPeriod period, std::time_t now);
 
 // The history rows printed strictly between the bounds. NewestFirst is the
-// order the dialog opens with; ByReceiver (by receiver name, ties by
-// `printId`) the order of a query. With a search text only the rows the text
+// order the dialog opens with; ByReceiver (by receiver name in the lists'
+// pinyin order, collation GBK, ties by `printId`) the order of a query. With a search text only the rows the text
 // finds (see WaybillSearch.h) are given, through the history's search index.
 enum class HistoryOrder { NewestFirst, ByReceiver };
 std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, std::string_view text,

@@ -182,7 +182,9 @@ void CPrintList::storeExpressNo(int row, int column)
     DbConnection db;
     const std::int64_t id = waybillgrid::printIdAt(*grid_, row);
     if (!db.open(folder_.databasePath()) || !setExpressNo(db, id, grid_->cellText(row, column).toStdString())) {
-        dialogs_.warn(this, QString::fromStdString(db.lastError()));
+        // A failed statement says why; a row deleted meanwhile just goes.
+        if (!db.lastError().empty())
+            dialogs_.warn(this, QString::fromStdString(db.lastError()));
         // The grid goes back to what the table holds.
         reload(searchEdit_->text().toStdString());
     }

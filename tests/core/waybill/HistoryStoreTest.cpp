@@ -110,14 +110,13 @@ TEST_F(HistoryStoreTest, BoundsAreExclusiveAndTheOrdersDiffer)
     EXPECT_EQ(receivers(readHistory(db, today, "", HistoryOrder::NewestFirst, &ok)),
               (std::vector<std::string>{"丙", "甲"}));
     EXPECT_TRUE(ok);
-    // By receiver name: the column's ASCII-caseless order, ties by id.
+    // By receiver name as the other lists sort names (pinyin order of the
+    // common characters), ties by id.
     printed("b", "2024-03-05 09:30:00");
     printed("A", "2024-03-05 09:31:00");
     printed("A", "2024-03-05 09:32:00");
     const std::vector<WaybillRow> byName = readHistory(db, today, "", HistoryOrder::ByReceiver);
-    ASSERT_EQ(byName.size(), 5u);
-    EXPECT_EQ(receivers(byName)[0], "A");
-    EXPECT_EQ(receivers(byName)[2], "b");
+    EXPECT_EQ(receivers(byName), (std::vector<std::string>{"A", "A", "b", "丙", "甲"}));
     EXPECT_LT(byName[0].printId(), byName[1].printId());
 }
 
