@@ -162,6 +162,12 @@ int main(int argc, char **argv)
     std::printf("database %.1f MB without the index, %.1f MB with it: the index takes %.1f MB\n", before / 1e6,
                 after / 1e6, (after - before) / 1e6);
 
+    for (const DbRow &r : db.query("select case when name like 'printHistoryText%' then 'trigram index' "
+                                   "else 'joined texts' end as part, sum(pgsize) as bytes from dbstat "
+                                   "where name like 'printHistorySearch%' or name like 'printHistoryText%' "
+                                   "group by part"))
+        std::printf("  %s: %.1f MB\n", r.text("part").c_str(), r.real("bytes") / 1e6);
+
     const TimeRange all{"2000-01-01 00:00:00", "2100-01-01 00:00:00"};
     std::printf("\n%-14s %8s %12s %12s %8s %s\n", "search text", "rows", "indexed ms", "LIKE ms", "faster", "same");
     const std::vector<std::string> texts = {"张伟芳",  "13812",    "科技园路12", "880000000777", "USB数据线", "顺丰",
