@@ -170,8 +170,9 @@ int main(int argc, char **argv)
 
     const TimeRange all{"2000-01-01 00:00:00", "2100-01-01 00:00:00"};
     std::printf("\n%-14s %8s %12s %12s %8s %s\n", "search text", "rows", "indexed ms", "LIKE ms", "faster", "same");
-    const std::vector<std::string> texts = {"张伟芳",  "13812",    "科技园路12", "880000000777", "USB数据线", "顺丰",
-                                            "张伟",    "12",       "z",          "%路_1%",       "nothing here", "夏", "夏至"};
+    const std::vector<std::string> texts = {"张伟芳", "13812", "科技园路12", "880000000777", "USB数据线",    "顺丰",
+                                            "张伟",   "12",    "z",          "%路_1%",       "nothing here", "夏",
+                                            "夏至"};
     for (const std::string &text : texts) {
         if (std::getenv("ZENTRA_BENCH_NO_SEARCH"))
             break;
@@ -211,7 +212,8 @@ int main(int argc, char **argv)
         dlg.show();
         app.processEvents();
         const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-        dlg.findChild<QDateTimeEdit *>("fromPicker")->setDateTime(QDateTime::fromString(QString::fromStdString(from), format));
+        dlg.findChild<QDateTimeEdit *>("fromPicker")
+            ->setDateTime(QDateTime::fromString(QString::fromStdString(from), format));
         dlg.findChild<QDateTimeEdit *>("toPicker")->setDateTime(QDateTime::fromString("2100-01-01 00:00:00", format));
         QElapsedTimer shown;
         shown.start();

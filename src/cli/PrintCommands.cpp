@@ -1,6 +1,6 @@
 // print, print-list: the single print of a template and the batch print of the
-// print list, written to a PDF; the printed rows of a batch move to the history. Needs no display: the offscreen platform is used
-// unless another one is chosen.
+// print list, written to a PDF; the printed rows of a batch move to the history. Needs no display: the offscreen
+// platform is used unless another one is chosen.
 #include "cli/CliCommand.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
@@ -235,7 +235,8 @@ int printList(CliContext &ctx)
 
     const Gui gui;
     render::PrintJob job = render::PrintJob::batch(
-        mode, std::move(rows), [folder = ctx.folder](const std::string &name) { return templateFilePath(folder, name); },
+        mode, std::move(rows),
+        [folder = ctx.folder](const std::string &name) { return templateFilePath(folder, name); },
         [](const std::string &path, Template &out) { return readTemplateFile(path, out); });
     // Only the rows that reached the file move, and only once it is written.
     bool moveFailed = false;

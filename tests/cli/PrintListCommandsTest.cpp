@@ -69,7 +69,8 @@ TEST_F(PrintListCommandsTest, ListsRowsAsJsonLinesInTheDialogsOrder)
     auto r = cli({"print-list", "list"});
     ASSERT_EQ(r.exitCode, 0);
     const std::string second = r.out.substr(r.out.find('\n') + 1);
-    EXPECT_EQ(r.out.rfind("{\"templateName\":\"sf\",\"rname\":\"Li\",\"sname\":\"\",\"orderNo\":\"\",\"expressNo\":\"E1\",", 0),
+    EXPECT_EQ(r.out.rfind(
+                  "{\"templateName\":\"sf\",\"rname\":\"Li\",\"sname\":\"\",\"orderNo\":\"\",\"expressNo\":\"E1\",", 0),
               0u)
         << r.out;
     EXPECT_NE(second.find("\"rname\":\"Wang \\\"W\\\"\""), std::string::npos) << r.out;
@@ -129,13 +130,13 @@ TEST_F(PrintListCommandsTest, PrintsTheAskedRowsAndMovesOnlyThePrintedOnes)
     EXPECT_EQ(ids("printList"), std::to_string(c) + " ");
 
     for (const auto &bad : std::vector<std::vector<std::string>>{{"print-list", "--pdf", pdf, "--ids", ""},
-                                                                {"print-list", "--pdf", pdf, "--ids", "1,,2"},
-                                                                {"print-list", "--pdf", pdf, "--ids", "x"},
-                                                                {"print-list", "delete"},
-                                                                {"print-list", "delete", "0"},
-                                                                {"print-list", "set-express", "1"},
-                                                                {"history", "list", "--from", "2024-03-05"},
-                                                                {"history", "list", "--to"}})
+                                                                 {"print-list", "--pdf", pdf, "--ids", "1,,2"},
+                                                                 {"print-list", "--pdf", pdf, "--ids", "x"},
+                                                                 {"print-list", "delete"},
+                                                                 {"print-list", "delete", "0"},
+                                                                 {"print-list", "set-express", "1"},
+                                                                 {"history", "list", "--from", "2024-03-05"},
+                                                                 {"history", "list", "--to"}})
         EXPECT_EQ(cli(bad).exitCode, 2) << bad.back();
 }
 

@@ -30,7 +30,8 @@ std::string midnightOf(std::time_t t)
 
 const char *orderBy(HistoryOrder order)
 {
-    return order == HistoryOrder::NewestFirst ? " order by printId desc" : " order by rname collate GBK asc, printId asc";
+    return order == HistoryOrder::NewestFirst ? " order by printId desc"
+                                              : " order by rname collate GBK asc, printId asc";
 }
 
 }
@@ -105,14 +106,13 @@ std::optional<TimeRange> periodRange(HistoryPeriod period, std::time_t now)
     return std::nullopt;
 }
 
-std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, std::string_view text,
-                                    HistoryOrder order, bool *ok)
+std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, std::string_view text, HistoryOrder order,
+                                    bool *ok)
 {
     if (text.empty())
-        return queryWaybillRows(db,
-                                std::string("select * from printHistory where printTime > ?1 and printTime < ?2") +
-                                    orderBy(order),
-                                {range.from, range.to}, ok);
+        return queryWaybillRows(
+            db, std::string("select * from printHistory where printTime > ?1 and printTime < ?2") + orderBy(order),
+            {range.from, range.to}, ok);
     if (!ensureHistorySearchIndex(db)) {
         if (ok)
             *ok = false;
@@ -123,8 +123,7 @@ std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, st
     const HistoryTextFilter filter = historyTextFilter(text);
     return queryWaybillRows(db,
                             "select * from printHistory where " + filter.sql +
-                                " and printTime > ?3 and printTime < ?4 and " + waybillTextCondition() +
-                                orderBy(order),
+                                " and printTime > ?3 and printTime < ?4 and " + waybillTextCondition() + orderBy(order),
                             {likePattern(text), filter.argument, range.from, range.to}, ok);
 }
 

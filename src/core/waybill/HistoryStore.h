@@ -41,8 +41,8 @@ std::optional<TimeRange> periodRange(HistoryPeriod period, std::time_t now);
 // pinyin order, collation GBK, ties by `printId`) the order of a query. With a search text only the rows the text
 // finds (see WaybillSearch.h) are given, through the history's search index.
 enum class HistoryOrder { NewestFirst, ByReceiver };
-std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, std::string_view text,
-                                    HistoryOrder order, bool *ok = nullptr);
+std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, std::string_view text, HistoryOrder order,
+                                    bool *ok = nullptr);
 
 // The same rows found by the 32 LIKEs alone, without the index: the meaning
 // the indexed search keeps, for comparisons.

@@ -8,10 +8,10 @@ namespace {
 
 // The columns a search looks in, in the order the lists have always used.
 constexpr std::array<const char *, 32> kSearchColumns = {
-    "templateName", "orderNo",  "expressNo", "printTime", "cargoName", "orderprice", "postfee",   "getmoney",
-    "rname",        "rcompany", "rmobile",   "rphone",    "rpost",     "rprovince",  "rcity",     "rdistrict",
-    "raddress",     "rnote",    "rnamePY",   "rww",       "sname",     "scompany",   "smobile",   "sphone",
-    "spost",        "sprovince", "scity",    "sdistrict", "saddress",  "snote",      "snamePY",   "sww",
+    "templateName", "orderNo",   "expressNo", "printTime", "cargoName", "orderprice", "postfee", "getmoney",
+    "rname",        "rcompany",  "rmobile",   "rphone",    "rpost",     "rprovince",  "rcity",   "rdistrict",
+    "raddress",     "rnote",     "rnamePY",   "rww",       "sname",     "scompany",   "smobile", "sphone",
+    "spost",        "sprovince", "scity",     "sdistrict", "saddress",  "snote",      "snamePY", "sww",
 };
 
 // The searched columns of row `prefix` ("NEW" or "OLD") joined into one text;

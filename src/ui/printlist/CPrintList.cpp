@@ -64,11 +64,10 @@ CPrintList::CPrintList(AppState &state, DataFolder folder, Dialogs &dialogs, CQu
     // Only the express number is edited in place. The cell becomes editable
     // when its row is the current one, so a long list carries no per-row
     // marks.
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid())
-                    grid_->setCellEditable(current.row(), WaybillRow::ExpressNo, true);
-            });
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
+        if (current.isValid())
+            grid_->setCellEditable(current.row(), WaybillRow::ExpressNo, true);
+    });
     connect(grid_, &CReportCtrl::cellEdited, this, &CPrintList::storeExpressNo);
     connect(grid_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (index.isValid())

@@ -58,8 +58,8 @@ private:
 
 }
 
-QPushButton *addCommand(QWidget &dialog, QLayout &layout, const QString &label, const char *objectName,
-                        const char *key, std::function<void()> run)
+QPushButton *addCommand(QWidget &dialog, QLayout &layout, const QString &label, const char *objectName, const char *key,
+                        std::function<void()> run)
 {
     auto *b = new QPushButton(label, &dialog);
     b->setObjectName(QString::fromLatin1(objectName));

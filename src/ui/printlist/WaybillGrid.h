@@ -53,8 +53,8 @@ void removeRows(CReportCtrl &grid, const std::set<std::int64_t> &ids);
 
 // A button of `dialog` in `layout` that runs `run`, also on `key` (such as
 // "Ctrl+D") pressed anywhere in the dialog, a text box included.
-QPushButton *addCommand(QWidget &dialog, QLayout &layout, const QString &label, const char *objectName,
-                        const char *key, std::function<void()> run);
+QPushButton *addCommand(QWidget &dialog, QLayout &layout, const QString &label, const char *objectName, const char *key,
+                        std::function<void()> run);
 
 // Opens a waybill on the canvas: its template ("NAME.ttp"), then every item
 // filled from the row (values, insured amount in capitals, print-time parts).

@@ -138,7 +138,7 @@ TEST_F(HistoryStoreTest, IndexedSearchMatchesThePlainSearchOnRandomData)
 {
     std::mt19937 rng(20240305);
     const std::vector<std::string> pieces = {"张", "三", "丰", "李", "四", "省", "市", "区", "a", "B", "c", "D",
-                                             "1", "2", "0", "%", "_", "'", "\"", " ", "-", "é", "É", "😀"};
+                                             "1",  "2",  "0",  "%",  "_",  "'",  "\"", " ",  "-", "é", "É", "😀"};
     auto randomText = [&](int maxLen) {
         std::string s;
         const int n = std::uniform_int_distribution<int>(0, maxLen)(rng);
@@ -199,9 +199,10 @@ TEST(HistorySearchIndex, AnOlderDatabaseGetsItWhenOpened)
         // As an earlier version left it: rows, but no index.
         DbConnection db;
         ASSERT_TRUE(db.open(folder.databasePath()));
-        ASSERT_TRUE(db.executeScript("drop table printHistoryText; drop table printHistorySearch; "
-                                     "drop trigger printHistory_search_insert; drop trigger printHistory_search_delete; "
-                                     "drop trigger printHistory_search_update"));
+        ASSERT_TRUE(
+            db.executeScript("drop table printHistoryText; drop table printHistorySearch; "
+                             "drop trigger printHistory_search_insert; drop trigger printHistory_search_delete; "
+                             "drop trigger printHistory_search_update"));
         ASSERT_EQ(db.execute("insert into printHistory(rname, printTime) values('老客户', '2024-01-02 03:04:05')"), 1);
     }
     ASSERT_TRUE(initDataFolder(folder));

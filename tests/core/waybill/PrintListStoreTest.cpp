@@ -100,8 +100,9 @@ TEST_F(PrintListStoreTest, MovedRowsKeepTheirIdAndLeaveTheOthers)
     EXPECT_EQ(r.moved, (std::vector<std::int64_t>{c, a}));
     EXPECT_EQ(ids("printList"), (std::vector<std::int64_t>{b}));
     EXPECT_EQ(ids("printHistory"), (std::vector<std::int64_t>{a, c}));
-    EXPECT_EQ(db.query("select rname from printHistory where printId = ?", {static_cast<long long>(c)})[0].text("rname"),
-              "丙");
+    EXPECT_EQ(
+        db.query("select rname from printHistory where printId = ?", {static_cast<long long>(c)})[0].text("rname"),
+        "丙");
 
     // A single print later gets a new id, never one of the moved rows'.
     WaybillRow single;
