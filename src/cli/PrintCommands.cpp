@@ -1,11 +1,12 @@
 // print, print-list: the single print of a template and the batch print of the
-// print list, written to a PDF. Needs no display: the offscreen platform is used
-// unless another one is chosen.
+// print list, written to a PDF; the printed rows of a batch move to the history. Needs no display: the offscreen
+// platform is used unless another one is chosen.
 #include "cli/CliCommand.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/data/DbConnection.h"
 #include "core/templates/TemplateFile.h"
+#include "core/waybill/PrintListStore.h"
 #include "core/waybill/WaybillRow.h"
 #include "render/CalibrationSheet.h"
 #include "render/ItemLayout.h"
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -66,10 +68,31 @@ struct PrintOptions {
     std::string pdf;
     int dpi = 600;
     std::vector<std::pair<int, std::string>> sets;
+    // print-list only: the rows to print (none: all) and whether printed rows
+    // stay in the list.
+    std::vector<std::int64_t> ids;
+    bool keep = false;
 };
 
+// "ID,ID,...": positive whole numbers; false for anything else.
+bool parseIds(const std::string &text, std::vector<std::int64_t> &ids)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string one = text.substr(start, comma - start);
+        char *end = nullptr;
+        const long long id = std::strtoll(one.c_str(), &end, 10);
+        if (one.empty() || *end || id < 1 || one[0] == '+' || one[0] == ' ')
+            return false;
+        ids.push_back(id);
+        start = comma + 1;
+    }
+    return !ids.empty();
+}
+
 // Parses the options shared by both commands; false on a usage error.
-bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, PrintOptions &o)
+bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, PrintOptions &o, bool allowRows = false)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
@@ -82,6 +105,11 @@ bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, Prin
             if (*end || dpi < 1 || dpi > 9600)
                 return false;
             o.dpi = static_cast<int>(dpi);
+        } else if (allowRows && a == "--ids" && hasValue) {
+            if (!parseIds(args[++i], o.ids))
+                return false;
+        } else if (allowRows && a == "--keep") {
+            o.keep = true;
         } else if (allowTemplate && a == "--template" && hasValue) {
             o.templateName = args[++i];
         } else if (allowTemplate && a == "--set" && hasValue) {
@@ -151,8 +179,8 @@ int print(CliContext &ctx)
 int printList(CliContext &ctx)
 {
     PrintOptions o;
-    if (!parseOptions(ctx.args, false, o)) {
-        std::cerr << "usage: zentra-cli print-list --pdf OUT [--dpi N]\n";
+    if (!parseOptions(ctx.args, false, o, true)) {
+        std::cerr << "usage: zentra-cli print-list --pdf OUT [--dpi N] [--ids ID,ID,...] [--keep]\n";
         return 2;
     }
     DbConnection db;
@@ -162,10 +190,22 @@ int printList(CliContext &ctx)
     }
     bool ok = false;
     std::vector<WaybillRow> rows = readPrintList(db, &ok);
-    db.close();
     if (!ok) {
         std::cerr << "cannot read the print list: " << db.lastError() << "\n";
         return 1;
+    }
+    // Rows asked for by id are the ticked rows of a mode-2 job; an id that is
+    // not in the list prints nothing at all.
+    const int mode = o.ids.empty() ? 3 : 2;
+    for (std::int64_t id : o.ids) {
+        bool found = false;
+        for (WaybillRow &r : rows)
+            if (r.printId() == id)
+                found = r.ticked = true;
+        if (!found) {
+            std::cerr << "no row " << id << " in the print list\n";
+            return 1;
+        }
     }
     if (rows.empty()) {
         std::cout << "0 pages\n";
@@ -183,7 +223,8 @@ int printList(CliContext &ctx)
         std::string defaultName = config.readText("Template", "Default");
         if (defaultName.ends_with(".ttp"))
             defaultName.resize(defaultName.size() - 4);
-        for (const std::string &name : {defaultName, rows.front().cell(WaybillRow::TemplateName)}) {
+        const std::vector<const WaybillRow *> first = rowsToPrint(rows, mode);
+        for (const std::string &name : {defaultName, first.front()->cell(WaybillRow::TemplateName)}) {
             const std::string path = templateFilePath(ctx.folder, name);
             if (!path.empty() && readTemplateFile(path, paper)) {
                 havePaper = true;
@@ -194,9 +235,23 @@ int printList(CliContext &ctx)
 
     const Gui gui;
     render::PrintJob job = render::PrintJob::batch(
-        3, std::move(rows), [folder = ctx.folder](const std::string &name) { return templateFilePath(folder, name); },
+        mode, std::move(rows),
+        [folder = ctx.folder](const std::string &name) { return templateFilePath(folder, name); },
         [](const std::string &path, Template &out) { return readTemplateFile(path, out); });
-    return writeJob(job, o, state, havePaper ? &paper : nullptr, gui.screen);
+    // Only the rows that reached the file move, and only once it is written.
+    bool moveFailed = false;
+    if (!o.keep)
+        job.afterPrint = [&db, &moveFailed](const render::PrintJob &done, int) {
+            std::vector<std::int64_t> ids;
+            for (const WaybillRow *r : done.printedRows())
+                ids.push_back(r->printId());
+            if (!movePrintedRows(db, ids).complete) {
+                std::cerr << "cannot move the printed rows to the history: " << db.lastError() << "\n";
+                moveFailed = true;
+            }
+        };
+    const int rc = writeJob(job, o, state, havePaper ? &paper : nullptr, gui.screen);
+    return moveFailed ? 1 : rc;
 }
 
 // The printer calibration sheet, as it is printed, into a PDF.
@@ -218,7 +273,8 @@ int printCalibration(CliContext &ctx)
 }
 
 const CliRegistration regPrint("print", "print --template NAME --pdf OUT [--dpi N] [--set INDEX=TEXT]...", print);
-const CliRegistration regPrintList("print-list", "print-list --pdf OUT [--dpi N]", printList);
+const CliRegistration regPrintList("print-list", "print-list --pdf OUT [--dpi N] [--ids ID,ID,...] [--keep]",
+                                   printList);
 const CliRegistration regPrintCalibration("print-calibration", "print-calibration --pdf OUT [--dpi N]",
                                           printCalibration);
 

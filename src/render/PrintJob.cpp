@@ -189,6 +189,8 @@ int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printer
         ++printed;
         if (mode_ != 1)
             printedRows_.push_back(pageRows_[static_cast<std::size_t>(page - 1)]);
+        if (pagePainted && !pagePainted(printed, static_cast<int>(pages.size())))
+            break; // cancelled: the pages so far are the job
     }
     if (!painter.end())
         return -1;

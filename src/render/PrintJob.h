@@ -80,6 +80,11 @@ public:
     // moved as printed.
     std::function<void(const PrintJob &job, int pages)> afterPrint;
 
+    // Called by print() after each page it painted, with the pages painted so
+    // far and the pages the job will paint; false ends the job after that
+    // page (a cancel), which then counts as printed exactly what was painted.
+    std::function<bool(int painted, int total)> pagePainted;
+
     // The calibration of the printer the job goes to, applied by print() after
     // the placement of every item. Only for a named printer: writePdf() and
     // previews never move anything.

@@ -4,6 +4,7 @@
 #include "core/data/DbConnection.h"
 #include "core/data/SeedData.h"
 #include "core/users/PasswordHash.h"
+#include "core/waybill/WaybillSearch.h"
 
 #include <cstdio>
 #include <string_view>
@@ -265,11 +266,15 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
     const std::string dbPath = folder.databasePath();
     if (fileExists(dbPath)) {
         // A database made by an earlier version gets the tables and indexes
-        // added since; every statement of the schema leaves what exists alone.
-        // A file that cannot be opened here is reported where it is used.
+        // added since (every statement of the schema leaves what exists
+        // alone) and the history's search index. Should that fail (a
+        // read-only file, a locked database), the file is reported where it
+        // is used and the search makes its index when it is first needed.
         DbConnection db;
-        if (db.open(dbPath))
+        if (db.open(dbPath)) {
             createSchema(db);
+            ensureHistorySearchIndex(db);
+        }
         return true;
     }
     const std::string tmpPath = dbPath + ".new";
@@ -281,6 +286,7 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
             Transaction tx(db);
             ok = tx.active() && seedNewDatabase(db) && tx.commit();
         }
+        ok = ok && ensureHistorySearchIndex(db);
         if (!ok) {
             if (error)
                 *error = db.lastError();

@@ -18,7 +18,8 @@ bool seedNewDatabase(DbConnection &db);
 
 // Makes the data folder's layout and, when data/data.db is missing, a new
 // database with schema and seed rows (built in a temporary file, then renamed
-// into place, so a failure leaves no half-made database behind).
+// into place, so a failure leaves no half-made database behind). An existing
+// database gets the history's search index when it has none yet.
 bool initDataFolder(const DataFolder &folder, std::string *error = nullptr);
 
 // The permission rows every user has, in ID order: the four menu groups, then

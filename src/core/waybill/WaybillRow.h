@@ -56,6 +56,13 @@ const std::array<std::string_view, WaybillRow::kColumnCount> &waybillColumnNames
 // `index` is the row's 0-based position in the list (the row number is index+1).
 WaybillRow waybillRowFrom(const DbRow &row, std::size_t index);
 
+// The rows of a "select *" of either table, numbered from 1 in their order,
+// read straight into rows (the
+// fast way for long lists). `ok` (when given) is false when the statement
+// failed; the engine's message is then in db.lastError().
+std::vector<WaybillRow> queryWaybillRows(DbConnection &db, std::string_view sql, const DbParams &params = {},
+                                         bool *ok = nullptr);
+
 // Every row of `printList`, ordered by express number and then by `printId`,
 // as the print list shows them. `ok` (when given) is false when the statement
 // failed; the engine's message is then in db.lastError().

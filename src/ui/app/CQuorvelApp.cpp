@@ -10,6 +10,7 @@
 #include "ui/common/Dialogs.h"
 #include "ui/data/DatabaseCommands.h"
 #include "ui/masterdata/MasterDataCommands.h"
+#include "ui/printlist/PrintListCommands.h"
 #include "ui/recognition/RecognitionCommands.h"
 #include "ui/taobao/TaobaoCommands.h"
 #include "ui/templates/TemplateDesigner.h"
@@ -106,6 +107,7 @@ void CQuorvelApp::plugCanvas()
     CPrintSetup *designPanel = installTemplateDesigner(*frame_, *view, state_, *folder_, dialogs_);
     installTemplateList(*frame_, *view, designPanel, state_, *folder_, dialogs_);
     installComposePages(*frame_, *view, state_, *folder_, dialogs_);
+    installPrintListCommands(*frame_, *view, state_, *folder_, dialogs_);
 }
 
 void CQuorvelApp::applyInterfaceFont()

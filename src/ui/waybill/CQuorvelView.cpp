@@ -378,13 +378,15 @@ void CQuorvelView::printCanvas()
 }
 
 void CQuorvelView::printRows(int mode, std::vector<WaybillRow> rows,
-                             std::function<void(const render::PrintJob &, int)> afterPrint)
+                             std::function<void(const render::PrintJob &, int)> afterPrint,
+                             std::function<bool(int, int)> pagePainted)
 {
     state_.canvasPrintJob = mode;
     render::PrintJob job = render::PrintJob::batch(
         mode, std::move(rows), [folder = folder_](const std::string &name) { return templateFilePath(folder, name); },
         [](const std::string &path, Template &out) { return readTemplateFile(path, out); });
     job.afterPrint = std::move(afterPrint);
+    job.pagePainted = std::move(pagePainted);
     runJob(std::move(job), false);
 }
 

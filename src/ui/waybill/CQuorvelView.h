@@ -106,9 +106,11 @@ public:
     // after-print step runs.
     void printCanvas();
     // A batch job of the print list (mode 2: ticked rows, mode 3: all rows);
-    // `afterPrint` runs after a printed job.
+    // `afterPrint` runs after a printed job. `pagePainted` (when given) hears
+    // of every page painted and can end the job there (render::PrintJob).
     void printRows(int mode, std::vector<WaybillRow> rows,
-                   std::function<void(const render::PrintJob &job, int pages)> afterPrint);
+                   std::function<void(const render::PrintJob &job, int pages)> afterPrint,
+                   std::function<bool(int painted, int total)> pagePainted = {});
     // "预览": the canvas in the print preview; no after-print step.
     void previewCanvas();
 

@@ -1,0 +1,181 @@
+#include "core/waybill/WaybillSearch.h"
+
+#include <array>
+#include <vector>
+
+namespace zentra {
+namespace {
+
+// The columns a search looks in, in the order the lists have always used.
+constexpr std::array<const char *, 32> kSearchColumns = {
+    "templateName", "orderNo",   "expressNo", "printTime", "cargoName", "orderprice", "postfee", "getmoney",
+    "rname",        "rcompany",  "rmobile",   "rphone",    "rpost",     "rprovince",  "rcity",   "rdistrict",
+    "raddress",     "rnote",     "rnamePY",   "rww",       "sname",     "scompany",   "smobile", "sphone",
+    "spost",        "sprovince", "scity",     "sdistrict", "saddress",  "snote",      "snamePY", "sww",
+};
+
+// The searched columns of row `prefix` ("NEW" or "OLD") joined into one text;
+// the unit separator keeps the columns apart. Numbers become text exactly as
+// LIKE sees them.
+std::string joinedColumns(const char *prefix)
+{
+    std::string sql;
+    for (const char *c : kSearchColumns) {
+        if (!sql.empty())
+            sql += " || char(31) || ";
+        sql += std::string("coalesce(") + prefix + "." + c + ", '')";
+    }
+    return sql;
+}
+
+// The index: printHistorySearch holds each history row's joined text, the
+// trigram table indexes it (external content, so the text is stored once).
+// Both change only through these triggers, in the statement that changes the
+// history, so they can never disagree with it.
+std::string indexScript()
+{
+    const std::string newText = joinedColumns("NEW");
+    return "CREATE TABLE printHistorySearch (printId INTEGER PRIMARY KEY, body TEXT);\n"
+           "CREATE VIRTUAL TABLE printHistoryText USING fts5(body, content='printHistorySearch', "
+           "content_rowid='printId', tokenize='trigram', detail='none');\n"
+           "CREATE TRIGGER printHistory_search_insert AFTER INSERT ON printHistory BEGIN\n"
+           "  INSERT INTO printHistorySearch(printId, body) VALUES (NEW.printId, " +
+           newText +
+           ");\n"
+           "  INSERT INTO printHistoryText(rowid, body) SELECT printId, body FROM printHistorySearch "
+           "WHERE printId = NEW.printId;\n"
+           "END;\n"
+           "CREATE TRIGGER printHistory_search_delete AFTER DELETE ON printHistory BEGIN\n"
+           "  INSERT INTO printHistoryText(printHistoryText, rowid, body) SELECT 'delete', printId, body "
+           "FROM printHistorySearch WHERE printId = OLD.printId;\n"
+           "  DELETE FROM printHistorySearch WHERE printId = OLD.printId;\n"
+           "END;\n"
+           "CREATE TRIGGER printHistory_search_update AFTER UPDATE ON printHistory BEGIN\n"
+           "  INSERT INTO printHistoryText(printHistoryText, rowid, body) SELECT 'delete', printId, body "
+           "FROM printHistorySearch WHERE printId = OLD.printId;\n"
+           "  DELETE FROM printHistorySearch WHERE printId = OLD.printId;\n"
+           "  INSERT INTO printHistorySearch(printId, body) VALUES (NEW.printId, " +
+           newText +
+           ");\n"
+           "  INSERT INTO printHistoryText(rowid, body) SELECT printId, body FROM printHistorySearch "
+           "WHERE printId = NEW.printId;\n"
+           "END;\n"
+           "INSERT INTO printHistorySearch(printId, body) SELECT printId, " +
+           joinedColumns("printHistory") +
+           " FROM printHistory;\n"
+           "INSERT INTO printHistoryText(printHistoryText) VALUES ('rebuild');\n"
+           // One segment: later writes then merge nothing large, and a search
+           // reads one list per trigram.
+           "INSERT INTO printHistoryText(printHistoryText) VALUES ('optimize');\n";
+}
+
+// The code points of UTF-8 text, each as its bytes; empty when the text is
+// not valid UTF-8.
+std::vector<std::string_view> codePoints(std::string_view text, bool &valid)
+{
+    std::vector<std::string_view> out;
+    valid = true;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > text.size()) {
+            valid = false;
+            return {};
+        }
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                valid = false;
+                return {};
+            }
+        out.push_back(text.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+}
+
+const std::string &waybillTextCondition()
+{
+    static const std::string condition = [] {
+        std::string sql = "(";
+        for (const char *c : kSearchColumns) {
+            if (sql.size() > 1)
+                sql += " or ";
+            sql += std::string(c) + " like ?1";
+        }
+        return sql + ")";
+    }();
+    return condition;
+}
+
+std::string likePattern(std::string_view text)
+{
+    return "%" + std::string(text) + "%";
+}
+
+bool ensureHistorySearchIndex(DbConnection &db)
+{
+    DbRows have = db.query("select 1 from sqlite_master where name = 'printHistoryText'");
+    if (!have.ok)
+        return false;
+    if (!have.empty())
+        return true;
+    Transaction tx(db);
+    if (!tx.active())
+        return false;
+    // Another connection may have made it meanwhile.
+    DbRows again = db.query("select 1 from sqlite_master where name = 'printHistoryText'");
+    if (!again.ok)
+        return false;
+    if (!again.empty())
+        return true;
+    return db.executeScript(indexScript()) && tx.commit();
+}
+
+HistoryTextFilter historyTextFilter(std::string_view text)
+{
+    // Every run of three or more characters between wildcards must appear in
+    // the row's text, so every one of its trigrams is in the index. The
+    // trigrams are asked for one by one: the index keeps no positions.
+    bool valid = false;
+    const std::vector<std::string_view> chars = codePoints(text, valid);
+    std::string match;
+    std::vector<std::string_view> run;
+    auto flush = [&] {
+        for (std::size_t i = 0; i + 3 <= run.size(); ++i) {
+            std::string gram;
+            for (std::size_t k = i; k < i + 3; ++k)
+                for (char ch : run[k]) {
+                    gram += ch;
+                    if (ch == '"')
+                        gram += '"';
+                }
+            if (!match.empty())
+                match += " AND ";
+            match += "\"" + gram + "\"";
+        }
+        run.clear();
+    };
+    for (std::string_view c : chars) {
+        if (c == "%" || c == "_")
+            flush();
+        else
+            run.push_back(c);
+    }
+    flush();
+
+    HistoryTextFilter f;
+    if (valid && !match.empty()) {
+        f.sql = "printId in (select rowid from printHistoryText where printHistoryText match ?2)";
+        f.argument = match;
+        f.usesIndex = true;
+    } else {
+        // One LIKE over the joined text finds a superset of the 32 LIKEs.
+        f.sql = "printId in (select printId from printHistorySearch where body like ?2)";
+        f.argument = likePattern(text);
+    }
+    return f;
+}
+
+}
