@@ -4,6 +4,7 @@
 #include "ui/common/CDEdit.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CDlgRevList.h"
 
 #include <QComboBox>
@@ -258,99 +259,28 @@ void CBookDlg::fillGrid()
 
 namespace {
 
-// Result column of each grid column.
-std::vector<std::size_t> gridPositions(const std::vector<std::string> &columns, const BookKind &kind)
+// The book's columns behind the grid's columns from 2 on.
+std::vector<std::string> gridColumnsOf(const BookKind &kind)
 {
-    std::vector<std::size_t> at;
-    for (const auto &col : kind.gridColumns) {
-        auto it = std::find(columns.begin(), columns.end(), col.second);
-        at.push_back(std::size_t(it - columns.begin()));
-    }
-    return at;
+    std::vector<std::string> out;
+    for (const auto &col : kind.gridColumns)
+        out.push_back(col.second);
+    return out;
 }
-
-void fillTexts(std::size_t row, const DbRow *r, const std::vector<std::size_t> &at, std::vector<QString> &texts)
-{
-    if (texts.size() > 1)
-        texts[1] = QString::number(row + 1);
-    if (!r)
-        return;
-    for (std::size_t i = 0; i < at.size() && i + 2 < texts.size(); ++i)
-        if (at[i] < r->size())
-            texts[i + 2] = qs(r->at(at[i]));
-}
-
-// The grid's texts of rows already read (a search result).
-class BookRows : public ReportRowSource {
-public:
-    BookRows(DbRows rows, const BookKind &kind) : rows_(std::move(rows)), at_(gridPositions(rows_.columns, kind)) {}
-    std::size_t size() const { return rows_.size(); }
-    void fill(std::size_t row, std::vector<QString> &texts) const override { fillTexts(row, &rows_[row], at_, texts); }
-
-private:
-    DbRows rows_;
-    std::vector<std::size_t> at_;
-};
-
-// The grid's texts of a whole book or class, read a page at a time as the
-// grid shows the rows: opening a book of 100,000 entries reads only their ids.
-class BookPages : public ReportRowSource {
-public:
-    static constexpr std::size_t kPage = 256;
-
-    BookPages(MasterBook book, std::vector<std::int64_t> ids) : book_(std::move(book)), ids_(std::move(ids)) {}
-    std::size_t size() const { return ids_.size(); }
-    void fill(std::size_t row, std::vector<QString> &texts) const override
-    {
-        const Page &page = pageOf(row / kPage);
-        auto it = page.byId.find(ids_[row]);
-        fillTexts(row, it == page.byId.end() ? nullptr : &page.rows[it->second], at_, texts);
-    }
-
-private:
-    struct Page {
-        DbRows rows;
-        std::unordered_map<std::int64_t, std::size_t> byId;
-    };
-
-    const Page &pageOf(std::size_t number) const
-    {
-        auto found = pages_.find(number);
-        if (found != pages_.end())
-            return found->second;
-        const std::size_t first = number * kPage;
-        std::vector<std::int64_t> ids(ids_.begin() + std::ptrdiff_t(first),
-                                      ids_.begin() + std::ptrdiff_t(std::min(first + kPage, ids_.size())));
-        Page &page = pages_[number];
-        page.rows = book_.entriesWithIds(ids);
-        if (at_.empty() && !page.rows.columns.empty())
-            at_ = gridPositions(page.rows.columns, book_.kind());
-        const auto idAt = std::find(page.rows.columns.begin(), page.rows.columns.end(), book_.kind().idColumn);
-        const std::size_t idColumn = std::size_t(idAt - page.rows.columns.begin());
-        for (std::size_t i = 0; i < page.rows.size() && idColumn < page.rows.columns.size(); ++i)
-            page.byId.emplace(std::strtoll(page.rows[i].at(idColumn).c_str(), nullptr, 10), i);
-        return page;
-    }
-
-    MasterBook book_;
-    std::vector<std::int64_t> ids_;
-    mutable std::unordered_map<std::size_t, Page> pages_;
-    mutable std::vector<std::size_t> at_;
-};
 
 }
 
 void CBookDlg::fillGrid(DbRows rows)
 {
     grid_->deleteAllRows();
-    auto source = std::make_shared<BookRows>(std::move(rows), *text_.kind);
+    auto source = std::make_shared<BookResultRows>(std::move(rows), gridColumnsOf(*text_.kind), text_.kind->idColumn);
     grid_->appendRows(source, source->size());
 }
 
 void CBookDlg::fillGridByClass(const std::string &className)
 {
     grid_->deleteAllRows();
-    auto source = std::make_shared<BookPages>(book_, book_.listIds(className));
+    auto source = std::make_shared<BookPageRows>(book_, book_.listIds(className), gridColumnsOf(*text_.kind));
     grid_->appendRows(source, source->size());
 }
 

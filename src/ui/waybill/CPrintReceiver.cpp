@@ -6,6 +6,7 @@
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CDlgRevList.h"
 #include "ui/waybill/ComposeSession.h"
 
@@ -54,118 +55,13 @@ std::string columnOf(Party party, int gridColumn)
     return std::string(party == Party::Receiver ? "r" : "s") + kColumns[gridColumn - 2];
 }
 
-// Result column of each grid column from 2 on.
-std::vector<std::size_t> gridPositions(const std::vector<std::string> &columns, Party party)
+std::vector<std::string> gridColumnsOf(Party party)
 {
-    std::vector<std::size_t> at;
-    for (int c = 0; c < kColumnCount; ++c) {
-        auto it = std::find(columns.begin(), columns.end(), columnOf(party, c + 2));
-        at.push_back(std::size_t(it - columns.begin()));
-    }
-    return at;
+    std::vector<std::string> out;
+    for (int c = 0; c < kColumnCount; ++c)
+        out.push_back(columnOf(party, c + 2));
+    return out;
 }
-
-void fillTexts(std::size_t row, const DbRow *r, const std::vector<std::size_t> &at, std::vector<QString> &texts)
-{
-    if (texts.size() > 1)
-        texts[1] = QString::number(row + 1);
-    if (!r)
-        return;
-    for (std::size_t i = 0; i < at.size() && i + 2 < texts.size(); ++i)
-        if (at[i] < r->size())
-            texts[i + 2] = qs(r->at(at[i]));
-}
-
-}
-
-// The grid's rows of the page; `rowOfId` finds the current entry's row
-// without making any row's texts.
-class PartyRows : public ReportRowSource {
-public:
-    virtual std::size_t size() const = 0;
-    virtual int rowOfId(std::int64_t id) const = 0;
-};
-
-namespace {
-
-// Rows already read (a search result).
-class FoundRows : public PartyRows {
-public:
-    FoundRows(DbRows rows, Party party)
-        : rows_(std::move(rows)), at_(gridPositions(rows_.columns, party)), idAt_(at_[CPrintReceiver::Id - 2])
-    {
-    }
-    std::size_t size() const override { return rows_.size(); }
-    void fill(std::size_t row, std::vector<QString> &texts) const override { fillTexts(row, &rows_[row], at_, texts); }
-    int rowOfId(std::int64_t id) const override
-    {
-        const std::string text = std::to_string(id);
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            if (idAt_ < rows_[i].size() && rows_[i].at(idAt_) == text)
-                return static_cast<int>(i);
-        return -1;
-    }
-
-private:
-    DbRows rows_;
-    std::vector<std::size_t> at_;
-    std::size_t idAt_;
-};
-
-// A whole book or class, read a page at a time as the grid shows its rows: a
-// book of 100,000 entries opens reading only their ids.
-class BookPages : public PartyRows {
-public:
-    static constexpr std::size_t kPage = 256;
-
-    BookPages(MasterBook book, std::vector<std::int64_t> ids, Party party)
-        : book_(std::move(book)), ids_(std::move(ids)), party_(party)
-    {
-    }
-    std::size_t size() const override { return ids_.size(); }
-    void fill(std::size_t row, std::vector<QString> &texts) const override
-    {
-        const Page &page = pageOf(row / kPage);
-        auto it = page.byId.find(ids_[row]);
-        fillTexts(row, it == page.byId.end() ? nullptr : &page.rows[it->second], at_, texts);
-    }
-    int rowOfId(std::int64_t id) const override
-    {
-        auto it = std::find(ids_.begin(), ids_.end(), id);
-        return it == ids_.end() ? -1 : static_cast<int>(it - ids_.begin());
-    }
-
-private:
-    struct Page {
-        DbRows rows;
-        std::unordered_map<std::int64_t, std::size_t> byId;
-    };
-
-    const Page &pageOf(std::size_t number) const
-    {
-        auto found = pages_.find(number);
-        if (found != pages_.end())
-            return found->second;
-        const std::size_t first = number * kPage;
-        std::vector<std::int64_t> ids(ids_.begin() + std::ptrdiff_t(first),
-                                      ids_.begin() + std::ptrdiff_t(std::min(first + kPage, ids_.size())));
-        Page &page = pages_[number];
-        page.rows = book_.entriesWithIds(ids);
-        if (at_.empty() && !page.rows.columns.empty())
-            at_ = gridPositions(page.rows.columns, party_);
-        const auto idAt = std::find(page.rows.columns.begin(), page.rows.columns.end(), book_.kind().idColumn);
-        const std::size_t idColumn = std::size_t(idAt - page.rows.columns.begin());
-        for (std::size_t i = 0; i < page.rows.size() && idColumn < page.rows.columns.size(); ++i)
-            page.byId.emplace(std::strtoll(page.rows[i].at(idColumn).c_str(), nullptr, 10), i);
-        return page;
-    }
-
-    MasterBook book_;
-    std::vector<std::int64_t> ids_;
-    Party party_;
-    mutable std::unordered_map<std::size_t, Page> pages_;
-    mutable std::vector<std::size_t> at_;
-};
 
 QColor highlightColor()
 {
@@ -270,7 +166,7 @@ PartyDefault &CPrintReceiver::defaults() const
     return text_.party == Party::Receiver ? session_.receiverDefault : session_.senderDefault;
 }
 
-void CPrintReceiver::fill(std::shared_ptr<PartyRows> source)
+void CPrintReceiver::fill(std::shared_ptr<BookRowSource> source)
 {
     grid_->deleteAllRows();
     grid_->appendRows(source, source->size());
@@ -280,12 +176,12 @@ void CPrintReceiver::fill(std::shared_ptr<PartyRows> source)
 
 void CPrintReceiver::fill(DbRows rows)
 {
-    fill(std::make_shared<FoundRows>(std::move(rows), text_.party));
+    fill(std::make_shared<BookResultRows>(std::move(rows), gridColumnsOf(text_.party), columnOf(text_.party, Id)));
 }
 
 void CPrintReceiver::fillClass(const std::string &className)
 {
-    fill(std::make_shared<BookPages>(book_, book_.listIds(className), text_.party));
+    fill(std::make_shared<BookPageRows>(book_, book_.listIds(className), gridColumnsOf(text_.party)));
 }
 
 void CPrintReceiver::fillClasses()

@@ -19,7 +19,7 @@ namespace zentra::ui {
 
 class CReportCtrl;
 class ComposeSession;
-class PartyRows;
+class BookRowSource;
 class Dialogs;
 
 // What tells the sender page from the receiver page.
@@ -69,7 +69,7 @@ public:
     int highlightedRow() const;
 
 private:
-    void fill(std::shared_ptr<PartyRows> source);
+    void fill(std::shared_ptr<BookRowSource> source);
     void fill(DbRows rows);
     void fillClass(const std::string &className);
     void fillClasses();
