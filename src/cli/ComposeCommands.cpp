@@ -2,6 +2,7 @@
 // composed from a receiver, a sender, goods and order values as the panels
 // compose it, and the panels' batch add to the print list.
 #include "cli/CliCommand.h"
+#include "cli/CliGui.h"
 #include "cli/CliJson.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
@@ -31,36 +32,6 @@ const char *const kComposeUsage =
     "[--trade-time \"Y-m-d H:M:S\"] [--print-time \"Y-m-d H:M:S\"] [--insured AMOUNT] [--set INDEX=TEXT]... "
     "(--json | --add | --print --pdf OUT)";
 
-// The application object the PDF needs, offscreen unless another platform is chosen.
-class Gui {
-public:
-    Gui()
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-            runtimeDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zentra-cli-XXXXXX"));
-            if (runtimeDir_->isValid())
-                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir_->path()));
-        }
-        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-        std::setlocale(LC_NUMERIC, "C");
-        render::installFontSubstitutions();
-        if (const QScreen *s = QGuiApplication::primaryScreen()) {
-            screen.x = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-            screen.y = static_cast<int>(std::lround(s->logicalDotsPerInchY()));
-        }
-    }
-
-    render::Resolution screen;
-
-private:
-    int argc_ = 1;
-    char name_[11] = "zentra-cli";
-    char *argv_[2] = {name_, nullptr};
-    std::unique_ptr<QTemporaryDir> runtimeDir_;
-    std::unique_ptr<QGuiApplication> app_;
-};
 
 struct ComposeOptions {
     std::string templateName;

@@ -2,6 +2,7 @@
 // print list, written to a PDF; the printed rows of a batch move to the history. Needs no display: the offscreen
 // platform is used unless another one is chosen.
 #include "cli/CliCommand.h"
+#include "cli/CliGui.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/data/DbConnection.h"
@@ -28,40 +29,6 @@
 namespace zentra::cli {
 namespace {
 
-// The application object painting needs; it lives while a command runs.
-class Gui {
-public:
-    Gui()
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        // Outside a desktop session (cron, ssh, a container) the user has no
-        // runtime folder and Qt would complain about it on stderr. The command
-        // gets a private one (mode 0700) that goes away when it ends.
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-            runtimeDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zentra-cli-XXXXXX"));
-            if (runtimeDir_->isValid())
-                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir_->path()));
-        }
-        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-        // Qt applies the user's locale; numbers in files are read with ".".
-        std::setlocale(LC_NUMERIC, "C");
-        render::installFontSubstitutions();
-        if (const QScreen *s = QGuiApplication::primaryScreen()) {
-            screen.x = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-            screen.y = static_cast<int>(std::lround(s->logicalDotsPerInchY()));
-        }
-    }
-
-    render::Resolution screen;
-
-private:
-    int argc_ = 1;
-    char name_[11] = "zentra-cli";
-    char *argv_[2] = {name_, nullptr};
-    std::unique_ptr<QTemporaryDir> runtimeDir_; // outlives the application object
-    std::unique_ptr<QGuiApplication> app_;
-};
 
 struct PrintOptions {
     std::string templateName;
