@@ -4,6 +4,7 @@
 #include "core/data/Schema.h"
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
+#include "core/waybill/PrintStore.h"
 #include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
@@ -12,6 +13,7 @@
 #include "ui/app/ShellServices.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/printlist/WaybillGrid.h"
 #include "ui/waybill/CPrintCargo.h"
 #include "ui/waybill/CPrintOrderInfo.h"
 #include "ui/waybill/CPrintReceiver.h"
@@ -379,6 +381,46 @@ private slots:
         QCOMPARE(rows[0].text("printTime"), std::string("2024-05-06 07:00:00"));
         QVERIFY(!rows[0].text("rname").empty());
         QVERIFY(f.query("select * from printList").empty());
+    }
+
+    void aListedWaybillOpenedAndPrintedIsANewHistoryRowAndStaysListed()
+    {
+        Fixture f;
+        f.make();
+        WaybillRow listed;
+        listed.cell(WaybillRow::TemplateName) = "t";
+        listed.cell(WaybillRow::ReceiverName) = "王五";
+        listed.cell(WaybillRow::ExpressNo) = "880001";
+        listed.cell(WaybillRow::PrintTime) = "2024-05-06 07:00:00";
+        {
+            DbConnection db;
+            db.open(f.folder.databasePath());
+            QVERIFY(insertWaybillRow(db, WaybillTable::PrintList, listed) > 0);
+            bool ok = false;
+            const std::vector<WaybillRow> rows = readPrintList(db, &ok);
+            QVERIFY(ok && rows.size() == 1);
+            listed = rows.front();
+        }
+        waybillgrid::openOnCanvas(listed, *f.view, f.state, f.folder, f.dialogs, nullptr);
+        QCOMPARE(f.item(20), QStringLiteral("王五"));
+        QVERIFY(!f.state.waybillModified);
+
+        const std::string pdf = f.dir.file("again.pdf");
+        f.view->setPrinterUi({[&pdf](QPrinter &printer, QWidget *) {
+                                  printer.setOutputFormat(QPrinter::PdfFormat);
+                                  printer.setOutputFileName(QString::fromStdString(pdf));
+                                  return true;
+                              },
+                              {}});
+        child<QPushButton>(f.order(), "printButton")->click();
+        const DbRows history = f.query("select * from printHistory");
+        QCOMPARE(history.size(), std::size_t(1));
+        QCOMPARE(history[0].text("rname"), std::string("王五"));
+        QCOMPARE(history[0].text("expressNo"), std::string("880001"));
+        QCOMPARE(history[0].text("printTime"), std::string("2024-05-06 07:00:00"));
+        QVERIFY(history[0].integer("printId") != listed.printId());
+        // The listed row stays to be printed with its batch.
+        QCOMPARE(f.query("select * from printList").size(), std::size_t(1));
     }
 
     void unfixedTimesFollowTheClockAndFixedOnesStay()
