@@ -1,5 +1,6 @@
 // recognise: the nine fields of a pasted delivery text as one JSON object.
 #include "cli/CliCommand.h"
+#include "cli/CliJson.h"
 #include "core/config/ConfigFile.h"
 #include "core/recognition/Recognition.h"
 #include "core/recognition/RecognizedEntry.h"
@@ -11,45 +12,17 @@
 namespace zentra::cli {
 namespace {
 
-void jsonString(std::string &out, const std::string &s)
-{
-    out += '"';
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    out += '"';
-}
-
 std::string toJson(const RecognizedAddress &r)
 {
-    const std::pair<const char *, const std::string *> fields[] = {
-        {"name", &r.name},         {"mobile", &r.mobile}, {"phone", &r.phone},
-        {"post", &r.post},         {"province", &r.province}, {"city", &r.city},
-        {"district", &r.district}, {"address", &r.address},   {"company", &r.company}};
-    std::string out = "{";
-    for (const auto &[key, value] : fields) {
-        if (out.size() > 1)
-            out += ',';
-        out += '"';
-        out += key;
-        out += "\":";
-        jsonString(out, *value);
-    }
-    return out + "}";
+    return jsonObject({{"name", r.name},
+                       {"mobile", r.mobile},
+                       {"phone", r.phone},
+                       {"post", r.post},
+                       {"province", r.province},
+                       {"city", r.city},
+                       {"district", r.district},
+                       {"address", r.address},
+                       {"company", r.company}});
 }
 
 int recognise(CliContext &ctx)

@@ -1,5 +1,6 @@
 #include "core/masterdata/MasterBook.h"
 
+#include "core/text/LocalTime.h"
 #include "core/text/Pinyin.h"
 
 #include <algorithm>
@@ -71,12 +72,7 @@ MasterBook::MasterBook(std::string databasePath, const BookKind &kind) : path_(s
 
 std::string MasterBook::now()
 {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
+    return localTimeNow();
 }
 
 bool MasterBook::openDb(DbConnection &db, std::string *error) const

@@ -128,14 +128,5 @@ const char *loginMessage(UserLogin::Result r)
     return "";
 }
 
-std::string localTimeNow()
-{
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
-}
 
 }

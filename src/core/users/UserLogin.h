@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config/AppState.h"
+#include "core/text/LocalTime.h"
 
 #include <string>
 #include <vector>
@@ -49,8 +50,5 @@ private:
 // The login dialog's message for a refusal; empty for Ok and DbError (whose
 // text is the engine's).
 const char *loginMessage(UserLogin::Result r);
-
-// The local time now as "%Y-%m-%d %H:%M:%S".
-std::string localTimeNow();
 
 }

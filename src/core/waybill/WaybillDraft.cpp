@@ -1,6 +1,7 @@
 #include "core/waybill/WaybillDraft.h"
 
 #include "core/templates/FieldCatalogue.h"
+#include "core/text/LocalTime.h"
 #include "core/templates/Template.h"
 #include "core/waybill/InsuredAmount.h"
 #include "core/waybill/WaybillFields.h"
@@ -103,12 +104,7 @@ std::string advanceNumber(std::string_view number)
 
 std::string nowText()
 {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
+    return localTimeNow();
 }
 
 bool isDateTime(std::string_view time)

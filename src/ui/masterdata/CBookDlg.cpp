@@ -3,6 +3,7 @@
 #include "ui/common/AcceleratorFilter.h"
 #include "ui/common/CDEdit.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CDlgRevList.h"
@@ -27,16 +28,6 @@
 
 namespace zentra::ui {
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
-
-std::string ss(const QString &s)
-{
-    return s.toStdString();
-}
 
 // Selects `text` in the list, or the first entry. A stored value the list
 // lacks (a class deleted since, a region typed elsewhere) is offered first, so

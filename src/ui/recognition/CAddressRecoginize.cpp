@@ -2,6 +2,7 @@
 
 #include "core/config/ConfigFile.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/QtText.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -19,11 +20,6 @@
 
 namespace zentra::ui {
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
 
 // The dialog's keys win over the text boxes, which would otherwise keep
 // some of them for editing (Ctrl+U, Ctrl+E and Ctrl+B are editing keys in

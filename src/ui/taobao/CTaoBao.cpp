@@ -8,6 +8,7 @@
 #include "core/taobao/TaobaoActions.h"
 #include "ui/common/AcceleratorFilter.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/taobao/CBrowser.h"
 
@@ -30,16 +31,6 @@ const char *const kOrderSpec = "选择,40,1; 行号,50,1; 订单号,110,0; 订�
                                "成交时间,120,0;商品总价,60,0; 运费,60,0; 实收款,60,0;收货地址,280,0;买家留言,180,0";
 const char *const kGoodsSpec = " 行号,50,1; 订单号,110,0; 宝贝,220,0; 宝贝属性,130,0; 单价,60,0; 数量,60,0";
 const char *const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
-
-std::string ss(const QString &s)
-{
-    return s.toStdString();
-}
 
 QString caption()
 {

@@ -3,6 +3,7 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/users/SystemSettings.h"
+#include "ui/common/QtText.h"
 #include "ui/templates/CColorPickerCB.h"
 
 #include <QButtonGroup>
@@ -24,11 +25,6 @@
 namespace zentra::ui {
 
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
 
 QComboBox *entryBox(const char *list, const std::string &current, const char *name, QWidget *parent)
 {

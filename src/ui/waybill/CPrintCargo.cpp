@@ -5,6 +5,7 @@
 #include "core/waybill/ComposeStore.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/masterdata/CDlgRevList.h"
 #include "ui/waybill/ComposeSession.h"
@@ -21,16 +22,6 @@
 
 namespace zentra::ui {
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
-
-std::string ss(const QString &s)
-{
-    return s.toStdString();
-}
 
 const char *const kColumns[] = {"cname",   "cclass",   "cshort",    "cbarcode", "cweight", "ccurNum", "cbotNum",
                                 "ctopNum", "cpriceIn", "cpriceOut", "cpriceOn", "cnote",   "cargoID"};

@@ -5,6 +5,7 @@
 #include "core/waybill/ComposeStore.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/QtText.h"
 #include "ui/waybill/ComposeSession.h"
 
 #include <QCheckBox>
@@ -22,11 +23,6 @@ namespace zentra::ui {
 namespace {
 
 const char *const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
 
 QCheckBox *box(const QString &caption, const char *name, QWidget *parent)
 {

@@ -5,6 +5,7 @@
 #include "core/waybill/ComposeStore.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CDlgRevList.h"
@@ -28,16 +29,6 @@
 
 namespace zentra::ui {
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
-
-std::string ss(const QString &s)
-{
-    return s.toStdString();
-}
 
 const QString kReceiverGrid = QStringLiteral(
     "选择,40,1; 行号,40,1; 姓名,60,0;  类别,70,0;旺旺号,90,0; QQ号,80,0;手机,100,0; 固话,100,0; 省份,60,0; 城市,60,0; "
