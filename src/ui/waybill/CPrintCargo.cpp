@@ -6,6 +6,7 @@
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/QtText.h"
+#include "ui/waybill/PageParts.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/masterdata/CDlgRevList.h"
 #include "ui/waybill/ComposeSession.h"
@@ -46,26 +47,15 @@ CPrintCargo::CPrintCargo(ComposeSession &session, Dialogs &dialogs, QWidget *par
     : QWidget(parent), session_(session), dialogs_(dialogs), book_(session.databasePath(), cargoBook())
 {
     setObjectName(QStringLiteral("CPrintCargo"));
-    chooseClass = [this](const QStringList &classes) -> std::optional<QString> {
-        CBookClassChooser dlg(QStringLiteral("批量修改-货品类别"), classes, this);
-        dlg.setObjectName(QStringLiteral("CCargoClass"));
-        if (dlg.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return dlg.value();
+    chooseClass = [this](const QStringList &classes) {
+        return chooseBatchClass(QStringLiteral("批量修改-货品类别"), QStringLiteral("CCargoClass"), classes, this);
     };
 
-    auto *group = new QGroupBox(QStringLiteral("货品查询"), this);
-    auto *query = new QHBoxLayout(group);
-    query->addWidget(new QLabel(QStringLiteral("分类"), group));
-    classCombo_ = new QComboBox(group);
-    classCombo_->setObjectName(QStringLiteral("classCombo"));
-    query->addWidget(classCombo_, 1);
-    searchEdit_ = new QLineEdit(group);
-    searchEdit_->setObjectName(QStringLiteral("searchEdit"));
-    query->addWidget(searchEdit_, 1);
-    auto *find = new QPushButton(QStringLiteral("查找"), group);
-    find->setObjectName(QStringLiteral("findButton"));
-    query->addWidget(find);
+    const PageQuery q = makePageQuery(QStringLiteral("货品查询"), this);
+    QGroupBox *group = q.group;
+    classCombo_ = q.classCombo;
+    searchEdit_ = q.searchEdit;
+    QPushButton *find = q.findButton;
 
     catalogue_ = new CReportCtrl(this);
     catalogue_->setObjectName(QStringLiteral("catalogue"));

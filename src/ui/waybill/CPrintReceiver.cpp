@@ -6,6 +6,7 @@
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/QtText.h"
+#include "ui/waybill/PageParts.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CDlgRevList.h"
@@ -80,27 +81,18 @@ CPrintReceiver::CPrintReceiver(const PartyPageText &text, ComposeSession &sessio
       book_(session.databasePath(), text.party == Party::Receiver ? receiverBook() : senderBook())
 {
     setObjectName(text.party == Party::Receiver ? QStringLiteral("CPrintReceiver") : QStringLiteral("CPrintSender"));
-    chooseClass = [this](const QStringList &classes) -> std::optional<QString> {
-        CBookClassChooser dlg(QStringLiteral("批量修改-") + text_.who + QStringLiteral("类别"), classes, this);
-        dlg.setObjectName(text_.party == Party::Receiver ? QStringLiteral("CReceiverClass")
-                                                         : QStringLiteral("CSenderClass"));
-        if (dlg.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return dlg.value();
+    chooseClass = [this](const QStringList &classes) {
+        return chooseBatchClass(QStringLiteral("批量修改-") + text_.who + QStringLiteral("类别"),
+                                text_.party == Party::Receiver ? QStringLiteral("CReceiverClass")
+                                                               : QStringLiteral("CSenderClass"),
+                                classes, this);
     };
 
-    auto *group = new QGroupBox(text.who + QStringLiteral("查询"), this);
-    auto *query = new QHBoxLayout(group);
-    query->addWidget(new QLabel(QStringLiteral("分类"), group));
-    classCombo_ = new QComboBox(group);
-    classCombo_->setObjectName(QStringLiteral("classCombo"));
-    query->addWidget(classCombo_, 1);
-    searchEdit_ = new QLineEdit(group);
-    searchEdit_->setObjectName(QStringLiteral("searchEdit"));
-    query->addWidget(searchEdit_, 1);
-    auto *find = new QPushButton(QStringLiteral("查找"), group);
-    find->setObjectName(QStringLiteral("findButton"));
-    query->addWidget(find);
+    const PageQuery q = makePageQuery(text.who + QStringLiteral("查询"), this);
+    QGroupBox *group = q.group;
+    classCombo_ = q.classCombo;
+    searchEdit_ = q.searchEdit;
+    QPushButton *find = q.findButton;
 
     auto *current = new QHBoxLayout;
     current->addWidget(new QLabel(QStringLiteral("当前") + text.who + QStringLiteral("："), this));
