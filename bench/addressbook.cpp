@@ -2,7 +2,8 @@
 // (grid filled and shown), a search over every column, and the import of a
 // 100,000-row CSV file.
 //
-//   QT_QPA_PLATFORM=offscreen build/bin/bench_addressbook
+//   QT_QPA_PLATFORM=offscreen build/bin/bench_addressbook [--database URL]
+#include "BenchDatabase.h"
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
@@ -51,12 +52,19 @@ double ms(QElapsedTimer &t)
 
 int main(int argc, char **argv)
 {
+    const bench::BenchDatabase database(argc, argv);
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "C");
+    if (!database.ok()) {
+        std::printf("no database: %s\n", database.error().c_str());
+        return 1;
+    }
+    std::printf("engine: %s\n", database.engine());
     char tmpl[] = "/tmp/zentra-bench-XXXXXX";
     if (!mkdtemp(tmpl))
         return 1;
     DataFolder folder(tmpl);
+    database.use(folder);
     if (!initDataFolder(folder))
         return 1;
     MasterBook book(folder.databasePath(), receiverBook());

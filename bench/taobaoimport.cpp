@@ -4,6 +4,7 @@
 // one autocommitted statement per row. Prints the figures.
 //
 //   bench_taobaoimport [FOLDER]   (default: a new folder under /tmp)
+#include "BenchDatabase.h"
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
@@ -84,8 +85,15 @@ double autocommitPerRow(DbConnection &db, const std::vector<TbOrder> &orders, st
 
 int main(int argc, char **argv)
 {
+    const bench::BenchDatabase database(argc, argv);
+    if (!database.ok()) {
+        std::printf("no database: %s\n", database.error().c_str());
+        return 1;
+    }
+    std::printf("engine: %s\n", database.engine());
     std::string root = argc > 1 ? argv[1] : "/tmp/zentra-bench-taobao-" + std::to_string(getpid());
     DataFolder folder(root);
+    database.use(folder);
     std::string error;
     if (!initDataFolder(folder, &error)) {
         std::fprintf(stderr, "cannot make %s: %s\n", root.c_str(), error.c_str());

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-webengine-dev
   libsqlite3-dev libtinyxml-dev libpcre2-dev libjsoncpp-dev libsodium-dev
+  libpq-dev postgresql postgresql-client
   libgtest-dev googletest
   fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
   poppler-utils

@@ -8,7 +8,9 @@
 #include "core/config/ConfigFile.h"
 #include "core/templates/TemplateFile.h"
 #include "core/templates/TemplateLibrary.h"
+#include "core/data/Schema.h"
 #include "core/waybill/ComposeStore.h"
+#include "core/waybill/OrderCounter.h"
 #include "render/ItemLayout.h"
 #include "render/PrintJob.h"
 
@@ -126,6 +128,11 @@ int compose(CliContext &ctx)
         return 2;
     }
     const ConfigFile config(ctx.folder.configPath());
+    // A shared database first brings the shop's templates into the folder.
+    if (std::string error; ctx.folder.isSharedDatabase() && !initDataFolder(ctx.folder, &error)) {
+        std::cerr << "cannot open the database: " << error << "\n";
+        return 1;
+    }
     if (o.templateName.empty())
         o.templateName = defaultTemplateName(ctx.folder);
     const std::string path = templateFilePath(ctx.folder, o.templateName);
@@ -136,13 +143,27 @@ int compose(CliContext &ctx)
     }
     const std::string dbPath = ctx.folder.databasePath();
     DbConnection db;
-    if (!fileExists(dbPath) || !db.open(dbPath)) {
+    if ((!ctx.folder.isSharedDatabase() && !fileExists(dbPath)) || !db.open(dbPath)) {
         std::cerr << "cannot open the database: " << db.lastError() << "\n";
         return 1;
     }
 
-    // A new waybill on the template, as the panels start one.
-    const OrderLocks locks = readOrderLocks(config);
+    // A new waybill on the template, as the panels start one. On a shared
+    // database the order number is the shop's: a waybill that is stored
+    // takes its number from the counter now.
+    OrderLocks locks = readOrderLocks(config);
+    const OrderCounter counter(ctx.folder);
+    bool takenShared = false;
+    if (counter.shared() && locks.autoOrderNum && !o.orderNo) {
+        std::string error;
+        const auto number = o.output == ComposeOptions::Output::Add ? counter.take(1, &error) : counter.peek(&error);
+        if (!number) {
+            std::cerr << "cannot take an order number: " << error << "\n";
+            return 1;
+        }
+        locks.orderNum = *number;
+        takenShared = o.output == ComposeOptions::Output::Add;
+    }
     const std::string now = nowText();
     WaybillDraft draft;
     draft.takeTemplate(t);
@@ -216,7 +237,7 @@ int compose(CliContext &ctx)
             return 1;
         }
         // The numbers it took from the counters are used now.
-        if (countedOrder && !locks.orderNum.empty())
+        if (countedOrder && !takenShared && !locks.orderNum.empty())
             writeOrderNumber(config, advanceNumber(locks.orderNum));
         if (countedExpress && !locks.expressNum.empty())
             writeExpressNumber(config, advanceNumber(locks.expressNum));
@@ -266,7 +287,7 @@ int addParties(CliContext &ctx, Party side)
     batch.now = nowText();
     {
         DbConnection db;
-        if (!fileExists(batch.databasePath) || !db.open(batch.databasePath)) {
+        if ((!ctx.folder.isSharedDatabase() && !fileExists(batch.databasePath)) || !db.open(batch.databasePath)) {
             std::cerr << "cannot open the database: " << db.lastError() << "\n";
             return 1;
         }

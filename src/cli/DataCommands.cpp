@@ -1,6 +1,7 @@
 // init, config get/set, backup, restore, compact.
 #include "cli/CliCommand.h"
 #include "core/config/ConfigFile.h"
+#include "core/config/DatabaseSetting.h"
 #include "core/data/Maintenance.h"
 #include "core/data/Schema.h"
 
@@ -8,6 +9,15 @@
 
 namespace zentra::cli {
 namespace {
+
+bool sameKey(const std::string &a, const char *b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if ((a[i] | 0x20) != (b[i] | 0x20))
+            return false;
+    return i == a.size() && !b[i];
+}
 
 int init(CliContext &ctx)
 {
@@ -29,7 +39,11 @@ int config(CliContext &ctx)
     }
     if (a.size() == 4 && a[0] == "set") {
         std::string error;
-        if (!ctx.folder.ensureLayout(&error) || !ConfigFile(ctx.folder.configPath()).writeText(a[1], a[2], a[3], &error)) {
+        const ConfigFile file(ctx.folder.configPath());
+        // The database's URL never takes a password along.
+        const bool url = sameKey(a[1], "Database") && sameKey(a[2], "url");
+        if (!ctx.folder.ensureLayout(&error) ||
+            !(url ? writeDatabaseUrl(file, a[3], &error) : file.writeText(a[1], a[2], a[3], &error))) {
             std::cerr << "zentra-cli: config set: " << error << "\n";
             return 1;
         }

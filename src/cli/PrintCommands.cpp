@@ -6,7 +6,9 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/data/DbConnection.h"
+#include "core/data/Schema.h"
 #include "core/templates/TemplateFile.h"
+#include "core/waybill/PrintClaims.h"
 #include "core/waybill/PrintListStore.h"
 #include "core/waybill/WaybillRow.h"
 #include "render/CalibrationSheet.h"
@@ -150,8 +152,16 @@ int printList(CliContext &ctx)
         std::cerr << "usage: zentra-cli print-list --pdf OUT [--dpi N] [--ids ID,ID,...] [--keep]\n";
         return 2;
     }
+    // The embedded file must be there already; a shared database is made or
+    // upgraded, and the shop's templates come into the folder.
+    std::string error;
+    if (ctx.folder.isSharedDatabase() ? !initDataFolder(ctx.folder, &error)
+                                      : !fileExists(ctx.folder.databasePath())) {
+        std::cerr << "cannot open the database: " << error << "\n";
+        return 1;
+    }
     DbConnection db;
-    if (!fileExists(ctx.folder.databasePath()) || !db.open(ctx.folder.databasePath())) {
+    if (!db.open(ctx.folder.databasePath())) {
         std::cerr << "cannot open the database: " << db.lastError() << "\n";
         return 1;
     }
@@ -174,10 +184,39 @@ int printList(CliContext &ctx)
             return 1;
         }
     }
-    if (rows.empty()) {
+    // The rows are claimed first: another station printing the same list
+    // passes them over, and this job passes over the rows another holds.
+    const PrintClaimJob claim = PrintClaimJob::start();
+    std::vector<std::int64_t> wanted;
+    for (const WaybillRow *r : rowsToPrint(rows, mode))
+        wanted.push_back(r->printId());
+    const std::vector<std::int64_t> held = claimRows(db, claim, wanted, &ok);
+    if (!ok) {
+        std::cerr << "cannot claim the rows to print: " << db.lastError() << "\n";
+        return 1;
+    }
+    if (!o.ids.empty() && held.size() != wanted.size()) {
+        releaseClaims(db, claim);
+        const auto elsewhere = claimedRows(db, claim.job);
+        for (std::int64_t id : wanted)
+            if (std::find(held.begin(), held.end(), id) == held.end())
+                std::cerr << "row " << id << " is being printed at "
+                          << (elsewhere.count(id) ? elsewhere.at(id) : std::string("another station")) << "\n";
+        return 1;
+    }
+    db.close();
+    if (held.empty()) {
         std::cout << "0 pages\n";
         return 0;
     }
+    // What this job prints: exactly the rows it holds, in list order.
+    std::vector<WaybillRow> mine;
+    for (WaybillRow &r : rows)
+        if (std::find(held.begin(), held.end(), r.printId()) != held.end()) {
+            r.ticked = true;
+            mine.push_back(std::move(r));
+        }
+    rows = std::move(mine);
     const AppState state = readSettings(ctx.folder);
 
     // The paper of a batch is the current template's: the configured default,
@@ -190,7 +229,7 @@ int printList(CliContext &ctx)
         std::string defaultName = config.readText("Template", "Default");
         if (defaultName.ends_with(".ttp"))
             defaultName.resize(defaultName.size() - 4);
-        const std::vector<const WaybillRow *> first = rowsToPrint(rows, mode);
+        const std::vector<const WaybillRow *> first = rowsToPrint(rows, 2);
         for (const std::string &name : {defaultName, first.front()->cell(WaybillRow::TemplateName)}) {
             const std::string path = templateFilePath(ctx.folder, name);
             if (!path.empty() && readTemplateFile(path, paper)) {
@@ -202,22 +241,33 @@ int printList(CliContext &ctx)
 
     const Gui gui;
     render::PrintJob job = render::PrintJob::batch(
-        mode, std::move(rows),
+        2, std::move(rows),
         [folder = ctx.folder](const std::string &name) { return templateFilePath(folder, name); },
         [](const std::string &path, Template &out) { return readTemplateFile(path, out); });
-    // Only the rows that reached the file move, and only once it is written.
+    // Only the rows that reached the file move, and only once it is written;
+    // the rest are released for others to print.
     bool moveFailed = false;
-    if (!o.keep)
-        job.afterPrint = [&db, &moveFailed](const render::PrintJob &done, int) {
-            std::vector<std::int64_t> ids;
-            for (const WaybillRow *r : done.printedRows())
-                ids.push_back(r->printId());
-            if (!movePrintedRows(db, ids).complete) {
-                std::cerr << "cannot move the printed rows to the history: " << db.lastError() << "\n";
-                moveFailed = true;
-            }
-        };
+    job.afterPrint = [&](const render::PrintJob &done, int) {
+        std::vector<std::int64_t> ids;
+        for (const WaybillRow *r : done.printedRows())
+            ids.push_back(r->printId());
+        DbConnection after;
+        const bool open = after.open(ctx.folder.databasePath());
+        if (!o.keep && (!open || !movePrintedRows(after, ids).complete)) {
+            std::cerr << "cannot move the printed rows to the history: " << after.lastError() << "\n";
+            moveFailed = true;
+        }
+        if (open)
+            releaseClaims(after, claim);
+    };
     const int rc = writeJob(job, o, state, havePaper ? &paper : nullptr, gui.screen);
+    if (rc != 0 || moveFailed) {
+        // Nothing written (or not all of it moved): what this job still
+        // holds goes back to the list.
+        DbConnection after;
+        if (after.open(ctx.folder.databasePath()))
+            releaseClaims(after, claim);
+    }
     return moveFailed ? 1 : rc;
 }
 

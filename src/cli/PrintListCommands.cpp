@@ -5,11 +5,13 @@
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
 #include "core/waybill/HistoryStore.h"
+#include "core/waybill/PrintClaims.h"
 #include "core/waybill/PrintListStore.h"
 
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <map>
 
 namespace zentra::cli {
 namespace {
@@ -24,7 +26,9 @@ bool openDatabase(CliContext &ctx, DbConnection &db)
     return true;
 }
 
-void printRows(const std::vector<WaybillRow> &rows)
+// One JSON object per row; a row another station is printing now also
+// names it ("claimedBy").
+void printRows(const std::vector<WaybillRow> &rows, const std::map<std::int64_t, std::string> &claimed = {})
 {
     const auto &names = waybillColumnNames();
     std::vector<std::pair<std::string_view, std::string_view>> members;
@@ -32,6 +36,8 @@ void printRows(const std::vector<WaybillRow> &rows)
         members.clear();
         for (int c = WaybillRow::TemplateName; c < WaybillRow::kColumnCount; ++c)
             members.emplace_back(names[static_cast<std::size_t>(c)], r.cell(c));
+        if (const auto it = claimed.find(r.printId()); it != claimed.end())
+            members.emplace_back("claimedBy", it->second);
         std::cout << jsonObject(members) << "\n";
     }
 }
@@ -92,11 +98,12 @@ int listPrintList(CliContext &ctx)
         return 1;
     bool ok = false;
     const std::vector<WaybillRow> rows = searchPrintList(db, text, &ok);
+    const std::map<std::int64_t, std::string> claimed = ok ? claimedRows(db, {}, &ok) : std::map<std::int64_t, std::string>();
     if (!ok) {
         std::cerr << "zentra-cli: " << db.lastError() << "\n";
         return 1;
     }
-    printRows(rows);
+    printRows(rows, claimed);
     return 0;
 }
 

@@ -7,6 +7,8 @@
 #include "core/config/ConfigFile.h"
 #include "core/templates/TemplateFile.h"
 #include "core/templates/TemplateLibrary.h"
+#include "core/templates/TemplateSync.h"
+#include "core/data/Schema.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -168,6 +170,11 @@ int newTemplate(const CliContext &ctx)
         std::cerr << "zentra-cli: " << error << "\n";
         return 1;
     }
+    // The shop's other stations get it from a shared database.
+    if (const TemplateSyncResult s = syncTemplates(ctx.folder); !s.ok) {
+        std::cerr << "zentra-cli: " << s.error << "\n";
+        return 1;
+    }
     std::cout << path << "\n";
     return 0;
 }
@@ -226,6 +233,12 @@ constexpr const char *kUsage = "template show FILE | template copy IN OUT | temp
 int templateCommand(CliContext &ctx)
 {
     const auto &a = ctx.args;
+    // With a shared database the folder first gets the shop's templates.
+    if (std::string error; ctx.folder.isSharedDatabase() && !a.empty() && a[0] != "show" && a[0] != "copy" &&
+                           !initDataFolder(ctx.folder, &error)) {
+        std::cerr << "zentra-cli: cannot open the database: " << error << "\n";
+        return 1;
+    }
     if (a.size() == 2 && a[0] == "show")
         return show(a[1]);
     if (a.size() == 3 && a[0] == "copy")

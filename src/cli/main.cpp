@@ -1,6 +1,8 @@
 // zentra-cli: the command line over the same core as the main program, for
-// automation and checks. Usage: zentra-cli [--home DIR] COMMAND [ARGS...]
+// automation and checks. Usage: zentra-cli [--home DIR] [--database URL] COMMAND [ARGS...]
 #include "cli/CliCommand.h"
+
+#include "core/config/DatabaseSetting.h"
 
 #include <clocale>
 #include <cstring>
@@ -25,7 +27,7 @@ namespace {
 
 int usage()
 {
-    std::cerr << "usage: zentra-cli [--home DIR] COMMAND [ARGS...]\n\ncommands:\n";
+    std::cerr << "usage: zentra-cli [--home DIR] [--database URL] COMMAND [ARGS...]\n\ncommands:\n";
     for (const auto &c : zentra::cli::cliCommands())
         std::cerr << "  " << c.usage << "\n";
     return 2;
@@ -36,18 +38,30 @@ int usage()
 int main(int argc, char **argv)
 {
     std::setlocale(LC_ALL, "C");
-    std::string home;
+    std::string home, database;
     int i = 1;
     for (; i < argc; ++i) {
         if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc)
             home = argv[++i];
         else if (std::strncmp(argv[i], "--home=", 7) == 0)
             home = argv[i] + 7;
+        else if (std::strcmp(argv[i], "--database") == 0 && i + 1 < argc)
+            database = argv[++i];
+        else if (std::strncmp(argv[i], "--database=", 11) == 0)
+            database = argv[i] + 11;
         else
             break;
     }
     if (i >= argc)
         return usage();
+    // The data folder and its database: --database, else config.ini's
+    // [Database] url, else the embedded data/data.db.
+    zentra::DataFolder folder = zentra::DataFolder::resolve(home);
+    std::string error;
+    if (!zentra::chooseDatabase(folder, database, &error)) {
+        std::cerr << "zentra-cli: " << error << "\n";
+        return 1;
+    }
     std::string name = argv[i++];
     // A command may have verbs registered on their own ("print-list list"):
     // the two-word name is looked for first, then the command itself.
@@ -55,14 +69,14 @@ int main(int argc, char **argv)
         const std::string verb = name + " " + argv[i];
         for (auto &c : zentra::cli::cliCommands())
             if (c.name == verb) {
-                zentra::cli::CliContext ctx{zentra::DataFolder::resolve(home), {argv + i + 1, argv + argc}};
+                zentra::cli::CliContext ctx{folder, {argv + i + 1, argv + argc}};
                 return c.handler(ctx);
             }
     }
     for (auto &c : zentra::cli::cliCommands()) {
         if (c.name != name)
             continue;
-        zentra::cli::CliContext ctx{zentra::DataFolder::resolve(home), {argv + i, argv + argc}};
+        zentra::cli::CliContext ctx{folder, {argv + i, argv + argc}};
         return c.handler(ctx);
     }
     std::cerr << "zentra-cli: unknown command '" << name << "'\n";

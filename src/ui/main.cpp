@@ -1,4 +1,4 @@
-// zentra: the main program. Usage: zentra [--home DIR]
+// zentra: the main program. Usage: zentra [--home DIR] [--database URL]
 #include "core/config/AppState.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CQuorvelApp.h"

@@ -1,5 +1,7 @@
 #include "core/config/DataFolder.h"
 
+#include "core/data/DbLocation.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +29,11 @@ DataFolder DataFolder::resolve(const std::string &homeArg)
         return DataFolder(std::string(xdg) + "/zentra");
     const char *home = std::getenv("HOME");
     return DataFolder(std::string(home && *home ? home : ".") + "/.local/share/zentra");
+}
+
+bool DataFolder::isSharedDatabase() const
+{
+    return isServerLocation(database_);
 }
 
 std::string DataFolder::path(const std::string &relative) const

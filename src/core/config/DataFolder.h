@@ -20,7 +20,15 @@ public:
     // root + "/" + relative, e.g. path("data/data.db").
     std::string path(const std::string &relative) const;
 
-    std::string databasePath() const { return path("data/data.db"); }
+    // Where the database is: the embedded data/data.db, or the server URL
+    // (or other database file) chosen by setDatabase(). Every operation
+    // opens it by this text (see DbConnection::open).
+    std::string databasePath() const { return database_.empty() ? embeddedDatabasePath() : database_; }
+    std::string embeddedDatabasePath() const { return path("data/data.db"); }
+    // Empty: the embedded file again.
+    void setDatabase(std::string location) { database_ = std::move(location); }
+    // Whether the database is a server's, shared by several stations.
+    bool isSharedDatabase() const;
     std::string configPath() const { return path("config.ini"); }
     std::string templateDir() const { return path("template/"); }
     std::string backupPath() const { return path("backup/backup.bak"); }
@@ -33,6 +41,7 @@ public:
 
 private:
     std::string root_;
+    std::string database_;
 };
 
 // Writes `content` to `path` by writing a temporary file in the same folder and

@@ -1,55 +1,30 @@
 #include "core/data/DbConnection.h"
 
-#include "core/data/GbkCollation.h"
+#include "core/data/DbBackend.h"
+#include "core/data/DbLocation.h"
 
-#include <charconv>
 #include <cstdlib>
-#include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zentra {
 namespace {
 
 const std::string kEmpty;
 
-std::string formatDouble(double v)
+bool sameName(std::string_view a, std::string_view b)
 {
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, res.ptr);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
 }
-
-std::string columnText(sqlite3_stmt *stmt, int i)
-{
-    switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return std::to_string(sqlite3_column_int64(stmt, i));
-    case SQLITE_FLOAT:
-        return formatDouble(sqlite3_column_double(stmt, i));
-    default: {
-        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
-        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : std::string();
-    }
-    }
-}
-
-// Leaves a cached statement ready for its next use.
-struct StatementGuard {
-    sqlite3_stmt *stmt = nullptr;
-    ~StatementGuard()
-    {
-        if (stmt) {
-            sqlite3_reset(stmt);
-            sqlite3_clear_bindings(stmt);
-        }
-    }
-};
-
-// More distinct statements than this on one connection are not kept.
-constexpr std::size_t kMaxCachedStatements = 64;
 
 }
 
@@ -57,6 +32,9 @@ const std::string &DbRow::text(std::string_view column) const
 {
     for (std::size_t i = 0; i < names_->size(); ++i)
         if ((*names_)[i] == column)
+            return values_[i];
+    for (std::size_t i = 0; i < names_->size(); ++i)
+        if (sameName((*names_)[i], column))
             return values_[i];
     return kEmpty;
 }
@@ -71,254 +49,228 @@ std::int64_t DbRow::integer(std::string_view column) const
     return std::strtoll(text(column).c_str(), nullptr, 10);
 }
 
+DbConnection::DbConnection() = default;
+
 DbConnection::~DbConnection()
 {
     close();
 }
 
-bool DbConnection::open(const std::string &path, bool create)
+bool DbConnection::open(const std::string &location, bool create)
 {
     close();
-    error_.clear();
-    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    bool existed = create && ::access(path.c_str(), F_OK) == 0;
-    int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        error_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-        sqlite3_close(db_);
-        db_ = nullptr;
+    clearError();
+    location_ = location;
+    std::string error;
+    DbFailure failure = DbFailure::Other;
+    if (isServerLocation(location)) {
+        dialect_ = SqlDialect(DbEngineKind::Postgres);
+        backend_ = openPostgresBackend(location, busyTimeout_, error, failure);
+    } else {
+        dialect_ = SqlDialect(DbEngineKind::Sqlite);
+        backend_ = openSqliteBackend(location, create, busyTimeout_, error, failure);
+    }
+    if (!backend_) {
+        setError(error, failure);
         return false;
     }
-    if (create && !existed)
-        ::chmod(path.c_str(), 0600);
-    sqlite3_busy_timeout(db_, 5000);
-    sqlite3_extended_result_codes(db_, 1);
-    registerGbkCollation(db_);
     return true;
 }
 
-sqlite3_stmt *DbConnection::prepared(std::string_view sql)
+bool DbConnection::isOpen() const
 {
-    std::string key(sql);
-    auto it = statements_.find(key);
-    if (it != statements_.end())
-        return it->second;
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        return nullptr;
-    }
-    if (!stmt) // only blanks or a comment: nothing to run
-        return nullptr;
-    if (statements_.size() >= kMaxCachedStatements) {
-        for (auto &[text, old] : statements_)
-            sqlite3_finalize(old);
-        statements_.clear();
-    }
-    statements_.emplace(std::move(key), stmt);
-    return stmt;
+    return backend_ != nullptr;
+}
+
+void DbConnection::setBusyTimeout(int milliseconds)
+{
+    busyTimeout_ = milliseconds;
+    if (backend_)
+        backend_->setBusyTimeout(milliseconds);
 }
 
 void DbConnection::close()
 {
-    for (auto &[text, stmt] : statements_)
-        sqlite3_finalize(stmt);
-    statements_.clear();
-    if (db_) {
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-    }
+    backend_.reset();
 }
 
-namespace {
-
-bool bindAll(sqlite3_stmt *stmt, const DbParams &params)
+void DbConnection::setError(std::string message, DbFailure failure)
 {
-    int i = 1;
-    for (const DbValue &v : params.values) {
-        int rc = SQLITE_OK;
-        if (std::holds_alternative<std::nullptr_t>(v))
-            rc = sqlite3_bind_null(stmt, i);
-        else if (auto *n = std::get_if<std::int64_t>(&v))
-            rc = sqlite3_bind_int64(stmt, i, *n);
-        else if (auto *d = std::get_if<double>(&v))
-            rc = sqlite3_bind_double(stmt, i, *d);
-        else {
-            const auto &s = std::get<std::string>(v);
-            rc = sqlite3_bind_text(stmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK)
-            return false;
-        ++i;
+    error_ = std::move(message);
+    failure_ = failure;
+}
+
+void DbConnection::clearError()
+{
+    error_.clear();
+    failure_ = DbFailure::None;
+}
+
+bool DbConnection::run(std::string_view sql, const DbParams &params, RowSink *sink, int *changed)
+{
+    if (!backend_) {
+        setError("database is not open");
+        return false;
+    }
+    struct Adapter final : DbRowSink {
+        RowSink *to;
+        explicit Adapter(RowSink *to) : to(to) {}
+        void columns(const std::vector<std::string> &names) override { to->columns(names); }
+        void row(const DbCells &cells) override { to->row(cells); }
+    } adapter(sink);
+    if (!backend_->run(sql, params, sink ? &adapter : nullptr, changed)) {
+        setError(backend_->error(), backend_->failure());
+        return false;
     }
     return true;
-}
-
 }
 
 DbRows DbConnection::query(std::string_view sql, const DbParams &params)
 {
     DbRows result;
-    if (!db_) {
-        error_ = "database is not open";
-        result.ok = false;
-        return result;
-    }
-    StatementGuard g;
-    g.stmt = prepared(sql);
-    if (!g.stmt || !bindAll(g.stmt, params)) {
-        error_ = g.stmt || sqlite3_errcode(db_) != SQLITE_OK ? sqlite3_errmsg(db_) : "empty statement";
-        result.ok = false;
-        return result;
-    }
-    int n = sqlite3_column_count(g.stmt);
-    for (int i = 0; i < n; ++i)
-        result.columns.emplace_back(sqlite3_column_name(g.stmt, i));
-    auto names = std::make_shared<const std::vector<std::string>>(result.columns);
-    int rc;
-    while ((rc = sqlite3_step(g.stmt)) == SQLITE_ROW) {
-        std::vector<std::string> row;
-        row.reserve(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i)
-            row.push_back(columnText(g.stmt, i));
-        result.rows.emplace_back(names, std::move(row));
-    }
-    if (rc != SQLITE_DONE) {
-        error_ = sqlite3_errmsg(db_);
-        result.ok = false;
-    }
+    std::shared_ptr<const std::vector<std::string>> names;
+    result.ok = forEachRow(
+        sql, params,
+        [&](const std::vector<std::string> &columns) {
+            result.columns = columns;
+            names = std::make_shared<const std::vector<std::string>>(columns);
+        },
+        [&](const DbCells &cells) {
+            std::vector<std::string> row(cells.count());
+            for (std::size_t i = 0; i < row.size(); ++i)
+                cells.read(i, row[i]);
+            result.rows.emplace_back(names, std::move(row));
+        });
+    if (!result.ok)
+        result.rows.clear();
     return result;
 }
 
 int DbConnection::execute(std::string_view sql, const DbParams &params)
 {
-    if (!db_) {
-        error_ = "database is not open";
+    int changed = 0;
+    if (!run(sql, params, nullptr, &changed))
         return -1;
-    }
-    StatementGuard g;
-    g.stmt = prepared(sql);
-    if (!g.stmt || !bindAll(g.stmt, params)) {
-        error_ = g.stmt || sqlite3_errcode(db_) != SQLITE_OK ? sqlite3_errmsg(db_) : "empty statement";
-        return -1;
-    }
-    int rc;
-    while ((rc = sqlite3_step(g.stmt)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) {
-        error_ = sqlite3_errmsg(db_);
-        return -1;
-    }
-    return sqlite3_changes(db_);
+    return changed;
 }
 
 bool DbConnection::executeScript(std::string_view sql)
 {
-    if (!db_) {
-        error_ = "database is not open";
+    if (!backend_) {
+        setError("database is not open");
         return false;
     }
-    char *msg = nullptr;
-    std::string text(sql);
-    if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
-        error_ = msg ? msg : sqlite3_errmsg(db_);
-        sqlite3_free(msg);
+    if (!backend_->script(sql)) {
+        setError(backend_->error(), backend_->failure());
         return false;
     }
     return true;
 }
 
-std::int64_t DbConnection::lastInsertId() const
+std::int64_t DbConnection::lastInsertId()
 {
-    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+    return backend_ ? backend_->lastInsertId() : 0;
 }
 
-Transaction::Transaction(DbConnection &db) : db_(db)
+Transaction::Transaction(DbConnection &db, TxMode mode) : db_(db)
 {
-    active_ = db_.executeScript("BEGIN IMMEDIATE");
+    if (!db_.backend()) {
+        db_.setError("database is not open");
+        return;
+    }
+    // Inside a transaction already: this one joins it, and the outer one
+    // decides whether the work is kept.
+    if (db_.backend()->inTransaction()) {
+        joined_ = true;
+        active_ = true;
+        return;
+    }
+    active_ = db_.backend()->begin(mode);
+    if (!active_)
+        db_.setError(db_.backend()->error(), db_.backend()->failure());
 }
 
 Transaction::~Transaction()
 {
-    if (active_)
-        db_.executeScript("ROLLBACK");
+    if (active_ && !joined_ && db_.backend())
+        db_.backend()->rollback();
 }
 
 bool Transaction::commit()
 {
-    if (!active_)
+    if (!active_ || !db_.backend())
         return false;
     active_ = false;
-    if (db_.executeScript("COMMIT"))
+    if (joined_)
         return true;
-    db_.executeScript("ROLLBACK");
+    if (db_.backend()->commit())
+        return true;
+    db_.setError(db_.backend()->error(), db_.backend()->failure());
+    db_.backend()->rollback();
     return false;
 }
 
-
-DbStatement::DbStatement(DbConnection &db, std::string_view sql) : db_(db)
+Savepoint::Savepoint(DbConnection &db, std::string name) : db_(db), name_(std::move(name))
 {
-    if (!db_.handle() ||
-        sqlite3_prepare_v3(db_.handle(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                           &stmt_, nullptr) != SQLITE_OK) {
-        db_.setError(db_.handle() ? sqlite3_errmsg(db_.handle()) : "database is not open");
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-    }
+    active_ = db_.executeScript("SAVEPOINT " + name_);
 }
 
-DbStatement::~DbStatement()
+Savepoint::~Savepoint()
 {
-    sqlite3_finalize(stmt_);
+    if (active_)
+        rollback();
 }
 
-bool DbStatement::start(const DbParams &params)
+bool Savepoint::release()
 {
-    if (!stmt_)
+    if (!active_)
         return false;
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-    if (!bindAll(stmt_, params)) {
-        db_.setError(sqlite3_errmsg(db_.handle()));
-        return false;
-    }
-    return true;
+    active_ = false;
+    return db_.executeScript("RELEASE " + name_);
 }
+
+void Savepoint::rollback()
+{
+    if (!active_)
+        return;
+    active_ = false;
+    const std::string why = db_.lastError();
+    const DbFailure failure = db_.lastFailure();
+    db_.executeScript("ROLLBACK TO " + name_ + "; RELEASE " + name_);
+    db_.setError(why, failure);
+}
+
+DbStatement::DbStatement(DbConnection &db, std::string_view sql) : db_(db), sql_(sql)
+{
+    if (!db_.backend()) {
+        db_.setError("database is not open");
+        return;
+    }
+    ok_ = db_.backend()->prepare(sql_);
+    if (!ok_)
+        db_.setError(db_.backend()->error(), db_.backend()->failure());
+}
+
+DbStatement::~DbStatement() = default;
 
 int DbStatement::execute(const DbParams &params)
 {
-    if (!start(params))
+    if (!ok_)
         return -1;
-    int rc;
-    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) {
-        db_.setError(sqlite3_errmsg(db_.handle()));
-        sqlite3_reset(stmt_);
-        return -1;
-    }
-    const int changed = sqlite3_changes(db_.handle());
-    sqlite3_reset(stmt_);
-    return changed;
+    return db_.execute(sql_, params);
 }
 
 bool DbStatement::exists(const DbParams &params, bool *failed)
 {
     if (failed)
         *failed = false;
-    if (!start(params)) {
-        if (failed)
-            *failed = true;
-        return false;
-    }
-    const int rc = sqlite3_step(stmt_);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        db_.setError(sqlite3_errmsg(db_.handle()));
-        if (failed)
-            *failed = true;
-    }
-    sqlite3_reset(stmt_);
-    return rc == SQLITE_ROW;
+    bool found = false;
+    const bool ok = ok_ && db_.forEachRow(
+                               sql_, params, [](const std::vector<std::string> &) {},
+                               [&](const DbCells &) { found = true; });
+    if (!ok && failed)
+        *failed = true;
+    return ok && found;
 }
 
 }

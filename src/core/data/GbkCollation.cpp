@@ -148,6 +148,32 @@ int compareGbk(std::string_view a, std::string_view b)
     return 0;
 }
 
+std::string gbkSortKey(std::string_view utf8)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    const auto &bmp = bmpKeys();
+    std::string key;
+    key.reserve(utf8.size() * 2);
+    auto put = [&](unsigned b) {
+        key += kHex[(b >> 4) & 0xF];
+        key += kHex[b & 0xF];
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::uint32_t k = nextKey(utf8, i, bmp);
+        if ((k >> 24) == 0xFF) { // a byte that starts no valid character
+            put(0xFF);
+            put(k & 0xFF);
+            continue;
+        }
+        // The character's bytes from the top; multi-byte forms hold no zero
+        // byte, so the first zero ends them.
+        put(k >> 24);
+        for (int shift = 16; shift >= 0 && ((k >> shift) & 0xFF) != 0; shift -= 8)
+            put((k >> shift) & 0xFF);
+    }
+    return key;
+}
+
 bool registerGbkCollation(sqlite3 *db)
 {
     return sqlite3_create_collation_v2(db, "GBK", SQLITE_UTF8, nullptr, collate, nullptr) == SQLITE_OK;

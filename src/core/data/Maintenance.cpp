@@ -4,6 +4,8 @@
 #include "core/data/DbConnection.h"
 #include "core/data/GbkCollation.h"
 #include "core/data/Schema.h"
+#include "core/data/ServerMaintenance.h"
+#include "core/data/SqliteBackend.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -22,21 +24,6 @@ constexpr const char *kBackupFailed = "数据库备份失败!";
 constexpr const char *kRestoreOk = "数据库还原成功!";
 constexpr const char *kRestoreFailed = "数据库还原失败!";
 constexpr const char *kCompactOk = "数据库压缩和修复成功!";
-
-// The tables our schema creates, read from a schema built in memory.
-const std::vector<std::string> &schemaTables()
-{
-    static const std::vector<std::string> tables = [] {
-        std::vector<std::string> names;
-        DbConnection mem;
-        if (mem.open(":memory:", true) && createSchema(mem))
-            for (const DbRow &r : mem.query("select name from sqlite_master where type='table' and name not like "
-                                            "'sqlite_%' order by name"))
-                names.push_back(r.at(0));
-        return names;
-    }();
-    return tables;
-}
 
 // Copies the whole database `from` into the open connection `to` through
 // SQLite's backup API: one write transaction on the target, which ends up page
@@ -84,7 +71,7 @@ bool copyIntoPlace(const std::string &from, const std::string &finalPath, std::s
             return discard(from + ": " + src.lastError());
         if (!dst.open(tmp))
             return discard(tmp + ": " + dst.lastError());
-        if (!onlineCopy(src.handle(), dst.handle(), error))
+        if (!onlineCopy(sqliteHandle(src), sqliteHandle(dst), error))
             return discard(finalPath + ": " + error);
     }
     if (std::string why = checkDatabaseFile(tmp); !why.empty())
@@ -151,18 +138,24 @@ std::string checkDatabaseFile(const std::string &path)
         sqlite3_free(msg);
         return why;
     }
-    for (const std::string &t : schemaTables()) {
+    // Every table the program has always had; later ones are added when
+    // the file is opened.
+    for (const SchemaTable &t : schemaTables()) {
+        if (t.since > 1)
+            continue;
         bool found = false;
         for (const std::string &have : tables)
-            found = found || sqlite3_stricmp(have.c_str(), t.c_str()) == 0;
+            found = found || sqlite3_stricmp(have.c_str(), t.name.c_str()) == 0;
         if (!found)
-            return path + ": no table " + t;
+            return path + ": no table " + t.name;
     }
     return {};
 }
 
 MaintenanceResult backupDatabase(const DataFolder &folder)
 {
+    if (folder.isSharedDatabase())
+        return backupServerDatabase(folder);
     const std::string target = folder.backupPath();
     if (!isDirectory(parentOf(target)))
         return {false, kBackupFailed, parentOf(target) + ": no such folder"};
@@ -176,6 +169,8 @@ MaintenanceResult backupDatabase(const DataFolder &folder)
 
 MaintenanceResult restoreDatabase(const DataFolder &folder)
 {
+    if (folder.isSharedDatabase())
+        return restoreServerDatabase(folder);
     const std::string source = folder.backupPath();
     // A backup that is empty, damaged or not ours must not replace the
     // database, whatever state the database is in.
@@ -189,6 +184,8 @@ MaintenanceResult restoreDatabase(const DataFolder &folder)
 
 MaintenanceResult compactDatabase(const DataFolder &folder)
 {
+    if (folder.isSharedDatabase())
+        return compactServerDatabase(folder);
     const std::string dbPath = folder.databasePath();
     const std::string target = folder.compactTargetPath();
     auto failed = [&](const std::string &why) { return MaintenanceResult{false, dbPath + ": " + why, {}}; };
@@ -205,7 +202,7 @@ MaintenanceResult compactDatabase(const DataFolder &folder)
     // or commit until the compacted pages are back in data.db.
     // Other writers' transactions are short; wait longer than usual for a
     // moment without one.
-    sqlite3_busy_timeout(db.handle(), 30000);
+    sqlite3_busy_timeout(sqliteHandle(db), 30000);
     if (!db.executeScript("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;"))
         return failed(db.lastError());
     DbRows check = db.query("pragma quick_check");
@@ -228,7 +225,7 @@ MaintenanceResult compactDatabase(const DataFolder &folder)
         DbConnection compacted;
         if (!compacted.open(target))
             return discard(compacted.lastError());
-        if (!onlineCopy(compacted.handle(), db.handle(), error))
+        if (!onlineCopy(sqliteHandle(compacted), sqliteHandle(db), error))
             return discard(error);
     }
     db.close();

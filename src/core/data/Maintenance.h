@@ -18,6 +18,9 @@ struct MaintenanceResult {
 // SQLite's quick check and holds every table of our schema.
 std::string checkDatabaseFile(const std::string &path);
 
+// With a shared PostgreSQL database the three commands work on the server
+// instead (see ServerMaintenance.h), with the same messages.
+
 // Copies data/data.db to backup/backup.bak with SQLite's online backup, so the
 // copy is consistent even while the database is in use. The backup folder is
 // not created: without it the backup fails. An empty or damaged database is

@@ -2,111 +2,198 @@
 
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
+#include "core/data/DbLocation.h"
+#include "core/data/NameKeys.h"
 #include "core/data/SeedData.h"
+#include "core/templates/TemplateSync.h"
 #include "core/users/PasswordHash.h"
 #include "core/waybill/WaybillSearch.h"
 
 #include <cstdio>
+#include <functional>
 #include <string_view>
 #include <unistd.h>
 
 namespace zentra {
 
-// Text columns compare without regard to ASCII case, as the original database
-// engine did, so a natural key ("Admin" vs "admin") finds the same row. The
-// books' name indexes use the GBK collation the lists sort by, so a book opens
-// in index order without sorting; every connection of ours registers it.
-static const char *const kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS receiver (
-  rID INTEGER PRIMARY KEY AUTOINCREMENT,
-  rname TEXT COLLATE NOCASE, rmobile TEXT COLLATE NOCASE, rphone TEXT COLLATE NOCASE,
-  rprovince TEXT COLLATE NOCASE, rcity TEXT COLLATE NOCASE, rdistrict TEXT COLLATE NOCASE,
-  raddress TEXT COLLATE NOCASE, rpost TEXT COLLATE NOCASE, rcompany TEXT COLLATE NOCASE,
-  rnote TEXT COLLATE NOCASE, rww TEXT COLLATE NOCASE, rqq TEXT COLLATE NOCASE,
-  rself1 TEXT COLLATE NOCASE, rself2 TEXT COLLATE NOCASE, rself3 TEXT COLLATE NOCASE, rself4 TEXT COLLATE NOCASE,
-  rclass TEXT COLLATE NOCASE, rnamePY TEXT COLLATE NOCASE, rdate TEXT);
-CREATE INDEX IF NOT EXISTS receiver_key ON receiver(rmobile, raddress);
-CREATE INDEX IF NOT EXISTS receiver_name ON receiver(rname COLLATE GBK, rID);
+namespace {
 
-CREATE TABLE IF NOT EXISTS sender (
-  sID INTEGER PRIMARY KEY AUTOINCREMENT,
-  sname TEXT COLLATE NOCASE, smobile TEXT COLLATE NOCASE, sphone TEXT COLLATE NOCASE,
-  sprovince TEXT COLLATE NOCASE, scity TEXT COLLATE NOCASE, sdistrict TEXT COLLATE NOCASE,
-  saddress TEXT COLLATE NOCASE, spost TEXT COLLATE NOCASE, scompany TEXT COLLATE NOCASE,
-  snote TEXT COLLATE NOCASE, sww TEXT COLLATE NOCASE, sqq TEXT COLLATE NOCASE,
-  sself1 TEXT COLLATE NOCASE, sself2 TEXT COLLATE NOCASE, sself3 TEXT COLLATE NOCASE, sself4 TEXT COLLATE NOCASE,
-  sclass TEXT COLLATE NOCASE, snamePY TEXT COLLATE NOCASE, sdate TEXT);
-CREATE INDEX IF NOT EXISTS sender_key ON sender(smobile, saddress);
-CREATE INDEX IF NOT EXISTS sender_name ON sender(sname COLLATE GBK, sID);
+using T = DbType;
 
-CREATE TABLE IF NOT EXISTS receiverClass (className TEXT COLLATE NOCASE);
-CREATE TABLE IF NOT EXISTS senderClass (className TEXT COLLATE NOCASE);
-CREATE TABLE IF NOT EXISTS cargoClass (className TEXT COLLATE NOCASE);
+std::vector<SchemaColumn> addressColumns(const std::string &p)
+{
+    std::vector<SchemaColumn> c{{p + "ID", T::Counter}};
+    for (const char *f : {"name", "mobile", "phone", "province", "city", "district", "address", "post", "company",
+                          "note", "ww", "qq", "self1", "self2", "self3", "self4", "class", "namePY"})
+        c.push_back({p + f, T::NoCase});
+    c.push_back({p + "date", T::Text});
+    return c;
+}
 
-CREATE TABLE IF NOT EXISTS cargo (
-  cargoID INTEGER PRIMARY KEY AUTOINCREMENT,
-  cname TEXT COLLATE NOCASE, cshort TEXT COLLATE NOCASE, cclass TEXT COLLATE NOCASE, cbarcode TEXT COLLATE NOCASE,
-  cweight REAL, ccurNum REAL, cbotNum REAL, ctopNum REAL, cpriceIn REAL, cpriceOut REAL, cpriceOn REAL,
-  cnote TEXT COLLATE NOCASE, cshortPY TEXT COLLATE NOCASE);
-CREATE INDEX IF NOT EXISTS cargo_name ON cargo(cname);
-CREATE INDEX IF NOT EXISTS cargo_order ON cargo(cname COLLATE GBK, cargoID);
+std::vector<SchemaColumn> goodsColumns()
+{
+    return {{"cargoID", T::Counter},  {"cname", T::NoCase},   {"cshort", T::NoCase},  {"cclass", T::NoCase},
+            {"cbarcode", T::NoCase},  {"cweight", T::Real},   {"ccurNum", T::Real},   {"cbotNum", T::Real},
+            {"ctopNum", T::Real},     {"cpriceIn", T::Real},  {"cpriceOut", T::Real}, {"cpriceOn", T::Real},
+            {"cnote", T::NoCase},     {"cshortPY", T::NoCase}};
+}
 
-CREATE TABLE IF NOT EXISTS cargoSel (
-  cargoID INTEGER PRIMARY KEY AUTOINCREMENT,
-  cname TEXT COLLATE NOCASE, cshort TEXT COLLATE NOCASE, cclass TEXT COLLATE NOCASE, cbarcode TEXT COLLATE NOCASE,
-  cweight REAL, ccurNum REAL, cbotNum REAL, ctopNum REAL, cpriceIn REAL, cpriceOut REAL, cpriceOn REAL,
-  cnote TEXT COLLATE NOCASE, cshortPY TEXT COLLATE NOCASE);
+// The 48 columns of a whole waybill, in the order "insert into printHistory
+// select * from printList" relies on.
+std::vector<SchemaColumn> waybillColumns()
+{
+    std::vector<SchemaColumn> c{{"printId", T::Counter},     {"orderNo", T::NoCase},     {"expressNo", T::NoCase},
+                                {"templateName", T::NoCase}, {"printTime", T::Text},     {"tradeTime", T::Text},
+                                {"cargoName", T::NoCase},    {"cargoShort", T::NoCase},  {"cargoNum", T::Real},
+                                {"cargoWeight", T::Real},    {"orderprice", T::Real},    {"postfee", T::Real},
+                                {"getmoney", T::Real},       {"protectMoney", T::Real}};
+    for (const char *p : {"r", "s"})
+        for (const char *f : {"name", "mobile", "phone", "province", "city", "district", "address", "post", "company",
+                              "note", "ww", "qq", "self1", "self2", "self3", "self4", "namePY"})
+            c.push_back({std::string(p) + f, T::NoCase});
+    return c;
+}
 
-CREATE TABLE IF NOT EXISTS freight (
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  provinceID INTEGER, province TEXT COLLATE NOCASE, tmpName TEXT COLLATE NOCASE,
-  afreight TEXT, bfreight TEXT, moneyFree TEXT);
-CREATE INDEX IF NOT EXISTS freight_template ON freight(tmpName);
+// Every table, in the order a copy fills them. Columns added by later steps
+// are listed where those steps add them (at the end).
+std::vector<SchemaTable> makeTables()
+{
+    std::vector<SchemaTable> t;
+    auto receiver = addressColumns("r");
+    receiver.push_back({"rnameKey", T::Text});
+    auto sender = addressColumns("s");
+    sender.push_back({"snameKey", T::Text});
+    auto cargo = goodsColumns();
+    cargo.push_back({"cnameKey", T::Text});
+    t.push_back({"receiver", receiver, {}});
+    t.push_back({"sender", sender, {}});
+    t.push_back({"receiverClass", {{"className", T::NoCase}}, {}});
+    t.push_back({"senderClass", {{"className", T::NoCase}}, {}});
+    t.push_back({"cargoClass", {{"className", T::NoCase}}, {}});
+    t.push_back({"cargo", cargo, {}});
+    t.push_back({"cargoSel", goodsColumns(), {}});
+    t.push_back({"freight",
+                 {{"id", T::Counter},
+                  {"provinceID", T::Integer},
+                  {"province", T::NoCase},
+                  {"tmpName", T::NoCase},
+                  {"afreight", T::Text},
+                  {"bfreight", T::Text},
+                  {"moneyFree", T::Text}},
+                 {}});
+    t.push_back({"printList", waybillColumns(), "printIdSeq"});
+    t.push_back({"printHistory", waybillColumns(), "printIdSeq"});
+    t.push_back({"province", {{"provinceID", T::Integer}, {"province", T::NoCase}}, {}});
+    t.push_back({"city", {{"cityID", T::Integer}, {"city", T::NoCase}, {"father", T::Text}}, {}});
+    t.push_back({"area", {{"areaID", T::Integer}, {"area", T::NoCase}, {"father", T::Text}}, {}});
+    t.push_back({"tbList",
+                 {{"tb_id", T::Counter},
+                  {"tb_orderNum", T::NoCase},
+                  {"tb_status", T::NoCase},
+                  {"tb_nickName", T::NoCase},
+                  {"tb_proCity", T::NoCase},
+                  {"tb_tradetime", T::Text},
+                  {"tb_orderprice", T::Text},
+                  {"tb_postfee", T::Text},
+                  {"tb_getmoney", T::Text},
+                  {"tb_addressInfo", T::NoCase},
+                  {"tb_sNote", T::NoCase}},
+                 {}});
+    t.push_back({"tbGoods",
+                 {{"tb_orderNum", T::NoCase},
+                  {"tb_item", T::NoCase},
+                  {"tb_sku", T::NoCase},
+                  {"tb_price", T::Text},
+                  {"tb_num", T::Text},
+                  {"tb_seq", T::Counter}}, // added by step 4: the report's order
+                 {}});
+    t.push_back({"userLogin", {{"user_id", T::NoCase}, {"user_pwd", T::Text}, {"user_loginTime", T::Text}}, {}});
+    t.push_back({"userPermission",
+                 {{"user_id", T::NoCase},
+                  {"ID", T::Integer},
+                  {"PID", T::Integer},
+                  {"Caption", T::Text},
+                  {"permission", T::Text}},
+                 {}});
+    // Added by step 4: the shop's counters, the print list's claims, the
+    // templates of a shared database, and this table's own rows.
+    t.push_back({"shopCounter", {{"counterName", T::NoCase}, {"counterValue", T::Text}}, {}, 4});
+    t.push_back({"printClaim",
+                 {{"printId", T::Integer},
+                  {"claimStation", T::Text},
+                  {"claimJob", T::Text},
+                  {"claimExpires", T::Integer}},
+                 {},
+                 4});
+    t.push_back({"templateFile",
+                 {{"tmpName", T::NoCase}, {"tmpBytes", T::Text}, {"tmpModified", T::Integer}, {"tmpDeleted", T::Integer}},
+                 {},
+                 4});
+    t.push_back({"dbInfo", {{"infoName", T::Text}, {"infoValue", T::Text}}, {}, 4});
+    return t;
+}
 
-CREATE TABLE IF NOT EXISTS printList (
-  printId INTEGER PRIMARY KEY AUTOINCREMENT,
-  orderNo TEXT COLLATE NOCASE, expressNo TEXT COLLATE NOCASE, templateName TEXT COLLATE NOCASE,
-  printTime TEXT, tradeTime TEXT,
-  cargoName TEXT COLLATE NOCASE, cargoShort TEXT COLLATE NOCASE,
-  cargoNum REAL, cargoWeight REAL, orderprice REAL, postfee REAL, getmoney REAL, protectMoney REAL,
-  rname TEXT COLLATE NOCASE, rmobile TEXT COLLATE NOCASE, rphone TEXT COLLATE NOCASE,
-  rprovince TEXT COLLATE NOCASE, rcity TEXT COLLATE NOCASE, rdistrict TEXT COLLATE NOCASE,
-  raddress TEXT COLLATE NOCASE, rpost TEXT COLLATE NOCASE, rcompany TEXT COLLATE NOCASE,
-  rnote TEXT COLLATE NOCASE, rww TEXT COLLATE NOCASE, rqq TEXT COLLATE NOCASE,
-  rself1 TEXT COLLATE NOCASE, rself2 TEXT COLLATE NOCASE, rself3 TEXT COLLATE NOCASE, rself4 TEXT COLLATE NOCASE,
-  rnamePY TEXT COLLATE NOCASE,
-  sname TEXT COLLATE NOCASE, smobile TEXT COLLATE NOCASE, sphone TEXT COLLATE NOCASE,
-  sprovince TEXT COLLATE NOCASE, scity TEXT COLLATE NOCASE, sdistrict TEXT COLLATE NOCASE,
-  saddress TEXT COLLATE NOCASE, spost TEXT COLLATE NOCASE, scompany TEXT COLLATE NOCASE,
-  snote TEXT COLLATE NOCASE, sww TEXT COLLATE NOCASE, sqq TEXT COLLATE NOCASE,
-  sself1 TEXT COLLATE NOCASE, sself2 TEXT COLLATE NOCASE, sself3 TEXT COLLATE NOCASE, sself4 TEXT COLLATE NOCASE,
-  snamePY TEXT COLLATE NOCASE);
+const SchemaTable &tableNamed(const std::string &name)
+{
+    for (const SchemaTable &t : schemaTables())
+        if (t.name == name)
+            return t;
+    static const SchemaTable none;
+    return none;
+}
 
-CREATE TABLE IF NOT EXISTS printHistory (
-  printId INTEGER PRIMARY KEY AUTOINCREMENT,
-  orderNo TEXT COLLATE NOCASE, expressNo TEXT COLLATE NOCASE, templateName TEXT COLLATE NOCASE,
-  printTime TEXT, tradeTime TEXT,
-  cargoName TEXT COLLATE NOCASE, cargoShort TEXT COLLATE NOCASE,
-  cargoNum REAL, cargoWeight REAL, orderprice REAL, postfee REAL, getmoney REAL, protectMoney REAL,
-  rname TEXT COLLATE NOCASE, rmobile TEXT COLLATE NOCASE, rphone TEXT COLLATE NOCASE,
-  rprovince TEXT COLLATE NOCASE, rcity TEXT COLLATE NOCASE, rdistrict TEXT COLLATE NOCASE,
-  raddress TEXT COLLATE NOCASE, rpost TEXT COLLATE NOCASE, rcompany TEXT COLLATE NOCASE,
-  rnote TEXT COLLATE NOCASE, rww TEXT COLLATE NOCASE, rqq TEXT COLLATE NOCASE,
-  rself1 TEXT COLLATE NOCASE, rself2 TEXT COLLATE NOCASE, rself3 TEXT COLLATE NOCASE, rself4 TEXT COLLATE NOCASE,
-  rnamePY TEXT COLLATE NOCASE,
-  sname TEXT COLLATE NOCASE, smobile TEXT COLLATE NOCASE, sphone TEXT COLLATE NOCASE,
-  sprovince TEXT COLLATE NOCASE, scity TEXT COLLATE NOCASE, sdistrict TEXT COLLATE NOCASE,
-  saddress TEXT COLLATE NOCASE, spost TEXT COLLATE NOCASE, scompany TEXT COLLATE NOCASE,
-  snote TEXT COLLATE NOCASE, sww TEXT COLLATE NOCASE, sqq TEXT COLLATE NOCASE,
-  sself1 TEXT COLLATE NOCASE, sself2 TEXT COLLATE NOCASE, sself3 TEXT COLLATE NOCASE, sself4 TEXT COLLATE NOCASE,
-  snamePY TEXT COLLATE NOCASE);
-CREATE INDEX IF NOT EXISTS printHistory_time ON printHistory(printTime);
+DbType typeOf(const SchemaTable &table, const std::string &column)
+{
+    for (const SchemaColumn &c : table.columns)
+        if (c.name == column)
+            return c.type;
+    return T::Text;
+}
 
--- A printed waybill moves from printList to printHistory keeping its printId,
--- while a single print goes straight into printHistory with a new one. Both
--- tables therefore draw their ids from one shared range: whenever either table
--- receives an id, the other's counter is raised past it, so a moved row can
--- never collide with a row already in the history.
+// CREATE TABLE for `table`, leaving out the columns a later step adds.
+std::string createTable(const SqlDialect &d, const SchemaTable &table, std::initializer_list<std::string_view> later = {},
+                        std::string_view constraint = {})
+{
+    std::string sql = "CREATE TABLE IF NOT EXISTS " + table.name + " (";
+    bool first = true;
+    for (const SchemaColumn &c : table.columns) {
+        bool skip = false;
+        for (std::string_view l : later)
+            skip = skip || l == c.name;
+        if (skip)
+            continue;
+        sql += (first ? "" : ", ") + c.name + " " + d.columnType(c.type, table.sequence);
+        first = false;
+    }
+    if (!constraint.empty())
+        sql += ", " + std::string(constraint);
+    return sql + ");\n";
+}
+
+std::string createIndex(const SqlDialect &d, const std::string &name, const std::string &table,
+                        std::initializer_list<std::string> columns, bool unique = false)
+{
+    const SchemaTable &t = tableNamed(table);
+    std::string sql = std::string(unique ? "CREATE UNIQUE INDEX" : "CREATE INDEX") + " IF NOT EXISTS " + name +
+                      " ON " + table + "(";
+    bool first = true;
+    for (const std::string &c : columns) {
+        sql += (first ? "" : ", ") + d.indexColumn(c, typeOf(t, c));
+        first = false;
+    }
+    return sql + ");\n";
+}
+
+// A printed waybill moves from printList to printHistory keeping its printId,
+// while a single print goes straight into printHistory with a new one. Both
+// tables therefore draw their ids from one shared range. The server's tables
+// share one sequence; SQLite keeps a counter per table, so whenever either
+// table receives an id the other's counter is raised past it.
+std::string sharedCounterScript(const SqlDialect &d)
+{
+    if (d.isPostgres())
+        return "CREATE SEQUENCE IF NOT EXISTS printIdSeq;\n";
+    return R"sql(
 CREATE TRIGGER IF NOT EXISTS printList_shared_id AFTER INSERT ON printList BEGIN
   UPDATE sqlite_sequence SET seq = NEW.printId WHERE name = 'printHistory' AND seq < NEW.printId;
   INSERT INTO sqlite_sequence(name, seq) SELECT 'printHistory', NEW.printId
@@ -117,33 +204,257 @@ CREATE TRIGGER IF NOT EXISTS printHistory_shared_id AFTER INSERT ON printHistory
   INSERT INTO sqlite_sequence(name, seq) SELECT 'printList', NEW.printId
     WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'printList');
 END;
-
-CREATE TABLE IF NOT EXISTS province (provinceID INTEGER, province TEXT COLLATE NOCASE);
-CREATE TABLE IF NOT EXISTS city (cityID INTEGER, city TEXT COLLATE NOCASE, father TEXT);
-CREATE INDEX IF NOT EXISTS city_father ON city(father);
-CREATE TABLE IF NOT EXISTS area (areaID INTEGER, area TEXT COLLATE NOCASE, father TEXT);
-CREATE INDEX IF NOT EXISTS area_father ON area(father);
-
-CREATE TABLE IF NOT EXISTS tbList (
-  tb_id INTEGER PRIMARY KEY AUTOINCREMENT,
-  tb_orderNum TEXT COLLATE NOCASE, tb_status TEXT COLLATE NOCASE, tb_nickName TEXT COLLATE NOCASE,
-  tb_proCity TEXT COLLATE NOCASE, tb_tradetime TEXT,
-  tb_orderprice TEXT, tb_postfee TEXT, tb_getmoney TEXT,
-  tb_addressInfo TEXT COLLATE NOCASE, tb_sNote TEXT COLLATE NOCASE);
-CREATE INDEX IF NOT EXISTS tbList_order ON tbList(tb_orderNum);
-
-CREATE TABLE IF NOT EXISTS tbGoods (
-  tb_orderNum TEXT COLLATE NOCASE, tb_item TEXT COLLATE NOCASE, tb_sku TEXT COLLATE NOCASE,
-  tb_price TEXT, tb_num TEXT);
-CREATE INDEX IF NOT EXISTS tbGoods_order ON tbGoods(tb_orderNum);
-
-CREATE TABLE IF NOT EXISTS userLogin (
-  user_id TEXT COLLATE NOCASE PRIMARY KEY, user_pwd TEXT, user_loginTime TEXT);
-
-CREATE TABLE IF NOT EXISTS userPermission (
-  user_id TEXT COLLATE NOCASE, ID INTEGER, PID INTEGER, Caption TEXT, permission TEXT);
-CREATE INDEX IF NOT EXISTS userPermission_user ON userPermission(user_id, ID);
 )sql";
+}
+
+// Step 1: the tables as the program has always had them. Every statement
+// leaves what exists alone, so a database made by an earlier version gets
+// only what it lacks.
+bool stepBaseTables(DbConnection &db)
+{
+    const SqlDialect &d = db.dialect();
+    std::string sql;
+    if (d.isPostgres())
+        sql += sharedCounterScript(d);
+    sql += createTable(d, tableNamed("receiver"), {"rnameKey"});
+    sql += createIndex(d, "receiver_key", "receiver", {"rmobile", "raddress"});
+    sql += createTable(d, tableNamed("sender"), {"snameKey"});
+    sql += createIndex(d, "sender_key", "sender", {"smobile", "saddress"});
+    for (const char *t : {"receiverClass", "senderClass", "cargoClass"})
+        sql += createTable(d, tableNamed(t));
+    sql += createTable(d, tableNamed("cargo"), {"cnameKey"});
+    sql += createIndex(d, "cargo_name", "cargo", {"cname"});
+    sql += createTable(d, tableNamed("cargoSel"));
+    sql += createTable(d, tableNamed("freight"));
+    sql += createIndex(d, "freight_template", "freight", {"tmpName"});
+    sql += createTable(d, tableNamed("printList"));
+    sql += createTable(d, tableNamed("printHistory"));
+    sql += createIndex(d, "printHistory_time", "printHistory", {"printTime"});
+    if (!d.isPostgres())
+        sql += sharedCounterScript(d);
+    sql += createTable(d, tableNamed("province"));
+    sql += createTable(d, tableNamed("city"));
+    sql += createIndex(d, "city_father", "city", {"father"});
+    sql += createTable(d, tableNamed("area"));
+    sql += createIndex(d, "area_father", "area", {"father"});
+    sql += createTable(d, tableNamed("tbList"));
+    sql += createIndex(d, "tbList_order", "tbList", {"tb_orderNum"});
+    sql += createTable(d, tableNamed("tbGoods"), {"tb_seq"});
+    sql += createIndex(d, "tbGoods_order", "tbGoods", {"tb_orderNum"});
+    // A user's name is the table's key, compared with case ignored.
+    sql += createTable(d, tableNamed("userLogin"));
+    sql += createIndex(d, "userLogin_user", "userLogin", {"user_id"}, true);
+    sql += createTable(d, tableNamed("userPermission"));
+    sql += createIndex(d, "userPermission_user", "userPermission", {"user_id", "ID"});
+    return db.executeScript(sql);
+}
+
+// Step 2: the history's search index (see WaybillSearch.h).
+bool stepHistorySearch(DbConnection &db)
+{
+    return createHistorySearchIndex(db);
+}
+
+bool sameColumnName(std::string_view a, std::string_view b);
+
+// Step 3: the books' name order from stored sort keys (see NameKeys.h)
+// instead of a collation only our own connections know, so both engines list
+// names alike and any SQLite shell can write the books.
+bool stepNameKeys(DbConnection &db)
+{
+    const SqlDialect &d = db.dialect();
+    std::string sql = "DROP INDEX IF EXISTS receiver_name;\nDROP INDEX IF EXISTS sender_name;\n"
+                      "DROP INDEX IF EXISTS cargo_order;\n";
+    for (const NameKeyColumns &k : nameKeyColumns()) {
+        DbRows have = db.query("select * from " + std::string(k.table) + " where 1 = 0");
+        if (!have.ok)
+            return false;
+        bool present = false;
+        for (const std::string &c : have.columns)
+            present = present || sameColumnName(c, k.keyColumn);
+        if (!present)
+            sql += "ALTER TABLE " + std::string(k.table) + " ADD COLUMN " + k.keyColumn + " " +
+                   d.columnType(DbType::Text) + ";\n";
+        sql += "CREATE INDEX IF NOT EXISTS " + std::string(k.table) + "_nameKey ON " + k.table + "(" + k.keyColumn +
+               ", " + k.idColumn + ");\n";
+        sql += nameKeyTriggerScript(d, k);
+    }
+    return db.executeScript(sql) && fillMissingNameKeys(db);
+}
+
+// Step 4: what several stations share: the counters, the print list's
+// claims, the templates; and the key of this table.
+bool stepSharedTables(DbConnection &db)
+{
+    const SqlDialect &d = db.dialect();
+    std::string sql;
+    sql += createTable(d, tableNamed("shopCounter"));
+    sql += createIndex(d, "shopCounter_name", "shopCounter", {"counterName"}, true);
+    sql += createTable(d, tableNamed("printClaim"), {}, "PRIMARY KEY (printId)");
+    sql += createTable(d, tableNamed("templateFile"));
+    sql += createIndex(d, "templateFile_name", "templateFile", {"tmpName"}, true);
+    sql += createTable(d, tableNamed("dbInfo"));
+    sql += createIndex(d, "dbInfo_name", "dbInfo", {"infoName"}, true);
+    // Order items keep the order they were imported in (the goods names of a
+    // waybill follow it): a counter, which SQLite can only get in a new table.
+    if (d.isPostgres()) {
+        sql += "ALTER TABLE tbGoods ADD COLUMN IF NOT EXISTS tb_seq " + d.columnType(DbType::Counter) + ";\n";
+    } else {
+        SchemaTable copy = tableNamed("tbGoods");
+        copy.name = "tbGoods_new";
+        sql += createTable(d, copy);
+        sql += "INSERT INTO tbGoods_new(tb_orderNum, tb_item, tb_sku, tb_price, tb_num, tb_seq) "
+               "SELECT tb_orderNum, tb_item, tb_sku, tb_price, tb_num, rowid FROM tbGoods ORDER BY rowid;\n"
+               "DROP TABLE tbGoods;\n"
+               "ALTER TABLE tbGoods_new RENAME TO tbGoods;\n";
+        sql += createIndex(d, "tbGoods_order", "tbGoods", {"tb_orderNum"});
+    }
+    return db.executeScript(sql);
+}
+
+struct Step {
+    int version;
+    std::function<bool(DbConnection &)> run;
+};
+
+const std::vector<Step> &steps()
+{
+    static const std::vector<Step> s = {
+        {1, stepBaseTables},
+        {2, stepHistorySearch},
+        {3, stepNameKeys},
+        {4, stepSharedTables},
+    };
+    return s;
+}
+
+bool sameColumnName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if ((a[i] | 0x20) != (b[i] | 0x20))
+            return false;
+    return true;
+}
+
+bool tableExists(DbConnection &db, const std::string &name, bool &failed)
+{
+    DbRows rows = db.query(db.dialect().tableExistsQuery(), {name});
+    failed = !rows.ok;
+    return !rows.empty();
+}
+
+bool writeInfo(DbConnection &db, const std::string &name, const std::string &value)
+{
+    if (db.execute("delete from dbInfo where infoName = ?", {name}) < 0)
+        return false;
+    return db.execute("insert into dbInfo(infoName, infoValue) values(?, ?)", {name, value}) == 1;
+}
+
+std::string newerMessage(int have)
+{
+    return "数据库的结构版本为 " + std::to_string(have) + "，比本程序支持的版本 " + std::to_string(kSchemaVersion) +
+           " 新，请先升级本程序。数据库未作任何改动。";
+}
+
+// Regions and the default freight rates, 100 rows per statement.
+constexpr const char *kDefaultTemplate = "tmp_default";
+constexpr const char *kFirstWeightFee = "10";
+constexpr const char *kFurtherWeightFee = "5";
+constexpr const char *kFreeAbove = "99999";
+
+class BatchInsert {
+public:
+    BatchInsert(DbConnection &db, std::string head, int columns) : db_(db), head_(std::move(head)), columns_(columns)
+    {
+    }
+    bool add(DbParams row)
+    {
+        for (auto &v : row.values)
+            params_.values.push_back(std::move(v));
+        if (++rows_ == 100)
+            return flush();
+        return true;
+    }
+    bool flush()
+    {
+        if (rows_ == 0)
+            return true;
+        std::string sql = head_ + " values ";
+        for (int r = 0; r < rows_; ++r) {
+            sql += r ? ",(" : "(";
+            for (int c = 0; c < columns_; ++c)
+                sql += c ? ",?" : "?";
+            sql += ")";
+        }
+        const bool ok = db_.execute(sql, params_) >= 0;
+        params_.values.clear();
+        rows_ = 0;
+        return ok;
+    }
+
+private:
+    DbConnection &db_;
+    std::string head_;
+    int columns_;
+    int rows_ = 0;
+    DbParams params_;
+};
+
+bool seedRegions(DbConnection &db)
+{
+    std::string_view data = seedData("regions.tsv");
+    if (data.empty())
+        return false;
+    BatchInsert provinces(db, "insert into province(provinceID, province)", 2);
+    BatchInsert rates(db, "insert into freight(provinceID, province, tmpName, afreight, bfreight, moneyFree)", 6);
+    BatchInsert cities(db, "insert into city(cityID, city, father)", 3);
+    BatchInsert areas(db, "insert into area(areaID, area, father)", 3);
+    while (!data.empty()) {
+        std::size_t nl = data.find('\n');
+        std::string_view line = data.substr(0, nl);
+        data = nl == std::string_view::npos ? std::string_view() : data.substr(nl + 1);
+        if (line.empty())
+            continue;
+        std::string_view f[4];
+        int n = 0;
+        while (n < 4) {
+            std::size_t tab = line.find('\t');
+            f[n++] = line.substr(0, tab);
+            if (tab == std::string_view::npos)
+                break;
+            line = line.substr(tab + 1);
+        }
+        long long code = std::stoll(std::string(f[1]));
+        bool ok = true;
+        switch (f[0].empty() ? ' ' : f[0][0]) {
+        case 'P':
+            ok = provinces.add({code, f[2]}) &&
+                 rates.add({code, f[2], kDefaultTemplate, kFirstWeightFee, kFurtherWeightFee, kFreeAbove});
+            break;
+        case 'C':
+            ok = cities.add({code, f[2], f[3]});
+            break;
+        case 'A':
+            ok = areas.add({code, f[2], f[3]});
+            break;
+        default:
+            break;
+        }
+        if (!ok)
+            return false;
+    }
+    return provinces.flush() && rates.flush() && cities.flush() && areas.flush();
+}
+
+}
+
+const std::vector<SchemaTable> &schemaTables()
+{
+    static const std::vector<SchemaTable> tables = makeTables();
+    return tables;
+}
 
 const PermissionSeed kPermissionSeeds[] = {
     {1, 0, "快递打印"},
@@ -175,65 +486,47 @@ const PermissionSeed kPermissionSeeds[] = {
 };
 const int kPermissionSeedCount = int(sizeof kPermissionSeeds / sizeof kPermissionSeeds[0]);
 
+int schemaVersionOf(DbConnection &db)
+{
+    bool failed = false;
+    if (!tableExists(db, "dbInfo", failed))
+        return failed ? -1 : 0;
+    DbRows rows = db.query("select infoValue from dbInfo where infoName = 'schemaVersion'");
+    if (!rows.ok)
+        return -1;
+    return rows.empty() ? 0 : std::atoi(rows[0].at(0).c_str());
+}
+
 bool createSchema(DbConnection &db)
 {
-    return db.executeScript(kSchema);
-}
-
-namespace {
-
-// Default rates of a new template: 10 yuan for the first unit of weight, 5 for
-// each further unit, no free shipping below an order of 99999 yuan.
-constexpr const char *kDefaultTemplate = "tmp_default";
-constexpr const char *kFirstWeightFee = "10";
-constexpr const char *kFurtherWeightFee = "5";
-constexpr const char *kFreeAbove = "99999";
-
-bool seedRegions(DbConnection &db)
-{
-    std::string_view data = seedData("regions.tsv");
-    if (data.empty())
+    // A quick look without the write lock: an up-to-date database (the
+    // usual case) is left without waiting for writers.
+    const int seen = schemaVersionOf(db);
+    if (seen < 0)
         return false;
-    while (!data.empty()) {
-        std::size_t nl = data.find('\n');
-        std::string_view line = data.substr(0, nl);
-        data = nl == std::string_view::npos ? std::string_view() : data.substr(nl + 1);
-        if (line.empty())
-            continue;
-        std::string_view f[4];
-        int n = 0;
-        while (n < 4) {
-            std::size_t tab = line.find('\t');
-            f[n++] = line.substr(0, tab);
-            if (tab == std::string_view::npos)
-                break;
-            line = line.substr(tab + 1);
-        }
-        long long code = std::stoll(std::string(f[1]));
-        int rc = 0;
-        switch (f[0].empty() ? ' ' : f[0][0]) {
-        case 'P':
-            rc = db.execute("insert into province(provinceID, province) values(?, ?)", {code, f[2]});
-            if (rc >= 0)
-                rc = db.execute("insert into freight(provinceID, province, tmpName, afreight, bfreight, moneyFree) "
-                                "values(?, ?, ?, ?, ?, ?)",
-                                {code, f[2], kDefaultTemplate, kFirstWeightFee, kFurtherWeightFee, kFreeAbove});
-            break;
-        case 'C':
-            rc = db.execute("insert into city(cityID, city, father) values(?, ?, ?)", {code, f[2], f[3]});
-            break;
-        case 'A':
-            rc = db.execute("insert into area(areaID, area, father) values(?, ?, ?)", {code, f[2], f[3]});
-            break;
-        default:
-            break;
-        }
-        if (rc < 0)
-            return false;
+    if (seen > kSchemaVersion) {
+        db.setError(newerMessage(seen));
+        return false;
     }
-    return true;
-}
-
+    if (seen == kSchemaVersion)
+        return true;
+    Transaction tx(db);
+    if (!tx.active())
+        return false;
+    // Another program may have upgraded it meanwhile.
+    const int have = schemaVersionOf(db);
+    if (have < 0)
+        return false;
+    if (have > kSchemaVersion) {
+        db.setError(newerMessage(have));
+        return false;
+    }
+    for (const Step &s : steps())
+        if (s.version > have && !s.run(db))
+            return false;
+    if (have < kSchemaVersion && !writeInfo(db, "schemaVersion", std::to_string(kSchemaVersion)))
+        return false;
+    return tx.commit();
 }
 
 bool seedNewDatabase(DbConnection &db)
@@ -250,13 +543,80 @@ bool seedNewDatabase(DbConnection &db)
         db.execute("insert into userLogin(user_id, user_pwd, user_loginTime) values(?, ?, NULL)",
                    {"admin", adminPassword}) < 0)
         return false;
+    BatchInsert permissions(db, "insert into userPermission(user_id, ID, PID, Caption, permission)", 5);
     for (int i = 0; i < kPermissionSeedCount; ++i) {
         const PermissionSeed &p = kPermissionSeeds[i];
-        if (db.execute("insert into userPermission(user_id, ID, PID, Caption, permission) values(?, ?, ?, ?, ?)",
-                       {"admin", p.id, p.pid, p.caption, "1"}) < 0)
+        if (!permissions.add({"admin", p.id, p.pid, p.caption, "1"}))
             return false;
     }
+    return permissions.flush();
+}
+
+std::string unusableMark(DbConnection &db)
+{
+    bool failed = false;
+    if (!tableExists(db, "dbInfo", failed))
+        return {};
+    DbRows rows = db.query("select infoValue from dbInfo where infoName = 'unusable'");
+    return rows.empty() ? std::string() : rows[0].at(0);
+}
+
+bool setUnusableMark(DbConnection &db, const std::string &reason)
+{
+    return writeInfo(db, "unusable", reason.empty() ? std::string("unusable") : reason);
+}
+
+bool clearUnusableMark(DbConnection &db)
+{
+    return db.execute("delete from dbInfo where infoName = 'unusable'") >= 0;
+}
+
+namespace {
+
+// An empty server database gets the whole schema and the seed rows in one
+// transaction; an existing one is upgraded. `db` is open.
+bool initOpenDatabase(DbConnection &db, std::string *error)
+{
+    auto fail = [&](const std::string &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    bool failed = false;
+    const bool empty = !tableExists(db, "receiver", failed);
+    if (failed)
+        return fail(db.lastError());
+    if (empty) {
+        Transaction tx(db);
+        if (!tx.active())
+            return fail(db.lastError());
+        // Another station may have made it meanwhile.
+        const bool stillEmpty = !tableExists(db, "receiver", failed);
+        if (failed)
+            return fail(db.lastError());
+        if (stillEmpty && !(createSchema(db) && seedNewDatabase(db)))
+            return fail(db.lastError());
+        if (!tx.commit())
+            return fail(db.lastError());
+    } else if (!createSchema(db)) {
+        return fail(db.lastError());
+    }
+    if (const std::string mark = unusableMark(db); !mark.empty())
+        return fail("数据库被标记为不可用：" + mark);
     return true;
+}
+
+}
+
+bool initDatabase(const std::string &location, std::string *error)
+{
+    DbConnection db;
+    if (!db.open(location)) {
+        if (error)
+            *error = db.lastError();
+        return false;
+    }
+    return initOpenDatabase(db, error);
 }
 
 bool initDataFolder(const DataFolder &folder, std::string *error)
@@ -264,29 +624,26 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
     if (!folder.ensureLayout(error))
         return false;
     const std::string dbPath = folder.databasePath();
-    if (fileExists(dbPath)) {
-        // A database made by an earlier version gets the tables and indexes
-        // added since (every statement of the schema leaves what exists
-        // alone) and the history's search index. Should that fail (a
-        // read-only file, a locked database), the file is reported where it
-        // is used and the search makes its index when it is first needed.
-        DbConnection db;
-        if (db.open(dbPath)) {
-            createSchema(db);
-            ensureHistorySearchIndex(db);
-        }
-        return true;
+    if (isServerLocation(dbPath)) {
+        if (!initDatabase(dbPath, error))
+            return false;
+        // The shop's templates, as the other stations left them.
+        const TemplateSyncResult s = syncTemplates(folder);
+        if (!s.ok && error)
+            *error = "templates: " + s.error;
+        return s.ok;
     }
+    if (fileExists(dbPath))
+        return initDatabase(dbPath, error);
     const std::string tmpPath = dbPath + ".new";
     ::unlink(tmpPath.c_str());
     {
         DbConnection db;
-        bool ok = db.open(tmpPath, true) && createSchema(db);
+        bool ok = db.open(tmpPath, true);
         if (ok) {
             Transaction tx(db);
-            ok = tx.active() && seedNewDatabase(db) && tx.commit();
+            ok = tx.active() && createSchema(db) && seedNewDatabase(db) && tx.commit();
         }
-        ok = ok && ensureHistorySearchIndex(db);
         if (!ok) {
             if (error)
                 *error = db.lastError();

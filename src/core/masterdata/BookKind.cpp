@@ -22,6 +22,7 @@ BookKind addressBook(const std::string &p, bool sender)
     k.columns.push_back(p + "date");
     k.keyColumns = {p + "mobile", p + "address"};
     k.nameColumn = p + "name";
+    k.nameKeyColumn = p + "nameKey";
     k.pinyinSource = p + "name";
     k.pinyinColumn = p + "namePY";
     k.dateColumn = p + "date";
@@ -73,6 +74,7 @@ BookKind goods()
                  "cbotNum", "ctopNum", "cpriceIn", "cpriceOut", "cpriceOn", "cnote",   "cshortPY"};
     k.keyColumns = {"cname"};
     k.nameColumn = "cname";
+    k.nameKeyColumn = "cnameKey";
     k.pinyinSource = "cshort";
     k.pinyinColumn = "cshortPY";
     k.numericColumns = {"cweight", "ccurNum", "cbotNum", "ctopNum", "cpriceIn", "cpriceOut", "cpriceOn"};

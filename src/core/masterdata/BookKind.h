@@ -21,6 +21,7 @@ struct BookKind {
     std::string idColumn;                                      // counter key
     std::vector<std::string> keyColumns;                       // identity of an entry
     std::string nameColumn;                                    // lists are ordered by it
+    std::string nameKeyColumn;                                 // its stored sort key (NameKeys.h)
     std::string pinyinSource, pinyinColumn;                    // initials of which column, where
     std::string dateColumn;                                    // time of entry, kept by edits; may be empty
     std::vector<std::string> numericColumns;                   // figures: stored as numbers, empty text gives 0

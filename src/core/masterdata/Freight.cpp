@@ -7,6 +7,16 @@
 
 namespace zentra {
 
+namespace {
+
+std::string updateRateStatement(const SqlDialect &d)
+{
+    return "update freight set afreight=?, bfreight=?, moneyFree=? where " + d.folded("province") + "=" +
+           d.folded("?") + " and " + d.folded("tmpName") + "=" + d.folded("?");
+}
+
+}
+
 double postage(double weight, double goodsTotal, const FreightRate &rate)
 {
     // A negative or non-number weight weighs nothing.
@@ -27,12 +37,14 @@ std::vector<FreightRow> FreightRates::rowsFor(const std::string &templateName, s
             *error = db.lastError();
         return out;
     }
-    const char *select = "select * from freight where tmpName=? order by id asc";
+    const SqlDialect &d = db.dialect();
+    const std::string byTemplate = d.folded("tmpName") + "=" + d.folded("?");
+    const std::string select = "select * from freight where " + byTemplate + " order by id asc";
     DbRows rows = db.query(select, {templateName});
     if (rows.ok && rows.empty() && templateName != kDefaultFreightTemplate) {
         if (db.execute("insert into freight(provinceID, province, tmpName, afreight, bfreight, moneyFree) "
-                       "select provinceID, province, ?, afreight, bfreight, moneyFree from freight "
-                       "where tmpName=? order by id asc",
+                       "select provinceID, province, ?1, afreight, bfreight, moneyFree from freight "
+                       "where " + d.folded("tmpName") + "=" + d.folded("?2") + " order by id asc",
                        {templateName, kDefaultFreightTemplate}) < 0) {
             if (error)
                 *error = db.lastError();
@@ -62,9 +74,9 @@ bool FreightRates::saveRows(const std::string &templateName, const std::vector<F
     }
     Transaction tx(db);
     bool ok = tx.active();
+    const std::string sql = updateRateStatement(db.dialect());
     for (std::size_t i = 0; ok && i < rows.size(); ++i)
-        ok = db.execute("update freight set afreight=?, bfreight=?, moneyFree=? where province=? and tmpName=?",
-                        {rows[i].afreight, rows[i].bfreight, rows[i].moneyFree, rows[i].province, templateName}) >= 0;
+        ok = db.execute(sql, {rows[i].afreight, rows[i].bfreight, rows[i].moneyFree, rows[i].province, templateName}) >= 0;
     if (ok)
         ok = tx.commit();
     if (!ok && error)
@@ -78,8 +90,7 @@ int FreightRates::setRate(const std::string &templateName, const std::string &pr
     DbConnection db;
     int n = -1;
     if (db.open(path_))
-        n = db.execute("update freight set afreight=?, bfreight=?, moneyFree=? where province=? and tmpName=?",
-                       {afreight, bfreight, moneyFree, province, templateName});
+        n = db.execute(updateRateStatement(db.dialect()), {afreight, bfreight, moneyFree, province, templateName});
     if (n < 0 && error)
         *error = db.lastError();
     return n;
@@ -103,8 +114,9 @@ FreightRate FreightRates::rateIn(DbConnection &db, const std::string &templateNa
         pattern += c;
     }
     pattern += "%";
-    DbRows rows = db.query("select afreight, bfreight, moneyFree from freight where province like ? escape '\\' "
-                           "and tmpName=? order by id asc limit 1",
+    const SqlDialect &d = db.dialect();
+    DbRows rows = db.query("select afreight, bfreight, moneyFree from freight where " + d.like("province", "?", '\\') +
+                               " and " + d.folded("tmpName") + "=" + d.folded("?") + " order by id asc limit 1",
                            {pattern, templateName});
     if (!rows.empty()) {
         rate.afreight = rows[0].real("afreight");

@@ -1,5 +1,7 @@
 #include "core/masterdata/MasterBook.h"
 
+#include "core/data/GbkCollation.h"
+#include "core/data/NameKeys.h"
 #include "core/text/LocalTime.h"
 #include "core/text/Pinyin.h"
 
@@ -39,7 +41,10 @@ BookResult changeUnlessClassTaken(DbConnection &db, const BookKind &kind, const 
     Transaction tx(db);
     if (!tx.active())
         return BookResult::failed(db.lastError());
-    DbRows found = db.query("select className from " + kind.classTable + " where className=?", {name});
+    const SqlDialect &d = db.dialect();
+    DbRows found = db.query("select className from " + kind.classTable + " where " + d.folded("className") + "=" +
+                                d.folded("?"),
+                            {name});
     if (!found.ok)
         return BookResult::failed(db.lastError());
     if (!found.empty())
@@ -96,7 +101,9 @@ DbParams MasterBook::valuesOf(const BookEntry &entry, const std::vector<std::str
 {
     DbParams p;
     for (const std::string &c : columns) {
-        if (c == kind_.pinyinColumn) {
+        if (c == kind_.nameKeyColumn) {
+            p.values.emplace_back(gbkSortKey(valueOf(entry, kind_.nameColumn)));
+        } else if (c == kind_.pinyinColumn) {
             const std::string &src = valueOf(entry, kind_.pinyinSource);
             p.values.emplace_back(src.empty() ? std::string() : toPinyin(src));
         } else if (kind_.isNumeric(c)) {
@@ -110,10 +117,11 @@ DbParams MasterBook::valuesOf(const BookEntry &entry, const std::vector<std::str
 
 std::optional<DbRow> MasterBook::findIn(DbConnection &db, const BookEntry &key, bool &failed) const
 {
+    const SqlDialect &d = db.dialect();
     std::string sql = "select * from " + kind_.table + " where ";
     DbParams p;
     for (std::size_t i = 0; i < kind_.keyColumns.size(); ++i) {
-        sql += (i ? " and " : "") + kind_.keyColumns[i] + "=?";
+        sql += (i ? " and " : "") + d.folded(kind_.keyColumns[i]) + "=" + d.folded("?");
         p.values.emplace_back(valueOf(key, kind_.keyColumns[i]));
     }
     sql += " order by " + kind_.idColumn + " asc limit 1";
@@ -151,6 +159,7 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
         for (const std::string &c : kind_.columns)
             if (c != kind_.idColumn)
                 cols.push_back(c);
+        cols.push_back(kind_.nameKeyColumn);
         BookEntry values = entry;
         if (!kind_.dateColumn.empty())
             values[kind_.dateColumn] = now();
@@ -178,6 +187,8 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
         if (c != kind_.idColumn && c != kind_.dateColumn &&
             std::find(kind_.keyColumns.begin(), kind_.keyColumns.end(), c) == kind_.keyColumns.end())
             cols.push_back(c);
+    if (std::find(cols.begin(), cols.end(), kind_.nameColumn) != cols.end())
+        cols.push_back(kind_.nameKeyColumn);
     std::string sql = "update " + kind_.table + " set ";
     for (std::size_t i = 0; i < cols.size(); ++i)
         sql += (i ? "," : "") + cols[i] + "=?";
@@ -270,9 +281,10 @@ MasterBook::BatchDelete MasterBook::removeMany(const std::vector<BookEntry> &key
         b.result = BookResult::failed(error);
         return b;
     }
+    const SqlDialect &d = db.dialect();
     std::string sql = "delete from " + kind_.table + " where ";
     for (std::size_t i = 0; i < kind_.keyColumns.size(); ++i)
-        sql += (i ? " and " : "") + kind_.keyColumns[i] + "=?";
+        sql += (i ? " and " : "") + d.folded(kind_.keyColumns[i]) + "=" + d.folded("?");
     Transaction tx(db);
     if (!tx.active()) {
         b.result = BookResult::failed(db.lastError());
@@ -301,35 +313,51 @@ MasterBook::BatchDelete MasterBook::removeMany(const std::vector<BookEntry> &key
     return b;
 }
 
+namespace {
+
+DbRows failedRows()
+{
+    DbRows none;
+    none.ok = false;
+    return none;
+}
+
+}
+
+std::string MasterBook::nameOrder() const
+{
+    return " order by " + kind_.nameKeyColumn + " asc, " + kind_.idColumn + " asc";
+}
+
+std::string MasterBook::classCondition(const SqlDialect &d) const
+{
+    return d.folded(kind_.classColumn) + "=" + d.folded("?");
+}
+
 DbRows MasterBook::list(const std::string &className) const
 {
     DbConnection db;
-    if (!db.open(path_)) {
-        DbRows none;
-        none.ok = false;
-        return none;
-    }
-    const std::string order = " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
+    if (!db.open(path_) || !fillMissingNameKeys(db, kind_.table))
+        return failedRows();
     if (isAllClasses(className))
-        return db.query("select * from " + kind_.table + order);
-    return db.query("select * from " + kind_.table + " where " + kind_.classColumn + "=?" + order, {className});
+        return db.query("select * from " + kind_.table + nameOrder());
+    return db.query("select * from " + kind_.table + " where " + classCondition(db.dialect()) + nameOrder(),
+                    {className});
 }
 
 std::vector<std::int64_t> MasterBook::listIds(const std::string &className, bool *ok) const
 {
     std::vector<std::int64_t> ids;
     DbConnection db;
-    if (!db.open(path_)) {
+    if (!db.open(path_) || !fillMissingNameKeys(db, kind_.table)) {
         if (ok)
             *ok = false;
         return ids;
     }
-    const std::string order = " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
+    const std::string select = "select " + kind_.idColumn + " from " + kind_.table;
     DbRows rows = isAllClasses(className)
-                      ? db.query("select " + kind_.idColumn + " from " + kind_.table + order)
-                      : db.query("select " + kind_.idColumn + " from " + kind_.table + " where " + kind_.classColumn +
-                                     "=?" + order,
-                                 {className});
+                      ? db.query(select + nameOrder())
+                      : db.query(select + " where " + classCondition(db.dialect()) + nameOrder(), {className});
     if (ok)
         *ok = rows.ok;
     ids.reserve(rows.size());
@@ -341,33 +369,30 @@ std::vector<std::int64_t> MasterBook::listIds(const std::string &className, bool
 DbRows MasterBook::entriesWithIds(const std::vector<std::int64_t> &ids) const
 {
     DbConnection db;
-    if (!db.open(path_)) {
-        DbRows none;
-        none.ok = false;
-        return none;
-    }
+    if (!db.open(path_))
+        return failedRows();
     // The ids travel as one bound JSON array, whatever their number.
     std::string list = "[";
     for (std::size_t i = 0; i < ids.size(); ++i)
         list += (i ? "," : "") + std::to_string(ids[i]);
     list += "]";
-    return db.query("select * from " + kind_.table + " where " + kind_.idColumn +
-                        " in (select value from json_each(?))",
+    return db.query("select * from " + kind_.table + " where " + kind_.idColumn + " in (" +
+                        db.dialect().idSet("?") + ")",
                     {list});
 }
 
 DbRows MasterBook::search(const std::string &text) const
 {
     DbConnection db;
-    if (!db.open(path_)) {
-        DbRows none;
-        none.ok = false;
-        return none;
-    }
+    if (!db.open(path_) || !fillMissingNameKeys(db, kind_.table))
+        return failedRows();
+    const SqlDialect &d = db.dialect();
     std::string sql = "select * from " + kind_.table + " where ";
-    for (std::size_t i = 0; i < kind_.searchColumns.size(); ++i)
-        sql += (i ? " or " : "") + kind_.searchColumns[i] + " like ?1 escape '\\'";
-    sql += " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
+    for (std::size_t i = 0; i < kind_.searchColumns.size(); ++i) {
+        const std::string &c = kind_.searchColumns[i];
+        sql += (i ? " or " : "") + d.like(kind_.isNumeric(c) ? d.realText(c) : c, "?1", '\\');
+    }
+    sql += nameOrder();
     return db.query(sql, {containsPattern(text)});
 }
 
@@ -417,7 +442,10 @@ BookResult MasterBook::setClassByName(const std::vector<std::string> &names, con
     std::string error;
     if (!openDb(db, &error))
         return BookResult::failed(error);
-    return setClassOf(db, "update " + kind_.table + " set " + kind_.classColumn + "=? where " + kind_.nameColumn + "=?",
+    const SqlDialect &d = db.dialect();
+    return setClassOf(db,
+                      "update " + kind_.table + " set " + kind_.classColumn + "=? where " + d.folded(kind_.nameColumn) +
+                          "=" + d.folded("?"),
                       names, className);
 }
 
@@ -427,11 +455,14 @@ std::vector<std::string> MasterBook::classes(std::string *error) const
     DbConnection db;
     if (!openDb(db, error))
         return out;
-    DbRows rows = db.query("select className from " + kind_.classTable + " order by className collate GBK asc");
+    DbRows rows = db.query("select className from " + kind_.classTable);
     if (!rows.ok && error)
         *error = db.lastError();
     for (const DbRow &r : rows)
         out.push_back(r.text("className"));
+    // In the lists' order (GBK bytes), the same on either engine.
+    std::stable_sort(out.begin(), out.end(),
+                     [](const std::string &a, const std::string &b) { return compareGbk(a, b) < 0; });
     return out;
 }
 
@@ -457,8 +488,10 @@ BookResult MasterBook::renameClass(const std::string &oldName, const std::string
     std::string error;
     if (!openDb(db, &error))
         return BookResult::failed(error);
+    const SqlDialect &d = db.dialect();
     return changeUnlessClassTaken(db, kind_, newName,
-                                  "update " + kind_.classTable + " set className=? where className=?",
+                                  "update " + kind_.classTable + " set className=? where " + d.folded("className") +
+                                      "=" + d.folded("?"),
                                   {newName, oldName});
 }
 
@@ -470,7 +503,9 @@ BookResult MasterBook::deleteClass(const std::string &name) const
     std::string error;
     if (!openDb(db, &error))
         return BookResult::failed(error);
-    int n = db.execute("delete from " + kind_.classTable + " where className=?", {name});
+    const SqlDialect &d = db.dialect();
+    int n = db.execute("delete from " + kind_.classTable + " where " + d.folded("className") + "=" + d.folded("?"),
+                       {name});
     if (n < 0)
         return BookResult::failed(db.lastError());
     BookResult r;

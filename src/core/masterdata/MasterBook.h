@@ -117,6 +117,8 @@ private:
     BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
                       const std::optional<DbRow> *known = nullptr) const;
     DbParams valuesOf(const BookEntry &entry, const std::vector<std::string> &columns) const;
+    std::string nameOrder() const;
+    std::string classCondition(const SqlDialect &dialect) const;
 
     std::string path_;
     const BookKind &kind_;

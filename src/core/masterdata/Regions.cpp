@@ -17,12 +17,17 @@ std::vector<Region> regionList(const std::string &path, const std::string &sql, 
     return out;
 }
 
-std::int64_t idOf(const std::string &path, const std::string &sql, const std::string &name, const char *idColumn)
+// The id of the row of `table` whose `column` is `name` (case ignored).
+std::int64_t idOf(const std::string &path, const char *table, const char *column, const std::string &name,
+                  const char *idColumn)
 {
     DbConnection db;
     if (!db.open(path))
         return 0;
-    DbRows rows = db.query(sql, {name});
+    const SqlDialect &d = db.dialect();
+    DbRows rows = db.query(std::string("select ") + idColumn + " from " + table + " where " + d.folded(column) + "=" +
+                               d.folded("?") + " order by " + idColumn + " asc limit 1",
+                           {name});
     return rows.empty() ? 0 : rows[0].integer(idColumn);
 }
 
@@ -51,12 +56,12 @@ std::vector<Region> Regions::districts(std::int64_t cityId) const
 
 std::int64_t Regions::provinceId(const std::string &name) const
 {
-    return idOf(path_, "select provinceID from province where province=? limit 1", name, "provinceID");
+    return idOf(path_, "province", "province", name, "provinceID");
 }
 
 std::int64_t Regions::cityId(const std::string &name) const
 {
-    return idOf(path_, "select cityID from city where city=? limit 1", name, "cityID");
+    return idOf(path_, "city", "city", name, "cityID");
 }
 
 }

@@ -151,7 +151,9 @@ OrderBatchResult saveOrderGoods(const std::string &databasePath, const std::vect
             ++out.skipped;
             continue;
         }
-        DbRows known = db.query("select 1 from cargo where cname=? limit 1", {item.item});
+        DbRows known = db.query("select 1 from cargo where " + db.dialect().folded("cname") + "=" +
+                                    db.dialect().folded("?") + " limit 1",
+                                {item.item});
         if (!known.ok)
             return fail();
         if (!known.empty()) {
@@ -238,21 +240,27 @@ OrderBatchResult addOrdersToPrintList(const std::string &databasePath, const std
                      rdistrict = column("rdistrict"), rpost = column("rpost"), raddress = column("raddress"),
                      rnote = column("rnote"), rww = column("rww");
 
-    // Items that are goods of the catalogue, joined by title.
-    static const std::string kGoodsOfOrder =
+    // Items that are goods of the catalogue, joined by title, in the
+    // report's order.
+    const SqlDialect &d = db.dialect();
+    const std::string goodsOfOrder =
         "select cargo.cname as cname, cargo.cshort as cshort, cargo.cweight as cweight, cargo.cpriceOut as cpriceOut "
-        "from cargo inner join tbGoods on cargo.cname=tbGoods.tb_item where tbGoods.tb_orderNum=?";
+        "from cargo inner join tbGoods on " + d.folded("cargo.cname") + "=" + d.folded("tbGoods.tb_item") +
+        " where " + d.folded("tbGoods.tb_orderNum") + "=" + d.folded("?") +
+        " order by tbGoods.tb_seq asc, cargo.cargoID asc";
+    const std::string knownRow = "select 1 from printList where " + d.folded("rmobile") + "=" + d.folded("?") +
+                                 " and " + d.folded("raddress") + "=" + d.folded("?") + " limit 1";
 
     for (const TbOrder &o : orders) {
         const OrderReceiver r = splitOrderAddress(o.addressInfo, transfer.method, regions ? &*regions : nullptr);
-        DbRows known = db.query("select 1 from printList where rmobile=? and raddress=? limit 1", {r.mobile, r.address});
+        DbRows known = db.query(knownRow, {r.mobile, r.address});
         if (!known.ok)
             return fail(db);
         if (!known.empty()) {
             ++out.skipped;
             continue;
         }
-        DbRows goods = db.query(kGoodsOfOrder, {o.orderNum});
+        DbRows goods = db.query(goodsOfOrder, {o.orderNum});
         if (!goods.ok)
             return fail(db);
         std::vector<GoodsUnit> units;
@@ -305,7 +313,9 @@ OrderBatchResult addOrdersToPrintList(const std::string &databasePath, const std
 bool ordersByNumber(DbConnection &db, const std::vector<std::string> &numbers, std::vector<TbOrder> &out)
 {
     for (const std::string &n : numbers) {
-        DbRows rows = db.query("select * from tbList where tb_orderNum=? order by tb_id desc limit 1", {n});
+        DbRows rows = db.query("select * from tbList where " + db.dialect().folded("tb_orderNum") + "=" +
+                                   db.dialect().folded("?") + " order by tb_id desc limit 1",
+                               {n});
         if (!rows.ok)
             return false;
         for (const DbRow &row : rows)

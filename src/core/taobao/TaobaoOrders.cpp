@@ -89,7 +89,7 @@ constexpr std::string_view kSearchColumns[] = {"tb_orderNum", "tb_status",   "tb
                                                "tb_proCity",  "tb_orderprice", "tb_postfee",
                                                "tb_getmoney", "tb_addressInfo", "tb_sNote"};
 
-std::string searchCondition(std::string_view table)
+std::string searchCondition(const SqlDialect &d, std::string_view table)
 {
     std::string where = " and (";
     bool first = true;
@@ -97,7 +97,7 @@ std::string searchCondition(std::string_view table)
         if (!first)
             where += " or ";
         first = false;
-        where += std::string(table) + std::string(c) + " like '%' || ?3 || '%'";
+        where += d.like(std::string(table) + std::string(c), "'%' || ?3 || '%'");
     }
     return where + ")";
 }
@@ -242,11 +242,13 @@ StoreResult storeOrders(DbConnection &db, const std::vector<TbOrder> &orders)
 {
     StoreResult r;
     Transaction tx(db);
-    DbStatement known(db, "select 1 from tbList where tb_orderNum=?");
+    const SqlDialect &d = db.dialect();
+    const std::string byNumber = d.folded("tb_orderNum") + "=" + d.folded("?");
+    DbStatement known(db, "select 1 from tbList where " + byNumber);
     DbStatement insert(db, "insert into tbList(tb_orderNum,tb_status,tb_nickName,tb_proCity,tb_tradetime,"
                            "tb_orderprice,tb_postfee,tb_getmoney,tb_addressInfo,tb_sNote) "
                            "values(?,?,?,?,?,?,?,?,?,?)");
-    DbStatement refresh(db, "update tbList set tb_status=? where tb_orderNum=?");
+    DbStatement refresh(db, "update tbList set tb_status=? where " + byNumber);
     if (!tx.active() || !known.ok() || !insert.ok() || !refresh.ok()) {
         r.error = db.lastError();
         return r;
@@ -279,7 +281,9 @@ StoreResult storeItems(DbConnection &db, const std::vector<TbItem> &items)
 {
     StoreResult r;
     Transaction tx(db);
-    DbStatement known(db, "select 1 from tbGoods where tb_orderNum=? and tb_item=?");
+    const SqlDialect &d = db.dialect();
+    DbStatement known(db, "select 1 from tbGoods where " + d.folded("tb_orderNum") + "=" + d.folded("?") + " and " +
+                              d.folded("tb_item") + "=" + d.folded("?"));
     DbStatement insert(db, "insert into tbGoods(tb_orderNum,tb_item,tb_sku,tb_price,tb_num) values(?,?,?,?,?)");
     if (!tx.active() || !known.ok() || !insert.ok()) {
         r.error = db.lastError();
@@ -308,21 +312,24 @@ StoreResult storeItems(DbConnection &db, const std::vector<TbItem> &items)
 
 bool queryOrders(DbConnection &db, const OrderQuery &q, std::vector<TbOrder> &out)
 {
+    const SqlDialect &d = db.dialect();
     std::string sql;
+    // Orders of one trade time come newest import first.
     if (q.mergeByAddress) {
+        const std::string address = d.folded("tb_addressInfo");
         sql = "select t1.tb_id, t1.tb_orderNum, t1.tb_status, t1.tb_nickName, t1.tb_proCity, t1.tb_tradetime, "
               "t1.tb_orderprice, t1.tb_postfee, t1.tb_getmoney, t1.tb_addressInfo, t1.tb_sNote "
-              "from tbList t1, (select tb_addressInfo, max(tb_id) as maxNum from tbList group by tb_addressInfo) t2 "
-              "where t1.tb_addressInfo=t2.tb_addressInfo and t1.tb_id=t2.maxNum "
+              "from tbList t1, (select " + address + " as addressKey, max(tb_id) as maxNum from tbList group by " +
+              address + ") t2 where " + d.folded("t1.tb_addressInfo") + "=t2.addressKey and t1.tb_id=t2.maxNum "
               "and t1.tb_tradetime>?1 and t1.tb_tradetime<?2";
         if (!q.search.empty())
-            sql += searchCondition("t1.");
-        sql += " order by t1.tb_tradetime desc";
+            sql += searchCondition(d, "t1.");
+        sql += " order by t1.tb_tradetime desc nulls last, t1.tb_id desc";
     } else {
         sql = "select * from tbList where tb_tradetime>?1 and tb_tradetime<?2";
         if (!q.search.empty())
-            sql += searchCondition("");
-        sql += " order by tb_tradetime desc";
+            sql += searchCondition(d, "");
+        sql += " order by tb_tradetime desc nulls last, tb_id desc";
     }
     const DbRows rows = q.search.empty() ? db.query(sql, {q.from, q.to}) : db.query(sql, {q.from, q.to, q.search});
     if (!rows.ok)
@@ -367,7 +374,10 @@ std::optional<std::pair<std::string, std::string>> orderRangeBounds(int index, s
 
 bool orderItems(DbConnection &db, std::string_view orderNum, std::vector<TbItem> &out)
 {
-    const DbRows rows = db.query("select * from tbGoods where tb_orderNum=?", {orderNum});
+    const SqlDialect &d = db.dialect();
+    const DbRows rows = db.query("select * from tbGoods where " + d.folded("tb_orderNum") + "=" + d.folded("?") +
+                                     " order by tb_seq asc",
+                                 {orderNum});
     if (!rows.ok)
         return false;
     out.clear();
@@ -382,8 +392,10 @@ bool deleteOrder(DbConnection &db, std::string_view orderNum)
     Transaction tx(db);
     if (!tx.active())
         return false;
-    if (db.execute("delete from tbList where tb_orderNum=?", {orderNum}) < 0 ||
-        db.execute("delete from tbGoods where tb_orderNum=?", {orderNum}) < 0)
+    const SqlDialect &d = db.dialect();
+    const std::string byNumber = d.folded("tb_orderNum") + "=" + d.folded("?");
+    if (db.execute("delete from tbList where " + byNumber, {orderNum}) < 0 ||
+        db.execute("delete from tbGoods where " + byNumber, {orderNum}) < 0)
         return false;
     return tx.commit();
 }

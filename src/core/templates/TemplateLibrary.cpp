@@ -1,4 +1,5 @@
 #include "core/templates/TemplateLibrary.h"
+#include "core/templates/TemplateSync.h"
 
 #include "core/config/AppState.h"
 #include "core/config/DataFolder.h"
@@ -144,10 +145,14 @@ BatchResult importTemplates(const DataFolder &folder, const std::vector<std::str
         std::string error;
         if (!isImportableTemplate(path, error) || !copyFile(path, folder.templateDir() + baseName(path), error)) {
             r = {false, r.done, path, error};
+            syncTemplates(folder);
             return r;
         }
         ++r.done;
     }
+    // The shop's other stations get them from the shared database.
+    if (const TemplateSyncResult s = syncTemplates(folder); !s.ok)
+        r = {false, r.done, paths.empty() ? std::string() : paths.back(), s.error};
     return r;
 }
 
@@ -155,6 +160,11 @@ BatchResult exportTemplates(const DataFolder &folder, const std::vector<std::str
                             const std::string &targetDir)
 {
     BatchResult r;
+    // What is exported is the shop's current version.
+    if (const TemplateSyncResult s = syncTemplates(folder); !s.ok) {
+        r = {false, 0, fileNames.empty() ? std::string() : fileNames.front(), s.error};
+        return r;
+    }
     std::string dir = targetDir;
     if (!dir.empty() && dir.back() != '/')
         dir += '/';
@@ -190,7 +200,11 @@ BatchResult deleteTemplates(const DataFolder &folder, const std::vector<std::str
         Transaction tx(db);
         if (!tx.active())
             return fail(db.lastError());
-        if (db.execute("delete from freight where tmpName=?", {name}) < 0)
+        if (db.execute("delete from freight where " + db.dialect().folded("tmpName") + "=" + db.dialect().folded("?"),
+                       {name}) < 0)
+            return fail(db.lastError());
+        // On a shared database the other stations delete their copies too.
+        if (folder.isSharedDatabase() && !markTemplateDeleted(db, name))
             return fail(db.lastError());
         if (::unlink(path.c_str()) != 0)
             return fail(path + ": " + std::strerror(errno)); // the transaction rolls the rows back

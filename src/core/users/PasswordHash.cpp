@@ -8,6 +8,17 @@ namespace zentra {
 
 namespace {
 
+// Users are found by name with ASCII case ignored.
+std::string byUser(DbConnection &db)
+{
+    return db.dialect().folded("user_id") + " = " + db.dialect().folded("?");
+}
+
+}
+
+
+namespace {
+
 bool sodiumReady()
 {
     static const bool ready = sodium_init() >= 0;
@@ -84,7 +95,7 @@ PasswordCheck checkPassword(const std::string *stored, const std::string &typed)
 UserPasswordCheck checkUserPassword(DbConnection &db, const std::string &name, const std::string &typed)
 {
     UserPasswordCheck r;
-    const DbRows rows = db.query("select user_id, user_pwd from userLogin where user_id = ?", {name});
+    const DbRows rows = db.query("select user_id, user_pwd from userLogin where " + byUser(db), {name});
     if (!rows.ok)
         return r;
     r.ok = true;

@@ -9,6 +9,17 @@ namespace zentra {
 
 namespace {
 
+// Users are found by name with ASCII case ignored.
+std::string byUser(DbConnection &db)
+{
+    return db.dialect().folded("user_id") + " = " + db.dialect().folded("?");
+}
+
+}
+
+
+namespace {
+
 bool permissionOn(const std::string &value)
 {
     return std::strtol(value.c_str(), nullptr, 10) != 0;
@@ -43,7 +54,7 @@ std::vector<UserAccounts::User> UserAccounts::users()
         error_ = db.lastError();
         return list;
     }
-    DbRows rows = db.query("select user_id, user_loginTime from userLogin order by user_id asc");
+    DbRows rows = db.query("select user_id, user_loginTime from userLogin order by " + db.dialect().folded("user_id") + " asc");
     if (!rows.ok) {
         error_ = db.lastError();
         return list;
@@ -60,7 +71,7 @@ bool UserAccounts::userExists(const std::string &name, bool &exists)
         error_ = db.lastError();
         return false;
     }
-    DbRows rows = db.query("select user_id from userLogin where user_id = ?", {name});
+    DbRows rows = db.query("select user_id from userLogin where " + byUser(db), {name});
     if (!rows.ok) {
         error_ = db.lastError();
         return false;
@@ -86,7 +97,7 @@ UserAccounts::Result UserAccounts::addUser(const std::string &name, const std::s
         error_ = db.lastError();
         return Result::DbError;
     }
-    DbRows found = db.query("select user_id from userLogin where user_id = ?", {name});
+    DbRows found = db.query("select user_id from userLogin where " + byUser(db), {name});
     if (!found.ok) {
         error_ = db.lastError();
         return Result::DbError;
@@ -103,13 +114,13 @@ UserAccounts::Result UserAccounts::addUser(const std::string &name, const std::s
         error_ = db.lastError();
         return Result::DbError;
     }
-    DbRows own = db.query("select ID from userPermission where user_id = ? limit 1", {name});
+    DbRows own = db.query("select ID from userPermission where " + byUser(db) + " limit 1", {name});
     if (!own.ok) {
         error_ = db.lastError();
         return Result::DbError;
     }
     if (own.empty() && db.execute("insert into userPermission(user_id, ID, PID, Caption, permission) "
-                                  "select ?, ID, PID, Caption, '0' from userPermission where user_id = ? order by ID",
+                                  "select ?, ID, PID, Caption, '0' from userPermission where " + byUser(db) + " order by ID",
                                   {name, kAdmin}) < 0) {
         error_ = db.lastError();
         return Result::DbError;
@@ -135,8 +146,8 @@ UserAccounts::Result UserAccounts::deleteUser(const std::string &name)
         error_ = db.lastError();
         return Result::DbError;
     }
-    const int removed = db.execute("delete from userLogin where user_id = ?", {name});
-    if (removed < 0 || db.execute("delete from userPermission where user_id = ?", {name}) < 0) {
+    const int removed = db.execute("delete from userLogin where " + byUser(db), {name});
+    if (removed < 0 || db.execute("delete from userPermission where " + byUser(db), {name}) < 0) {
         error_ = db.lastError();
         return Result::DbError;
     }
@@ -171,7 +182,7 @@ UserAccounts::Result UserAccounts::changePassword(const std::string &name, const
         error_ = "cannot hash the password";
         return Result::DbError;
     }
-    if (db.execute("update userLogin set user_pwd = ? where user_id = ?", {hash, user.userId}) < 0) {
+    if (db.execute("update userLogin set user_pwd = ? where " + byUser(db), {hash, user.userId}) < 0) {
         error_ = db.lastError();
         return Result::DbError;
     }
@@ -186,7 +197,7 @@ std::optional<std::vector<PermissionRow>> UserAccounts::permissions(const std::s
         return std::nullopt;
     }
     DbRows rows =
-        db.query("select ID, PID, Caption, permission from userPermission where user_id = ? order by ID asc", {name});
+        db.query("select ID, PID, Caption, permission from userPermission where " + byUser(db) + " order by ID asc", {name});
     if (!rows.ok) {
         error_ = db.lastError();
         return std::nullopt;
@@ -233,7 +244,7 @@ UserAccounts::Result UserAccounts::savePermissions(const std::string &name, cons
         return Result::DbError;
     }
     for (const PermissionTree::Node &node : tree.nodes()) {
-        if (db.execute("update userPermission set permission = ? where user_id = ? and Caption = ?",
+        if (db.execute("update userPermission set permission = ? where " + byUser(db) + " and Caption = ?",
                        {node.row.allowed ? "1" : "0", name, node.row.caption}) < 0) {
             error_ = db.lastError();
             return Result::DbError;

@@ -10,6 +10,17 @@ namespace zentra {
 
 namespace {
 
+// Users are found by name with ASCII case ignored.
+std::string byUser(DbConnection &db)
+{
+    return db.dialect().folded("user_id") + " = " + db.dialect().folded("?");
+}
+
+}
+
+
+namespace {
+
 // The integer reading of a stored permission value: its leading decimal
 // number, 0 when there is none.
 bool permissionOn(const std::string &value)
@@ -28,7 +39,7 @@ std::vector<std::string> UserLogin::usersByLastLogin()
         return names;
     }
     // NULL (never logged in) sorts below every time text, so those come last.
-    DbRows rows = db.query("select user_id from userLogin order by user_loginTime desc");
+    DbRows rows = db.query("select user_id from userLogin order by user_loginTime desc nulls last, " + db.dialect().folded("user_id") + " asc");
     if (!rows.ok) {
         error_ = db.lastError();
         return names;
@@ -45,7 +56,7 @@ bool UserLogin::readPermissions(const std::string &user, std::array<unsigned cha
         error_ = db.lastError();
         return false;
     }
-    DbRows rows = db.query("select permission from userPermission where user_id = ? order by ID asc", {user});
+    DbRows rows = db.query("select permission from userPermission where " + byUser(db) + " order by ID asc", {user});
     if (!rows.ok) {
         error_ = db.lastError();
         return false;
@@ -93,12 +104,12 @@ UserLogin::Result UserLogin::login(const std::string &name, const std::string &p
         if (check.needsRehash) {
             const std::string hash = hashPassword(password);
             if (!hash.empty() &&
-                db.execute("update userLogin set user_pwd = ? where user_id = ?", {hash, storedName}) < 0) {
+                db.execute("update userLogin set user_pwd = ? where " + byUser(db), {hash, storedName}) < 0) {
                 error_ = db.lastError();
                 return Result::DbError;
             }
         }
-        if (db.execute("update userLogin set user_loginTime = ? where user_id = ?", {now, storedName}) < 0 ||
+        if (db.execute("update userLogin set user_loginTime = ? where " + byUser(db), {now, storedName}) < 0 ||
             !tx.commit()) {
             error_ = db.lastError();
             return Result::DbError;

@@ -2,7 +2,9 @@
 
 #include "core/config/ConfigFile.h"
 #include "core/masterdata/BookKind.h"
+#include "core/data/DbLocation.h"
 #include "core/masterdata/Freight.h"
+#include "core/waybill/OrderCounter.h"
 
 #include <map>
 
@@ -11,7 +13,8 @@ namespace zentra {
 std::vector<GoodsUnit> readSelectedGoods(DbConnection &db, bool *ok)
 {
     std::vector<GoodsUnit> out;
-    DbRows rows = db.query("select cname, cshort, cweight, cpriceOut from cargoSel order by cname asc, cargoID asc");
+    DbRows rows = db.query("select cname, cshort, cweight, cpriceOut from cargoSel order by " +
+                           db.dialect().folded("cname") + " asc, cargoID asc");
     if (ok)
         *ok = rows.ok;
     out.reserve(rows.size());
@@ -22,8 +25,10 @@ std::vector<GoodsUnit> readSelectedGoods(DbConnection &db, bool *ok)
 
 std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name)
 {
-    DbRows rows = db.query(
-        "select cname, cshort, cweight, cpriceOut from cargo where cname=? order by cargoID asc limit 1", {name});
+    const SqlDialect &d = db.dialect();
+    DbRows rows = db.query("select cname, cshort, cweight, cpriceOut from cargo where " + d.folded("cname") + "=" +
+                               d.folded("?") + " order by cargoID asc limit 1",
+                           {name});
     if (rows.empty())
         return std::nullopt;
     const DbRow &r = rows[0];
@@ -32,7 +37,7 @@ std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &nam
 
 DbRows listSelectedGoods(DbConnection &db)
 {
-    return db.query("select * from cargoSel order by cname asc, cargoID asc");
+    return db.query("select * from cargoSel order by " + db.dialect().folded("cname") + " asc, cargoID asc");
 }
 
 int addSelectedGoods(DbConnection &db, std::int64_t cargoId)
@@ -87,8 +92,10 @@ DbRows searchBook(const MasterBook &book, const std::string &className, const st
 
 DbRows goodsOfClassLike(DbConnection &db, const std::string &className)
 {
+    const SqlDialect &d = db.dialect();
+    const std::string order = " order by " + d.folded("cname") + " asc, cargoID asc";
     if (isAllClasses(className))
-        return db.query("select * from cargo order by cname asc");
+        return db.query("select * from cargo" + order);
     std::string pattern = "%";
     for (char c : className) {
         if (c == '%' || c == '_' || c == '\\')
@@ -96,7 +103,7 @@ DbRows goodsOfClassLike(DbConnection &db, const std::string &className)
         pattern += c;
     }
     pattern += "%";
-    return db.query("select * from cargo where cclass like ? escape '\\' order by cname asc", {pattern});
+    return db.query("select * from cargo where " + d.like("cclass", "?", '\\') + order, {pattern});
 }
 
 std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id)
@@ -195,6 +202,24 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
         result.error = db.lastError();
         return result;
     }
+    // A shared database hands out the shop's order numbers, in this same
+    // transaction: the rows and their numbers are stored together or not.
+    const bool sharedOrder = locks.autoOrderNum && isServerLocation(batch.databasePath) && !rows.empty();
+    std::string sharedNext;
+    if (sharedOrder) {
+        const std::optional<std::string> first =
+            OrderCounter::takeIn(db, static_cast<int>(rows.size()), locks.orderNum);
+        if (!first) {
+            result.error = db.lastError();
+            return result;
+        }
+        std::string n = *first;
+        for (WaybillRow &row : rows) {
+            row.cell(WaybillRow::OrderNo) = n;
+            n = advanceNumber(n);
+        }
+        sharedNext = n;
+    }
     std::vector<std::int64_t> ids;
     for (const WaybillRow &row : rows) {
         const std::int64_t id = insertWaybillRow(db, WaybillTable::PrintList, row);
@@ -213,7 +238,9 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     result.ok = true;
     result.printIds = std::move(ids);
     if (!rows.empty()) {
-        if (locks.autoOrderNum) {
+        if (sharedOrder) {
+            result.orderNum = sharedNext;
+        } else if (locks.autoOrderNum) {
             result.orderNum = orderNum;
             writeOrderNumber(config, orderNum);
         }

@@ -1,7 +1,9 @@
 #include "core/waybill/HistoryStore.h"
 
+#include "core/data/GbkCollation.h"
 #include "core/waybill/WaybillSearch.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zentra {
@@ -28,10 +30,35 @@ std::string midnightOf(std::time_t t)
     return dateText(localTime(t), false) + " 00:00:00";
 }
 
+// Rows come by printId; the receiver order (GBK bytes of the name, which
+// no engine knows by itself) is made here, the same for both engines.
+constexpr const char *kByPrintId = " order by printId asc";
+constexpr const char *kNewestFirst = " order by printId desc";
+
 const char *orderBy(HistoryOrder order)
 {
-    return order == HistoryOrder::NewestFirst ? " order by printId desc"
-                                              : " order by rname collate GBK asc, printId asc";
+    return order == HistoryOrder::NewestFirst ? kNewestFirst : kByPrintId;
+}
+
+std::vector<WaybillRow> ordered(std::vector<WaybillRow> rows, HistoryOrder order)
+{
+    if (order == HistoryOrder::ByReceiver) {
+        std::vector<std::pair<std::string, std::size_t>> keys;
+        keys.reserve(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            keys.emplace_back(gbkSortKey(rows[i].cell(WaybillRow::ReceiverName)), i);
+        // Stable: equal names keep their printId order.
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        std::vector<WaybillRow> sorted;
+        sorted.reserve(rows.size());
+        for (const auto &k : keys)
+            sorted.push_back(std::move(rows[k.second]));
+        rows = std::move(sorted);
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].cell(WaybillRow::RowNumber) = std::to_string(i + 1);
+    return rows;
 }
 
 }
@@ -110,9 +137,12 @@ std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, st
                                     bool *ok)
 {
     if (text.empty())
-        return queryWaybillRows(
-            db, std::string("select * from printHistory where printTime > ?1 and printTime < ?2") + orderBy(order),
-            {range.from, range.to}, ok);
+        return ordered(
+            queryWaybillRows(db,
+                             std::string("select * from printHistory where printTime > ?1 and printTime < ?2") +
+                                 orderBy(order),
+                             {range.from, range.to}, ok),
+            order);
     if (!ensureHistorySearchIndex(db)) {
         if (ok)
             *ok = false;
@@ -120,19 +150,23 @@ std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, st
     }
     // The index narrows the rows down; the 32 LIKEs then decide, so the rows
     // found are exactly those of the plain search.
-    const HistoryTextFilter filter = historyTextFilter(text);
-    return queryWaybillRows(db,
-                            "select * from printHistory where " + filter.sql +
-                                " and printTime > ?3 and printTime < ?4 and " + waybillTextCondition() + orderBy(order),
-                            {likePattern(text), filter.argument, range.from, range.to}, ok);
+    const HistoryTextFilter filter = historyTextFilter(db.dialect(), text);
+    const std::string narrowed = filter.sql.empty() ? std::string() : filter.sql + " and ";
+    return ordered(queryWaybillRows(db,
+                                    "select * from printHistory where " + narrowed +
+                                        "printTime > ?3 and printTime < ?4 and " +
+                                        waybillTextCondition(db.dialect()) + orderBy(order),
+                                    {likePattern(text), filter.argument, range.from, range.to}, ok),
+                   order);
 }
 
 std::vector<WaybillRow> readHistoryByScan(DbConnection &db, const TimeRange &range, std::string_view text, bool *ok)
 {
-    return queryWaybillRows(db,
-                            "select * from printHistory where printTime > ?2 and printTime < ?3 and " +
-                                waybillTextCondition() + orderBy(HistoryOrder::ByReceiver),
-                            {likePattern(text), range.from, range.to}, ok);
+    return ordered(queryWaybillRows(db,
+                                    "select * from printHistory where printTime > ?2 and printTime < ?3 and " +
+                                        waybillTextCondition(db.dialect()) + kByPrintId,
+                                    {likePattern(text), range.from, range.to}, ok),
+                   HistoryOrder::ByReceiver);
 }
 
 }

@@ -8,9 +8,11 @@ std::vector<WaybillRow> searchPrintList(DbConnection &db, std::string_view text,
 {
     if (text.empty())
         return readPrintList(db, ok);
-    static const std::string sql =
-        "select * from printList where " + waybillTextCondition() + " order by expressNo asc, printId asc";
-    return queryWaybillRows(db, sql, {likePattern(text)}, ok);
+    const SqlDialect &d = db.dialect();
+    return queryWaybillRows(db,
+                            "select * from printList where " + waybillTextCondition(d) + " order by " +
+                                d.folded("expressNo") + " asc nulls first, printId asc",
+                            {likePattern(text)}, ok);
 }
 
 int deleteWaybillRows(DbConnection &db, WaybillTable table, const std::vector<std::int64_t> &ids)
@@ -26,6 +28,10 @@ int deleteWaybillRows(DbConnection &db, WaybillTable table, const std::vector<st
     for (std::int64_t id : ids) {
         const int n = del.execute({static_cast<long long>(id)});
         if (n < 0)
+            return -1;
+        // A deleted row's claim goes with it.
+        if (table == WaybillTable::PrintList && db.execute("delete from printClaim where printId = ?",
+                                                           {static_cast<long long>(id)}) < 0)
             return -1;
         deleted += n;
     }
@@ -52,34 +58,35 @@ MoveResult movePrintedRows(DbConnection &db, const std::vector<std::int64_t> &id
     }
     DbStatement copy(db, "insert into printHistory select * from printList where printId = ?");
     DbStatement remove(db, "delete from printList where printId = ?");
+    DbStatement release(db, "delete from printClaim where printId = ?");
     std::vector<std::int64_t> moved;
-    bool complete = copy.ok() && remove.ok();
+    bool complete = copy.ok() && remove.ok() && release.ok();
     for (std::size_t i = 0; complete && i < ids.size(); ++i) {
         const DbParams key{static_cast<long long>(ids[i])};
-        if (!db.executeScript("SAVEPOINT moveRow")) {
+        Savepoint row(db, "moveRow");
+        if (!row.active()) {
             complete = false;
             break;
         }
         const int copied = copy.execute(key);
-        const bool ok = copied == 0 || (copied == 1 && remove.execute(key) == 1);
+        const bool ok = copied == 0 || (copied == 1 && remove.execute(key) == 1 && release.execute(key) >= 0);
         if (!ok) {
-            const std::string why = db.lastError();
-            db.executeScript("ROLLBACK TO moveRow; RELEASE moveRow");
-            db.setError(why);
+            row.rollback();
             complete = false;
             break;
         }
-        db.executeScript("RELEASE moveRow");
+        row.release();
         if (copied == 1) // else gone from the list meanwhile: nothing to move
             moved.push_back(ids[i]);
     }
     const std::string why = db.lastError();
+    const DbFailure failure = db.lastFailure();
     if (!tx.commit()) {
         result.complete = false;
         return result;
     }
     if (!complete)
-        db.setError(why);
+        db.setError(why, failure);
     result.moved = std::move(moved);
     result.complete = complete;
     return result;

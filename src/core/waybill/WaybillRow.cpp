@@ -1,8 +1,6 @@
 #include "core/waybill/WaybillRow.h"
 
-#include <charconv>
 #include <cstdlib>
-#include <sqlite3.h>
 
 namespace zentra {
 
@@ -25,6 +23,21 @@ const std::array<std::string_view, WaybillRow::kColumnCount> &waybillColumnNames
     return names;
 }
 
+namespace {
+
+// Column names as the engines give them: the server folds them to lower case.
+bool sameColumn(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if ((a[i] | 0x20) != (b[i] | 0x20))
+            return false;
+    return true;
+}
+
+}
+
 WaybillRow waybillRowFrom(const DbRow &row, std::size_t index)
 {
     WaybillRow out;
@@ -35,96 +48,30 @@ WaybillRow waybillRowFrom(const DbRow &row, std::size_t index)
     return out;
 }
 
-namespace {
-
-// A cell as DbRow reads it: NULL empty, numbers in their shortest exact form.
-void cellText(sqlite3_stmt *stmt, int i, std::string &out)
-{
-    switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_NULL:
-        out.clear();
-        break;
-    case SQLITE_INTEGER:
-        out = std::to_string(sqlite3_column_int64(stmt, i));
-        break;
-    case SQLITE_FLOAT: {
-        char buf[64];
-        const auto res = std::to_chars(buf, buf + sizeof buf, sqlite3_column_double(stmt, i));
-        out.assign(buf, res.ptr);
-        break;
-    }
-    default: {
-        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
-        if (p)
-            out.assign(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
-        else
-            out.clear();
-    }
-    }
-}
-
-bool bind(sqlite3_stmt *stmt, const DbParams &params)
-{
-    int i = 1;
-    for (const DbValue &v : params.values) {
-        int rc = SQLITE_OK;
-        if (std::holds_alternative<std::nullptr_t>(v))
-            rc = sqlite3_bind_null(stmt, i);
-        else if (const auto *n = std::get_if<std::int64_t>(&v))
-            rc = sqlite3_bind_int64(stmt, i, *n);
-        else if (const auto *d = std::get_if<double>(&v))
-            rc = sqlite3_bind_double(stmt, i, *d);
-        else {
-            const auto &t = std::get<std::string>(v);
-            rc = sqlite3_bind_text(stmt, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK)
-            return false;
-        ++i;
-    }
-    return true;
-}
-
-}
-
 std::vector<WaybillRow> queryWaybillRows(DbConnection &db, std::string_view sql, const DbParams &params, bool *ok)
 {
     std::vector<WaybillRow> out;
-    if (ok)
-        *ok = false;
-    if (!db.handle()) {
-        db.setError("database is not open");
-        return out;
-    }
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK ||
-        !stmt || !bind(stmt, params)) {
-        db.setError(sqlite3_errmsg(db.handle()));
-        sqlite3_finalize(stmt);
-        return out;
-    }
     // The cells are read straight into the rows: a query of 100,000 rows
     // makes each text once.
     const auto &names = waybillColumnNames();
     std::array<int, WaybillRow::kColumnCount> position;
     position.fill(-1);
-    const int n = sqlite3_column_count(stmt);
-    for (std::size_t c = WaybillRow::TemplateName; c < names.size(); ++c)
-        for (int k = 0; k < n; ++k)
-            if (names[c] == sqlite3_column_name(stmt, k))
-                position[c] = k;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    auto onColumns = [&](const std::vector<std::string> &columns) {
+        for (std::size_t c = WaybillRow::TemplateName; c < names.size(); ++c)
+            for (std::size_t k = 0; k < columns.size(); ++k)
+                if (sameColumn(names[c], columns[k]))
+                    position[c] = static_cast<int>(k);
+    };
+    auto onRow = [&](const DbCells &cells) {
         WaybillRow &r = out.emplace_back();
         r.cells[WaybillRow::RowNumber] = std::to_string(out.size());
         for (std::size_t c = WaybillRow::TemplateName; c < names.size(); ++c)
             if (position[c] >= 0)
-                cellText(stmt, position[c], r.cells[c]);
-    }
-    const bool done = rc == SQLITE_DONE;
+                cells.read(static_cast<std::size_t>(position[c]), r.cells[c]);
+    };
+    const bool done = db.forEachRow(sql, params, onColumns, onRow);
     if (!done)
-        db.setError(sqlite3_errmsg(db.handle()));
-    sqlite3_finalize(stmt);
+        out.clear();
     if (ok)
         *ok = done;
     return out;
@@ -132,7 +79,10 @@ std::vector<WaybillRow> queryWaybillRows(DbConnection &db, std::string_view sql,
 
 std::vector<WaybillRow> readPrintList(DbConnection &db, bool *ok)
 {
-    return queryWaybillRows(db, "select * from printList order by expressNo, printId asc", {}, ok);
+    return queryWaybillRows(db,
+                            "select * from printList order by " + db.dialect().folded("expressNo") +
+                                " asc nulls first, printId asc",
+                            {}, ok);
 }
 
 std::vector<const WaybillRow *> rowsToPrint(const std::vector<WaybillRow> &rows, int mode)

@@ -14,27 +14,63 @@ constexpr std::array<const char *, 32> kSearchColumns = {
     "spost",        "sprovince", "scity",     "sdistrict", "saddress",  "snote",      "snamePY", "sww",
 };
 
-// The searched columns of row `prefix` ("NEW" or "OLD") joined into one text;
-// the unit separator keeps the columns apart. Numbers become text exactly as
-// LIKE sees them.
-std::string joinedColumns(const char *prefix)
+bool isFigure(std::string_view column)
+{
+    return column == "orderprice" || column == "postfee" || column == "getmoney";
+}
+
+// The searched columns of row `prefix` ("NEW", "OLD", a table, or none)
+// joined into one text; the unit separator keeps the columns apart. Numbers
+// become text exactly as LIKE sees them.
+std::string joinedColumns(const SqlDialect &d, const std::string &prefix)
 {
     std::string sql;
     for (const char *c : kSearchColumns) {
-        if (!sql.empty())
-            sql += " || char(31) || ";
-        sql += std::string("coalesce(") + prefix + "." + c + ", '')";
+        const std::string column = prefix.empty() ? std::string(c) : prefix + "." + c;
+        const std::string text = "coalesce(" + (isFigure(c) ? d.realText(column) : column) + ", '')";
+        sql = sql.empty() ? text : d.joinWithSeparator(sql, text);
     }
     return sql;
 }
+
+// The server's joined text, as the index holds it and the search asks it.
+std::string serverBody(const SqlDialect &d)
+{
+    return "(" + joinedColumns(d, {}) + ")";
+}
+
+// The server writes numbers as SQLite does when they meet text: 15
+// significant digits, always a decimal point ("12.0", "1.0e+20"), "Inf",
+// no negative zero; SQLite keeps no NaN.
+constexpr const char *kRealTextFunction = R"sql(
+CREATE OR REPLACE FUNCTION zentra_real_text(x double precision) RETURNS text
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+SET extra_float_digits = 0
+AS $$
+  SELECT CASE
+    WHEN x = 'Infinity'::float8 THEN 'Inf'
+    WHEN x = '-Infinity'::float8 THEN '-Inf'
+    WHEN x = 'NaN'::float8 THEN NULL
+    WHEN x = 0 THEN '0.0'
+    WHEN strpos(t, '.') > 0 THEN t
+    WHEN strpos(t, 'e') > 0 THEN replace(t, 'e', '.0e')
+    ELSE t || '.0'
+  END
+  FROM (SELECT x::text AS t) AS s
+$$;
+)sql";
 
 // The index: printHistorySearch holds each history row's joined text, the
 // trigram table indexes it (external content, so the text is stored once).
 // Both change only through these triggers, in the statement that changes the
 // history, so they can never disagree with it.
-std::string indexScript()
+std::string indexScript(const SqlDialect &d)
 {
-    const std::string newText = joinedColumns("NEW");
+    if (d.isPostgres())
+        return std::string("CREATE EXTENSION IF NOT EXISTS pg_trgm;\n") + kRealTextFunction +
+               "CREATE INDEX IF NOT EXISTS printHistory_text ON printHistory USING gin (" + serverBody(d) +
+               " gin_trgm_ops);\n";
+    const std::string newText = joinedColumns(d, "NEW");
     return "CREATE TABLE printHistorySearch (printId INTEGER PRIMARY KEY, body TEXT);\n"
            "CREATE VIRTUAL TABLE printHistoryText USING fts5(body, content='printHistorySearch', "
            "content_rowid='printId', tokenize='trigram', detail='none');\n"
@@ -61,7 +97,7 @@ std::string indexScript()
            "WHERE printId = NEW.printId;\n"
            "END;\n"
            "INSERT INTO printHistorySearch(printId, body) SELECT printId, " +
-           joinedColumns("printHistory") +
+           joinedColumns(d, "printHistory") +
            " FROM printHistory;\n"
            "INSERT INTO printHistoryText(printHistoryText) VALUES ('rebuild');\n"
            // One segment: later writes then merge nothing large, and a search
@@ -95,18 +131,20 @@ std::vector<std::string_view> codePoints(std::string_view text, bool &valid)
 
 }
 
-const std::string &waybillTextCondition()
+const std::string &waybillTextCondition(const SqlDialect &dialect)
 {
-    static const std::string condition = [] {
+    auto make = [](const SqlDialect &d) {
         std::string sql = "(";
         for (const char *c : kSearchColumns) {
             if (sql.size() > 1)
                 sql += " or ";
-            sql += std::string(c) + " like ?1";
+            sql += d.like(isFigure(c) ? d.realText(c) : std::string(c), "?1");
         }
         return sql + ")";
-    }();
-    return condition;
+    };
+    static const std::string embedded = make(SqlDialect(DbEngineKind::Sqlite));
+    static const std::string server = make(SqlDialect(DbEngineKind::Postgres));
+    return dialect.isPostgres() ? server : embedded;
 }
 
 std::string likePattern(std::string_view text)
@@ -114,26 +152,43 @@ std::string likePattern(std::string_view text)
     return "%" + std::string(text) + "%";
 }
 
-bool ensureHistorySearchIndex(DbConnection &db)
+namespace {
+
+bool hasHistorySearchIndex(DbConnection &db, bool &failed)
 {
-    DbRows have = db.query("select 1 from sqlite_master where name = 'printHistoryText'");
-    if (!have.ok)
-        return false;
-    if (!have.empty())
-        return true;
-    Transaction tx(db);
-    if (!tx.active())
-        return false;
-    // Another connection may have made it meanwhile.
-    DbRows again = db.query("select 1 from sqlite_master where name = 'printHistoryText'");
-    if (!again.ok)
-        return false;
-    if (!again.empty())
-        return true;
-    return db.executeScript(indexScript()) && tx.commit();
+    DbRows rows;
+    if (db.dialect().isPostgres())
+        rows = db.query("select 1 from pg_indexes where schemaname = current_schema() and indexname = "
+                        "'printhistory_text'");
+    else
+        rows = db.query("select 1 from sqlite_master where name = 'printHistoryText'");
+    failed = !rows.ok;
+    return !rows.empty();
 }
 
-HistoryTextFilter historyTextFilter(std::string_view text)
+}
+
+bool createHistorySearchIndex(DbConnection &db)
+{
+    bool failed = false;
+    if (hasHistorySearchIndex(db, failed))
+        return true;
+    return !failed && db.executeScript(indexScript(db.dialect()));
+}
+
+bool ensureHistorySearchIndex(DbConnection &db)
+{
+    bool failed = false;
+    if (hasHistorySearchIndex(db, failed))
+        return true;
+    if (failed)
+        return false;
+    Transaction tx(db);
+    // Another connection may have made it meanwhile.
+    return tx.active() && createHistorySearchIndex(db) && tx.commit();
+}
+
+HistoryTextFilter historyTextFilter(const SqlDialect &dialect, std::string_view text)
 {
     // Every run of three or more characters between wildcards must appear in
     // the row's text, so every one of its trigrams is in the index. The
@@ -166,6 +221,16 @@ HistoryTextFilter historyTextFilter(std::string_view text)
     flush();
 
     HistoryTextFilter f;
+    if (dialect.isPostgres()) {
+        // pg_trgm takes the trigrams of the pattern's runs itself; a text
+        // without a run of three gains nothing from the index.
+        if (valid && !match.empty()) {
+            f.sql = dialect.like(serverBody(dialect), "?2");
+            f.argument = likePattern(text);
+            f.usesIndex = true;
+        }
+        return f;
+    }
     if (valid && !match.empty()) {
         f.sql = "printId in (select rowid from printHistoryText where printHistoryText match ?2)";
         f.argument = match;

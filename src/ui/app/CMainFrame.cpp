@@ -3,6 +3,7 @@
 #include "core/Version.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
+#include "core/data/DbLocation.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/app/MainCommands.h"
 #include "ui/app/ST_SplitterWnd.h"
@@ -163,6 +164,14 @@ void CMainFrame::createStatusBar()
         statusBar()->addPermanentWidget(label);
         return label;
     };
+    // Which database this station works on: the embedded file or the
+    // shop's server.
+    const std::string where = describeLocation(folder_.databasePath());
+    auto *database = new QLabel(folder_.isSharedDatabase()
+                                    ? QStringLiteral("数据库：%1").arg(QString::fromStdString(where))
+                                    : QStringLiteral("数据库：本机 %1").arg(QString::fromStdString(where)));
+    database->setObjectName(QStringLiteral("databaseIndicator"));
+    statusBar()->addPermanentWidget(database);
     capIndicator_ = indicator("CAP", "capIndicator");
     numIndicator_ = indicator("NUM", "numIndicator");
     scrlIndicator_ = indicator("SCRL", "scrlIndicator");

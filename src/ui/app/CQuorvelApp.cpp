@@ -3,6 +3,8 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
+#include "core/config/DatabaseSetting.h"
+#include "core/data/DbLocation.h"
 #include "core/data/Schema.h"
 #include "core/templates/TemplateFile.h"
 #include "core/users/UserLogin.h"
@@ -30,13 +32,14 @@ namespace zentra::ui {
 
 namespace {
 
-QString homeArgument(const QStringList &arguments)
+// The value of option `name` ("--home DIR" or "--home=DIR"); empty when absent.
+QString optionValue(const QStringList &arguments, const QString &name)
 {
     for (int i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--home") && i + 1 < arguments.size())
+        if (arguments[i] == name && i + 1 < arguments.size())
             return arguments[i + 1];
-        if (arguments[i].startsWith(QLatin1String("--home=")))
-            return arguments[i].mid(7);
+        if (arguments[i].startsWith(name + QLatin1Char('=')))
+            return arguments[i].mid(name.size() + 1);
     }
     return {};
 }
@@ -52,14 +55,30 @@ CQuorvelApp::~CQuorvelApp() = default;
 
 std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
 {
-    folder_ = std::make_unique<DataFolder>(DataFolder::resolve(homeArgument(arguments).toStdString()));
+    folder_ = std::make_unique<DataFolder>(
+        DataFolder::resolve(optionValue(arguments, QStringLiteral("--home")).toStdString()));
     std::string error;
-    if (!initDataFolder(*folder_, &error)) {
-        dialogs_.message(nullptr, QString(),
-                         QStringLiteral("无法创建数据文件夹 %1：%2")
-                             .arg(QString::fromStdString(folder_->root()), QString::fromStdString(error)),
-                         Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+    // --database, else config.ini's [Database] url, else the embedded file.
+    if (!chooseDatabase(*folder_, optionValue(arguments, QStringLiteral("--database")).toStdString(), &error)) {
+        dialogs_.message(nullptr, QString(), QString::fromStdString(error), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
         return 1;
+    }
+    while (!initDataFolder(*folder_, &error)) {
+        if (!folder_->isSharedDatabase()) {
+            dialogs_.message(nullptr, QString(),
+                             QStringLiteral("无法创建数据文件夹 %1：%2")
+                                 .arg(QString::fromStdString(folder_->root()), QString::fromStdString(error)),
+                             Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+            return 1;
+        }
+        // The shop's server cannot be reached (or refuses): nothing was
+        // written; the user tries again or quits.
+        const QString text =
+            QStringLiteral("无法打开数据库服务器上的数据库 %1：\n%2\n\n按“确定”重试，按“取消”退出。")
+                .arg(QString::fromStdString(describeLocation(folder_->databasePath())), QString::fromStdString(error));
+        if (dialogs_.message(nullptr, QStringLiteral("数据库"), text, Dialogs::Buttons::OkCancel,
+                             Dialogs::Icon::Error) != Dialogs::Answer::Ok)
+            return 1;
     }
     state_.connectionString = folder_->databasePath();
     readStartupSettings(state_, ConfigFile(folder_->configPath()));

@@ -13,7 +13,10 @@
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <map>
 
 #include <set>
 
@@ -82,11 +85,27 @@ void CPrintList::reload(const std::string &text)
     DbConnection db;
     bool ok = db.open(folder_.databasePath());
     std::vector<WaybillRow> rows;
+    std::map<std::int64_t, std::string> claimed;
     if (ok)
         rows = searchPrintList(db, text, &ok);
+    if (ok)
+        claimed = claimedRows(db, {}, &ok);
     if (!ok)
         dialogs_.warn(this, QString::fromStdString(db.lastError()));
+    // A row another station is printing says so in its number cell.
+    std::vector<int> marked;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (const auto it = claimed.find(rows[i].printId()); it != claimed.end()) {
+            rows[i].cell(WaybillRow::RowNumber) += " 打印中";
+            marked.push_back(static_cast<int>(i));
+        }
+    std::vector<std::string> stations;
+    for (int i : marked)
+        stations.push_back(claimed[rows[static_cast<std::size_t>(i)].printId()]);
     waybillgrid::fill(*grid_, std::move(rows));
+    for (std::size_t k = 0; k < marked.size(); ++k)
+        grid_->setCellTooltip(marked[k], WaybillRow::RowNumber,
+                              QStringLiteral("正在 %1 上打印").arg(QString::fromStdString(stations[k])));
 }
 
 void CPrintList::selectAll()
@@ -151,11 +170,64 @@ void CPrintList::print(int mode)
     rows.reserve(static_cast<std::size_t>(grid_->rowCount()));
     for (int r = 0; r < grid_->rowCount(); ++r)
         rows.push_back(waybillgrid::rowAt(*grid_, r));
-    progress_->start(static_cast<int>(rowsToPrint(rows, mode).size()));
+    std::vector<std::int64_t> wanted;
+    for (const WaybillRow *r : rowsToPrint(rows, mode))
+        wanted.push_back(r->printId());
+
+    // The rows are claimed first; what another station holds is left out.
+    claim_ = PrintClaimJob::start();
+    connectionLost_ = false;
+    std::vector<std::int64_t> held;
+    {
+        DbConnection db;
+        bool ok = db.open(folder_.databasePath());
+        if (ok)
+            held = claimRows(db, claim_, wanted, &ok);
+        if (!ok) {
+            dialogs_.warn(this, QString::fromStdString(db.lastError()));
+            return;
+        }
+    }
+    if (held.size() < wanted.size())
+        dialogs_.warn(this, QStringLiteral("有 %1 张快递单正在其他电脑上打印，本次不打印。")
+                                .arg(static_cast<qlonglong>(wanted.size() - held.size())));
+    if (held.empty()) {
+        reload(searchEdit_->text().toStdString());
+        return;
+    }
+    const std::set<std::int64_t> mine(held.begin(), held.end());
+    for (WaybillRow &r : rows)
+        r.ticked = mine.count(r.printId()) > 0;
+
+    progress_->start(static_cast<int>(held.size()));
     canvas_.printRows(
-        mode, std::move(rows), [this](const render::PrintJob &job, int) { afterPrint(job); },
-        [this](int painted, int total) { return progress_->pagePainted(painted, total); });
+        2, std::move(rows), [this](const render::PrintJob &job, int) { afterPrint(job); },
+        [this](int painted, int total) { return renewAfterPage() && progress_->pagePainted(painted, total); });
     progress_->hide();
+    // Whatever was not printed (cancelled, failed, stopped) goes back to the list.
+    releaseClaims();
+    if (connectionLost_)
+        dialogs_.warn(this, QStringLiteral("与数据库的连接已断开，打印在当前页之后停止；已打印的快递单已移入历史记录，"
+                                           "其余的留在打印列表中。"));
+    reload(searchEdit_->text().toStdString());
+}
+
+bool CPrintList::renewAfterPage()
+{
+    DbConnection db;
+    if (db.open(folder_.databasePath()) && renewClaims(db, claim_))
+        return true;
+    if (db.lastFailure() != DbFailure::Lost)
+        return true; // a busy moment: the claims last long enough
+    connectionLost_ = true;
+    return false;
+}
+
+void CPrintList::releaseClaims()
+{
+    DbConnection db;
+    if (db.open(folder_.databasePath()))
+        zentra::releaseClaims(db, claim_);
 }
 
 void CPrintList::afterPrint(const render::PrintJob &job)
@@ -167,10 +239,17 @@ void CPrintList::afterPrint(const render::PrintJob &job)
         return;
     DbConnection db;
     MoveResult moved;
-    if (db.open(folder_.databasePath()))
-        moved = movePrintedRows(db, ids);
-    else
-        moved.complete = false;
+    // A connection that went away during the job is made again: the printed
+    // rows must leave the list.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (db.open(folder_.databasePath()))
+            moved = movePrintedRows(db, ids);
+        else
+            moved.complete = false;
+        if (moved.complete || db.lastFailure() != DbFailure::Lost)
+            break;
+        QThread::msleep(1000);
+    }
     waybillgrid::removeRows(*grid_, std::set<std::int64_t>(moved.moved.begin(), moved.moved.end()));
     if (!moved.complete)
         dialogs_.warn(this, QString::fromStdString(db.lastError()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config/DataFolder.h"
+#include "core/waybill/PrintClaims.h"
 #include "core/waybill/WaybillRow.h"
 
 #include <QDialog>
@@ -26,7 +27,11 @@ class Dialogs;
 // ticks, deletes, corrects express numbers in place, opens a row on the
 // canvas, and prints ticked or all rows through the canvas's batch job. After
 // the job exactly the rows that reached the paper move to the history, and
-// leave the grid with them; the grid always shows what the table holds.
+// leave the grid with them; the grid always shows what the table holds. With
+// a shared database the job first claims its rows (rows another station is
+// printing are shown as such and passed over), renews the claims page by
+// page, and releases what it did not print; a lost connection stops the job
+// after the page being printed.
 class CPrintList : public QDialog {
     Q_OBJECT
 public:
@@ -50,8 +55,14 @@ private:
     void afterPrint(const render::PrintJob &job);
     void storeExpressNo(int row, int column);
 
+    // Renews the job's claims after a page: false when the database is gone.
+    bool renewAfterPage();
+    void releaseClaims();
+
     AppState &state_;
     DataFolder folder_;
+    PrintClaimJob claim_;
+    bool connectionLost_ = false;
     Dialogs &dialogs_;
     CQuorvelView &canvas_;
     CReportCtrl *grid_;

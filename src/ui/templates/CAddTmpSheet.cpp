@@ -3,6 +3,7 @@
 #include "core/config/AppState.h"
 #include "core/templates/TemplateFile.h"
 #include "core/templates/TemplateLibrary.h"
+#include "core/templates/TemplateSync.h"
 #include "ui/common/CDEdit.h"
 #include "ui/common/Dialogs.h"
 #include "ui/templates/LabelCheckBoxes.h"
@@ -141,6 +142,9 @@ void CAddTmpSheet::accept()
         return;
     }
     writtenFile_ = in.name + ".ttp";
+    // The shop's other stations get it from a shared database.
+    if (const TemplateSyncResult s = syncTemplates(folder_); !s.ok)
+        dialogs_.warn(this, QString::fromStdString(s.error));
     QWizard::accept();
 }
 

@@ -3,6 +3,7 @@
 #include "core/config/AppState.h"
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
+#include "core/templates/TemplateSync.h"
 #include "ui/common/Dialogs.h"
 #include "ui/templates/CAddEditDlg.h"
 #include "ui/templates/CPrintSetup.h"
@@ -166,8 +167,12 @@ void CPrintSetup::applyFromHistory(const std::optional<Template> &t)
 bool CPrintSetup::saveTo(const std::string &path)
 {
     std::string error;
-    if (saveTemplateFile(path, view_.currentTemplate(), &error))
+    if (saveTemplateFile(path, view_.currentTemplate(), &error)) {
+        // The shop's other stations get the change from a shared database.
+        if (const TemplateSyncResult s = syncTemplates(folder_); !s.ok)
+            dialogs_.warn(this, QString::fromStdString(s.error));
         return true;
+    }
     dialogs_.warn(this, QStringLiteral("模板保存失败：%1").arg(QString::fromStdString(error)));
     return false;
 }

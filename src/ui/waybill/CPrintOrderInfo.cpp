@@ -2,6 +2,7 @@
 
 #include "core/config/AppState.h"
 #include "core/data/DbConnection.h"
+#include "core/waybill/OrderCounter.h"
 #include "core/waybill/ComposeStore.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/common/Dialogs.h"
@@ -119,6 +120,10 @@ CPrintOrderInfo::CPrintOrderInfo(ComposeSession &session, QWidget *parent) : QWi
     // The switches of the last runs.
     OrderLocks &o = session_.order;
     o = readOrderLocks(session_.config());
+    // On a shared database the counted order number is the shop's.
+    if (o.autoOrderNum)
+        if (const auto shared = sharedOrderNumber())
+            o.orderNum = *shared;
     autoOrderBox_->setChecked(o.autoOrderNum);
     autoExpressBox_->setChecked(o.autoExpressNum);
     const QDateTime trade = QDateTime::fromString(qs(o.tradeTime), QLatin1String(kTimeFormat));
@@ -311,9 +316,51 @@ void CPrintOrderInfo::clockTick()
     }
 }
 
+std::optional<std::string> CPrintOrderInfo::sharedOrderNumber() const
+{
+    const OrderCounter counter(session_.folder());
+    if (!counter.shared())
+        return std::nullopt;
+    return counter.peek();
+}
+
+bool CPrintOrderInfo::takeSharedOrderNumber()
+{
+    OrderLocks &o = session_.order;
+    const OrderCounter counter(session_.folder());
+    if (!counter.shared() || !o.autoOrderNum)
+        return true;
+    std::string error;
+    const auto number = counter.take(1, &error);
+    if (!number) {
+        session_.dialogs().warn(this, QString::fromStdString(error));
+        return false;
+    }
+    // The waybill gets the number the shop's counter handed out, whatever
+    // another station took meanwhile.
+    o.orderNum = *number;
+    orderEdit_->setText(qs(o.orderNum));
+    session_.pull();
+    if (session_.draft().has(40)) {
+        session_.draft().setOrderNumber(o.orderNum);
+        session_.push();
+    }
+    takenShared_ = true;
+    return true;
+}
+
 void CPrintOrderInfo::advanceOrderNumber()
 {
     OrderLocks &o = session_.order;
+    if (takenShared_) {
+        // The counter moved on when the number was taken.
+        takenShared_ = false;
+        if (const auto next = sharedOrderNumber()) {
+            o.orderNum = *next;
+            orderEdit_->setText(qs(o.orderNum));
+        }
+        return;
+    }
     if (o.orderNum.empty())
         return;
     o.orderNum = advanceNumber(o.orderNum);
@@ -368,6 +415,8 @@ void CPrintOrderInfo::addToPrintList()
     // Without the database nothing is stored and the waybill stays as it is.
     if (DbConnection db; !db.open(session_.databasePath()))
         return;
+    if (!takeSharedOrderNumber())
+        return;
     WaybillDraft &d = session_.draft();
     session_.pull();
     d.setTradeTime(tradeText());
@@ -403,6 +452,9 @@ void CPrintOrderInfo::storePrinted()
     std::string error;
     storeWaybill(session_.databasePath(), WaybillTable::PrintHistory,
                  session_.draft().historyRow(session_.state().currentTemplateName, nowText()), &error);
+    // The number came from the shop's counter: the panel shows the next one.
+    if (takenShared_)
+        advanceOrderNumber();
 }
 
 }

@@ -3,6 +3,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class QCheckBox;
 class QDateTimeEdit;
@@ -40,6 +42,10 @@ public:
     void storePrinted();
     // Count-ups after a stored waybill (or batch row).
     void advanceOrderNumber();
+    // With a shared database and the order number counted: takes the next
+    // number from the shop's counter into the waybill, before it is printed
+    // or stored. False (after saying why) when it cannot be taken.
+    bool takeSharedOrderNumber();
     void advanceExpressNumber();
     // The 10-second clock: unfixed times follow it outside design mode.
     void clockTick();
@@ -54,6 +60,7 @@ public:
     QTimer *clock() const { return clock_; }
 
 private:
+    std::optional<std::string> sharedOrderNumber() const;
     void showNumbers();
     void autoOrderToggled(bool on);
     void autoExpressToggled(bool on);
@@ -69,6 +76,7 @@ private:
     std::string printText() const;
 
     ComposeSession &session_;
+    bool takenShared_ = false; // the waybill's number came from the shop's counter
     QLineEdit *orderEdit_ = nullptr;
     QCheckBox *autoOrderBox_ = nullptr;
     QLineEdit *expressEdit_ = nullptr;

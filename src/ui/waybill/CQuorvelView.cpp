@@ -373,6 +373,8 @@ void CQuorvelView::updateBoardSize()
 
 void CQuorvelView::printCanvas()
 {
+    if (beforeSinglePrint_ && !beforeSinglePrint_())
+        return;
     state_.canvasPrintJob = 1;
     runJob(render::PrintJob::single(currentTemplate()), false);
 }

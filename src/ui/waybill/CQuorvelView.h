@@ -117,6 +117,8 @@ public:
     // The after-print step of the single print (stores the waybill in the
     // history).
     void setAfterSinglePrint(std::function<void()> step) { afterSinglePrint_ = std::move(step); }
+    // Runs before the single print's dialog; false cancels the print.
+    void setBeforeSinglePrint(std::function<bool()> step) { beforeSinglePrint_ = std::move(step); }
 
     // The printer dialogs, replaceable for tests. `choose` runs the printer
     // dialog and says whether to print; `preview` shows the preview, calling
@@ -201,6 +203,7 @@ private:
     bool gestureChanged_ = false;
 
     std::function<void()> afterSinglePrint_;
+    std::function<bool()> beforeSinglePrint_;
     PrinterUi printerUi_;
 };
 

@@ -63,6 +63,7 @@ void installComposePages(CMainFrame &frame, CQuorvelView &view, AppState &state,
     CMainFrame *f = &frame;
     order->printCommand = [f] { f->runCommand(cmd::SinglePrint); };
     view.setAfterSinglePrint([order] { order->storePrinted(); });
+    view.setBeforeSinglePrint([order] { return order->takeSharedOrderNumber(); });
 }
 
 }

@@ -4,6 +4,7 @@
 #include "core/data/Schema.h"
 #include "core/users/PasswordHash.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 #include <atomic>
@@ -15,9 +16,17 @@
 namespace zentra {
 namespace {
 
-class DatabaseTest : public ::testing::Test {
+// The database of a data folder, on either engine.
+class DatabaseTest : public test::EngineTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
+    }
 
     DbConnection &open()
     {
@@ -33,9 +42,11 @@ protected:
     }
 
     test::TempDir dir;
-    DataFolder folder{dir.file("home")};
+    DataFolder folder{folderAt(dir.file("home"))};
     DbConnection db;
 };
+
+ZENTRA_ON_BOTH_ENGINES(DatabaseTest);
 
 int modeOf(const std::string &path)
 {
@@ -43,10 +54,12 @@ int modeOf(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
 
-TEST_F(DatabaseTest, NewDataFolderIsOwnerOnlyAndSeeded)
+TEST_P(DatabaseTest, NewDataFolderIsOwnerOnlyAndSeeded)
 {
     EXPECT_EQ(modeOf(folder.root()), 0700);
-    EXPECT_EQ(modeOf(folder.databasePath()), 0600);
+    if (!onServer()) {
+        EXPECT_EQ(modeOf(folder.databasePath()), 0600);
+    }
     for (const char *sub : {"data", "backup", "template"})
         EXPECT_EQ(modeOf(folder.path(sub)), 0700) << sub;
 
@@ -58,7 +71,8 @@ TEST_F(DatabaseTest, NewDataFolderIsOwnerOnlyAndSeeded)
     EXPECT_EQ(scalar("select father from area where areaID=?", {440305}), "440300");
     EXPECT_EQ(scalar("select count(*) from freight where tmpName='tmp_default'"),
               scalar("select count(*) from province"));
-    EXPECT_GT(std::stod(scalar("select afreight from freight where province like ?", {"%广东%"})), 0.0);
+    EXPECT_GT(std::stod(scalar("select afreight from freight where " + db.dialect().like("province", "?"), {"%广东%"})),
+              0.0);
     // The administrator's empty password, kept as a hash.
     const std::string adminPassword = scalar("select user_pwd from userLogin where user_id=?", {"admin"});
     EXPECT_TRUE(isPasswordHash(adminPassword));
@@ -77,7 +91,7 @@ TEST_F(DatabaseTest, NewDataFolderIsOwnerOnlyAndSeeded)
         EXPECT_EQ(row.text("permission"), "1");
 }
 
-TEST_F(DatabaseTest, OpeningAgainChangesNothing)
+TEST_P(DatabaseTest, OpeningAgainChangesNothing)
 {
     open().execute("insert into receiverClass(className) values(?)", {"老客户"});
     db.close();
@@ -88,14 +102,16 @@ TEST_F(DatabaseTest, OpeningAgainChangesNothing)
     EXPECT_EQ(scalar("select count(*) from userPermission"), "26");
 }
 
-TEST_F(DatabaseTest, OpenDoesNotCreateAMissingFile)
+TEST(DatabaseFile, OpenDoesNotCreateAMissingFile)
 {
+    test::TempDir dir;
+    DbConnection db;
     EXPECT_FALSE(db.open(dir.file("nowhere.db")));
     EXPECT_FALSE(db.lastError().empty());
     EXPECT_FALSE(fileExists(dir.file("nowhere.db")));
 }
 
-TEST_F(DatabaseTest, ValuesAreStoredAndFoundVerbatim)
+TEST_P(DatabaseTest, ValuesAreStoredAndFoundVerbatim)
 {
     open();
     const std::string tricky[] = {"O'Brien", "100%", "a\\b", "'; drop table receiver; --", "%_", "\"q\""};
@@ -103,13 +119,15 @@ TEST_F(DatabaseTest, ValuesAreStoredAndFoundVerbatim)
         ASSERT_EQ(db.execute("insert into receiver(rname, raddress) values(?, ?)", {v, v}), 1) << db.lastError();
     for (const auto &v : tricky) {
         EXPECT_EQ(scalar("select rname from receiver where rname=?", {v}), v);
-        // "%_" is a pattern itself and matches every row.
-        EXPECT_EQ(scalar("select count(*) from receiver where raddress like ?", {"%" + v + "%"}), v == "%_" ? "6" : "1")
+        // "%_" is a pattern itself and matches every row; a backslash is
+        // no escape.
+        EXPECT_EQ(scalar("select count(*) from receiver where " + db.dialect().like("raddress", "?"), {"%" + v + "%"}),
+                  v == "%_" ? "6" : "1")
             << v;
     }
 }
 
-TEST_F(DatabaseTest, ExecuteCountsRowsAndReportsFailures)
+TEST_P(DatabaseTest, ExecuteCountsRowsAndReportsFailures)
 {
     open();
     EXPECT_EQ(db.execute("delete from cargo where cname=?", {"nothing"}), 0);
@@ -130,7 +148,7 @@ int insertWaybill(DbConnection &db, const char *table, const std::string &orderN
                             1.5, 88.0, 10.0, 98.0, 500.0, "张三", "13800000000", "深圳", "李四"});
 }
 
-TEST_F(DatabaseTest, APrintedWaybillMovesToTheHistoryWithItsId)
+TEST_P(DatabaseTest, APrintedWaybillMovesToTheHistoryWithItsId)
 {
     open();
     ASSERT_EQ(insertWaybill(db, "printList", "A"), 1);
@@ -147,7 +165,7 @@ TEST_F(DatabaseTest, APrintedWaybillMovesToTheHistoryWithItsId)
     EXPECT_EQ(scalar("select count(*) from printList"), "1");
 }
 
-TEST_F(DatabaseTest, IdsOfListAndHistoryNeverCollide)
+TEST_P(DatabaseTest, IdsOfListAndHistoryNeverCollide)
 {
     // Single prints go straight into the history and take ids there; a row
     // added to the list later must not reuse one of them.
@@ -167,7 +185,7 @@ TEST_F(DatabaseTest, IdsOfListAndHistoryNeverCollide)
     EXPECT_EQ(scalar("select count(distinct printId) from printHistory"), "6");
 }
 
-TEST_F(DatabaseTest, TransactionRollsBackUnlessCommitted)
+TEST_P(DatabaseTest, TransactionRollsBackUnlessCommitted)
 {
     open();
     {
@@ -178,8 +196,154 @@ TEST_F(DatabaseTest, TransactionRollsBackUnlessCommitted)
     EXPECT_EQ(scalar("select count(*) from cargoClass"), "1");
 }
 
-class MaintenanceTest : public DatabaseTest {
+// The rules every statement relies on, the same on both engines: NOCASE
+// text ignores ASCII case only, LIKE finds substrings with "%" and "_" as
+// typed and a backslash as itself, numbers read back in their shortest form
+// and meet LIKE as SQLite writes them.
+TEST_P(DatabaseTest, TextRulesAreTheSameOnBothEngines)
+{
+    open();
+    const SqlDialect &d = db.dialect();
+    const char *names[] = {"ABC", "abc", "Äpfel", "äpfel", "a\\b", "100%", "Ｆ", "ｆ", "_x"};
+    for (const char *n : names)
+        ASSERT_EQ(db.execute("insert into receiver(rname) values(?)", {n}), 1) << db.lastError();
+    auto found = [&](const std::string &where, const std::string &value) {
+        std::string out;
+        for (const DbRow &r : db.query("select rname from receiver where " + where + " order by rID", {value}))
+            out += r.text("rname") + "|";
+        return out;
+    };
+    const std::string equal = d.folded("rname") + " = " + d.folded("?");
+    const std::string like = d.like("rname", "?");
+    const struct {
+        std::string where, value, rows;
+    } cases[] = {
+        {equal, "abc", "ABC|abc|"},
+        {equal, "äpfel", "äpfel|"}, // a non-ASCII letter's case counts
+        {equal, "ｆ", "ｆ|"},
+        {like, "%B%", "ABC|abc|a\\b|"},
+        {like, "%ä%", "äpfel|"},
+        {like, "%\\%", "a\\b|"},      // a backslash is itself
+        {like, "a_c", "ABC|abc|"},       // "_" is one character
+        {like, "%0\\%%", ""},          // and no escape
+        {like, "%0%%", "100%|"},
+        {like, "\\_%", ""},
+        {like, "_x", "_x|"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(found(c.where, c.value), c.rows) << c.where << " with " << c.value;
+
+    // Ordered with ASCII case ignored, ties by id.
+    std::string order;
+    for (const DbRow &r : db.query("select rname from receiver where rID <= 4 order by " + d.folded("rname") +
+                                   " desc, rID asc"))
+        order += r.text("rname") + "|";
+    EXPECT_EQ(order, "äpfel|Äpfel|ABC|abc|");
+
+    // Numbers: shortest exact when read, SQLite's text when searched.
+    ASSERT_EQ(db.execute("insert into cargo(cname, cweight, cpriceIn, cpriceOut) values('n', 12.0, 0.1, 1e20)"), 1);
+    DbRows n = db.query("select cweight, cpriceIn, cpriceOut from cargo where cname = 'n'");
+    ASSERT_EQ(n.size(), 1u);
+    EXPECT_EQ(n[0].text("cweight"), "12");
+    EXPECT_EQ(n[0].text("cpriceIn"), "0.1");
+    EXPECT_EQ(n[0].text("cpriceOut"), "1e+20");
+    for (const auto &[pattern, column] : {std::pair{"%12.0%", "cweight"}, {"%0.1%", "cpriceIn"}, {"%1.0e+20%", "cpriceOut"}})
+        EXPECT_EQ(scalar("select count(*) from cargo where " + d.like(d.realText(column), "?"), {pattern}), "1")
+            << column;
+}
+
+TEST_P(DatabaseTest, SavepointsUndoOneUnitOfABatch)
+{
+    open();
+    Transaction tx(db);
+    ASSERT_TRUE(tx.active());
+    ASSERT_EQ(db.execute("insert into cargoClass(className) values('a')"), 1);
+    {
+        Savepoint unit(db, "unit");
+        ASSERT_TRUE(unit.active());
+        ASSERT_EQ(db.execute("insert into cargoClass(className) values('b')"), 1);
+        EXPECT_EQ(db.execute("insert into nosuchtable values(1)"), -1);
+        unit.rollback();
+        EXPECT_NE(db.lastError().find("nosuchtable"), std::string::npos) << db.lastError();
+    }
+    {
+        Savepoint unit(db, "unit");
+        ASSERT_EQ(db.execute("insert into cargoClass(className) values('c')"), 1);
+        EXPECT_TRUE(unit.release());
+    }
+    ASSERT_TRUE(tx.commit());
+    std::string all;
+    for (const DbRow &r : db.query("select className from cargoClass order by className"))
+        all += r.text("className") + "|";
+    EXPECT_EQ(all, "_全部类别_|a|c|");
+}
+
+TEST_P(DatabaseTest, AWriterWaitsForAnotherAndThenSaysTheDatabaseIsBusy)
+{
+    open();
+    Transaction first(db);
+    ASSERT_TRUE(first.active());
+    ASSERT_EQ(db.execute("insert into cargoClass(className) values('a')"), 1);
+    DbConnection other;
+    ASSERT_TRUE(other.open(folder.databasePath()));
+    other.setBusyTimeout(300);
+    Transaction second(other);
+    EXPECT_FALSE(second.active());
+    EXPECT_EQ(other.lastFailure(), DbFailure::Busy) << other.lastError();
+    // A reader is not held up by the writer, and does not see its work.
+    EXPECT_EQ(other.query("select count(*) from cargoClass")[0].at(0), "1");
+    ASSERT_TRUE(first.commit());
+    Transaction third(other);
+    EXPECT_TRUE(third.active()) << other.lastError();
+}
+
+TEST_P(DatabaseTest, ALostConnectionSaysSo)
+{
+    if (!onServer())
+        GTEST_SKIP() << "an embedded file does not go away";
+    open();
+    const std::string pid = scalar("select pg_backend_pid()");
+    {
+        DbConnection admin;
+        ASSERT_TRUE(admin.open(folder.databasePath()));
+        ASSERT_EQ(admin.query("select pg_terminate_backend(?)", {std::stoll(pid)})[0].at(0), "1");
+    }
+    EXPECT_FALSE(db.query("select 1").ok);
+    EXPECT_EQ(db.lastFailure(), DbFailure::Lost) << db.lastError();
+    // Reopened, it works again.
+    open();
+    EXPECT_EQ(scalar("select 1"), "1");
+}
+
+TEST(ServerDatabase, AnUnreachableServerIsNamedAndNothingIsWritten)
+{
+    test::TempDir dir;
+    DataFolder folder(dir.file("home"));
+    folder.setDatabase("postgresql://zentra@/shop?host=" + dir.file("no-server"));
+    std::string error;
+    EXPECT_FALSE(initDataFolder(folder, &error));
+    EXPECT_NE(error.find(dir.file("no-server")), std::string::npos) << error;
+    DbConnection db;
+    EXPECT_FALSE(db.open(folder.databasePath()));
+    EXPECT_EQ(db.lastFailure(), DbFailure::Lost);
+    EXPECT_FALSE(fileExists(folder.embeddedDatabasePath()));
+}
+
+// The embedded file's backup, restore and compaction.
+class MaintenanceTest : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+
+    DbConnection &open()
+    {
+        EXPECT_TRUE(db.open(folder.databasePath())) << db.lastError();
+        return db;
+    }
+
+    test::TempDir dir;
+    DataFolder folder{dir.file("home")};
+    DbConnection db;
+
     void addReceiver(const std::string &name)
     {
         DbConnection c;

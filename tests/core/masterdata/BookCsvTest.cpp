@@ -3,6 +3,7 @@
 #include "core/masterdata/BookCsv.h"
 #include "core/text/Gbk.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -31,15 +32,24 @@ TEST(CsvTest, DecodesByMarkOrContent)
     EXPECT_EQ(decodeTextFile(std::string("\xFF\xFE\x20\x5F\x09\x4E", 6)), "张三");
 }
 
-class BookCsvTest : public ::testing::Test {
+class BookCsvTest : public test::EngineTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
+    }
     test::TempDir dir;
-    DataFolder folder{dir.file("shop")};
+    DataFolder folder{folderAt(dir.file("shop"))};
     MasterBook receivers{folder.databasePath(), receiverBook()};
 };
 
-TEST_F(BookCsvTest, ExportThenImportGivesTheSameEntries)
+ZENTRA_ON_BOTH_ENGINES(BookCsvTest);
+
+TEST_P(BookCsvTest, ExportThenImportGivesTheSameEntries)
 {
     BookEntry e{{"rname", "张\"三"},
                 {"rmobile", "138"},
@@ -70,7 +80,7 @@ TEST_F(BookCsvTest, ExportThenImportGivesTheSameEntries)
     EXPECT_EQ(copy.list().size(), 1u);
 }
 
-TEST_F(BookCsvTest, BrokenRowsAreReportedAndTheRestIsKept)
+TEST_P(BookCsvTest, BrokenRowsAreReportedAndTheRestIsKept)
 {
     ASSERT_TRUE(
         receivers.save({{"rname", "旧"}, {"rmobile", "1"}, {"raddress", "a"}, {"rnote", "留着"}}, MasterBook::Mode::Add)
@@ -98,7 +108,7 @@ TEST_F(BookCsvTest, BrokenRowsAreReportedAndTheRestIsKept)
     EXPECT_EQ(receivers.list().size(), 2u);
 }
 
-TEST_F(BookCsvTest, AFileWithoutKnownColumnsImportsNothing)
+TEST_P(BookCsvTest, AFileWithoutKnownColumnsImportsNothing)
 {
     CsvImport r = importBookCsv(receivers, "foo,bar\n1,2\n");
     EXPECT_FALSE(r.ok);

@@ -4,6 +4,7 @@
 #include "core/data/Schema.h"
 #include "core/recognition/RecognizedEntry.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,16 @@ RecognizedAddress zhangSan()
     return a;
 }
 
-class SaveRecognizedTest : public ::testing::Test {
+class SaveRecognizedTest : public test::EngineTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
+    }
 
     DbRows rows(const std::string &table)
     {
@@ -37,10 +45,12 @@ protected:
     }
 
     test::TempDir dir;
-    DataFolder folder{dir.file("shop")};
+    DataFolder folder{folderAt(dir.file("shop"))};
 };
 
-TEST_F(SaveRecognizedTest, RequiredFieldsAreCheckedInOrderAndNothingIsWritten)
+ZENTRA_ON_BOTH_ENGINES(SaveRecognizedTest);
+
+TEST_P(SaveRecognizedTest, RequiredFieldsAreCheckedInOrderAndNothingIsWritten)
 {
     const struct {
         std::string name, mobile, address, message;
@@ -62,7 +72,7 @@ TEST_F(SaveRecognizedTest, RequiredFieldsAreCheckedInOrderAndNothingIsWritten)
     EXPECT_TRUE(rows("receiver").empty());
 }
 
-TEST_F(SaveRecognizedTest, SavingTheSamePersonTwiceUpdatesTheOneEntry)
+TEST_P(SaveRecognizedTest, SavingTheSamePersonTwiceUpdatesTheOneEntry)
 {
     BookResult first = saveRecognized(folder.databasePath(), RecognizedBook::Receiver, zhangSan());
     ASSERT_TRUE(first.ok()) << first.message;
@@ -113,7 +123,7 @@ TEST_F(SaveRecognizedTest, SavingTheSamePersonTwiceUpdatesTheOneEntry)
     EXPECT_EQ(saved[0].integer("rID"), id);
 }
 
-TEST_F(SaveRecognizedTest, SendersGoToTheirOwnBook)
+TEST_P(SaveRecognizedTest, SendersGoToTheirOwnBook)
 {
     RecognizedAddress a = zhangSan();
     a.name = "O'Brien"; // a quote is data, not statement text
@@ -129,7 +139,7 @@ TEST_F(SaveRecognizedTest, SendersGoToTheirOwnBook)
     EXPECT_TRUE(rows("receiver").empty());
 }
 
-TEST_F(SaveRecognizedTest, AMissingDatabaseIsAFailureNotASave)
+TEST_P(SaveRecognizedTest, AMissingDatabaseIsAFailureNotASave)
 {
     BookResult r = saveRecognized(dir.file("nowhere/data.db"), RecognizedBook::Receiver, zhangSan());
     EXPECT_EQ(r.status, BookResult::Status::Failed);

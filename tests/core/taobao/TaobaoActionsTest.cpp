@@ -7,6 +7,7 @@
 #include "core/taobao/TaobaoActions.h"
 #include "core/waybill/WaybillRow.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +33,16 @@ TbOrder order(const std::string &number, const std::string &composite, const std
 
 const std::string kShanghai = "王五，13900000000，021-5555，上海 上海市 浦东新区 某路1号 3楼，200120";
 
-class TaobaoActionsTest : public ::testing::Test {
+class TaobaoActionsTest : public test::EngineTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
+    }
     std::string db() const { return folder.databasePath(); }
     DbRows query(const std::string &sql)
     {
@@ -50,10 +58,12 @@ protected:
     }
 
     test::TempDir dir;
-    DataFolder folder{dir.file("shop")};
+    DataFolder folder{folderAt(dir.file("shop"))};
 };
 
-TEST_F(TaobaoActionsTest, TheCommaSplitTakesFivePartsAndFourAddressWords)
+ZENTRA_ON_BOTH_ENGINES(TaobaoActionsTest);
+
+TEST_P(TaobaoActionsTest, TheCommaSplitTakesFivePartsAndFourAddressWords)
 {
     const OrderReceiver r = splitOrderAddress(kShanghai, AddressSplit::Commas);
     EXPECT_EQ(r, (OrderReceiver{"王五", "13900000000", "021-5555", "上海", "上海市", "浦东新区", "某路1号", "200120"}));
@@ -68,7 +78,7 @@ TEST_F(TaobaoActionsTest, TheCommaSplitTakesFivePartsAndFourAddressWords)
     EXPECT_EQ(addressSplitOf(7), AddressSplit::Commas);
 }
 
-TEST_F(TaobaoActionsTest, ReceiversAreAddedOnceAndRefreshedAfterwards)
+TEST_P(TaobaoActionsTest, ReceiversAreAddedOnceAndRefreshedAfterwards)
 {
     std::vector<TbOrder> orders{order("1", kShanghai, "留言'%_"), order("2", "无名，，，，")};
     OrderBatchResult r = addOrderReceivers(db(), orders, AddressSplit::Commas, "淘宝订单");
@@ -86,7 +96,7 @@ TEST_F(TaobaoActionsTest, ReceiversAreAddedOnceAndRefreshedAfterwards)
     EXPECT_EQ(rows[0].text("rnamePY"), "ww");
 }
 
-TEST_F(TaobaoActionsTest, GoodsAreSavedOnceWithTheirPriceAndKnownGoodsStay)
+TEST_P(TaobaoActionsTest, GoodsAreSavedOnceWithTheirPriceAndKnownGoodsStay)
 {
     ASSERT_TRUE(MasterBook(db(), cargoBook()).save({{"cname", "旧茶"}, {"cshort", "旧"}, {"cpriceOut", "9"}},
                                                    MasterBook::Mode::Add)
@@ -104,7 +114,7 @@ TEST_F(TaobaoActionsTest, GoodsAreSavedOnceWithTheirPriceAndKnownGoodsStay)
     EXPECT_EQ(rows[1].text("cpriceOut"), "12.5");
 }
 
-TEST_F(TaobaoActionsTest, ThePrintListTransferPricesEachOrderForItsOwnProvince)
+TEST_P(TaobaoActionsTest, ThePrintListTransferPricesEachOrderForItsOwnProvince)
 {
     // Goods: tea 1.2 kg at 30, cup 0.5 kg at 80. Shanghai 10 + 5 per further
     // kg, free from 100; Zhejiang 8 + 2, free from 50.
@@ -166,7 +176,7 @@ TEST_F(TaobaoActionsTest, ThePrintListTransferPricesEachOrderForItsOwnProvince)
     EXPECT_EQ(again.skipped, 3);
 }
 
-TEST_F(TaobaoActionsTest, TheOrdersOwnFiguresStayUnlessComputedAndAFailureAddsNothing)
+TEST_P(TaobaoActionsTest, TheOrdersOwnFiguresStayUnlessComputedAndAFailureAddsNothing)
 {
     OrderTransfer t;
     t.templateName = "圆通";
@@ -180,8 +190,11 @@ TEST_F(TaobaoActionsTest, TheOrdersOwnFiguresStayUnlessComputedAndAFailureAddsNo
     EXPECT_EQ(rows[0].text("sname"), "");
 
     // The second order cannot be stored: the first of the batch is undone too.
-    exec("create trigger refuse before insert on printList when NEW.orderNo = 'bad' "
-         "begin select raise(abort, 'refused'); end");
+    {
+        DbConnection c;
+        ASSERT_TRUE(c.open(db()));
+        ASSERT_TRUE(test::refuseWhen(c, "printList", "insert", "NEW.orderNo = 'bad'")) << c.lastError();
+    }
     r = addOrdersToPrintList(db(), {order("2", "甲，1，，a b c d，"), order("bad", "乙，2，，a b c e，")}, t);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find("refused"), std::string::npos);

@@ -5,6 +5,7 @@
 #include "core/taobao/TaobaoOrders.h"
 #include "core/text/Gbk.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -146,10 +147,13 @@ std::string orderLine(const std::string &number, const std::string &status, cons
            ",李四,\"" + address + "\",'0571-88888888,'13800138000," + time + ",\"changed\"\r\n";
 }
 
-class TaobaoStoreTest : public ::testing::Test {
+class TaobaoStoreTest : public test::EngineTest {
 protected:
     void SetUp() override
     {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_TRUE(initDataFolder(folder));
         ASSERT_TRUE(db.open(folder.databasePath()));
     }
@@ -172,11 +176,13 @@ protected:
         return out;
     }
     test::TempDir dir;
-    DataFolder folder{dir.file("home")};
+    DataFolder folder{folderAt(dir.file("home"))};
     DbConnection db;
 };
 
-TEST_F(TaobaoStoreTest, AnOrderReportIsStoredWithItsRules)
+ZENTRA_ON_BOTH_ENGINES(TaobaoStoreTest);
+
+TEST_P(TaobaoStoreTest, AnOrderReportIsStoredWithItsRules)
 {
     const std::string report = std::string(kOrderHeader) +
                                orderLine("1001", "等待发货", "浙江省 杭州市 西湖区 文三路1号(310000)",
@@ -205,7 +211,7 @@ TEST_F(TaobaoStoreTest, AnOrderReportIsStoredWithItsRules)
     EXPECT_EQ(first.sNote, "请发顺丰,谢谢\n\"加急\"");
 }
 
-TEST_F(TaobaoStoreTest, ImportingTwiceInsertsOnceAndRefreshesTheStatus)
+TEST_P(TaobaoStoreTest, ImportingTwiceInsertsOnceAndRefreshesTheStatus)
 {
     const std::string a = std::string(kOrderHeader) + orderLine("1", "等待发货", "甲省 乙市 丙区", "2026-12-01 10:00") +
                           orderLine("2", "等待发货", "甲省 乙市 丙区", "2026-12-01 11:00");
@@ -226,7 +232,7 @@ TEST_F(TaobaoStoreTest, ImportingTwiceInsertsOnceAndRefreshesTheStatus)
     EXPECT_EQ(two.proCity, "甲省 乙市");
 }
 
-TEST_F(TaobaoStoreTest, TheThreeEncodingsStoreTheSameRows)
+TEST_P(TaobaoStoreTest, TheThreeEncodingsStoreTheSameRows)
 {
     const std::string report = std::string(kOrderHeader) +
                                orderLine("7", "等待发货", "陕西省 西安市 雁塔区 某路(710000)", "2026-12-03 12:00") +
@@ -254,7 +260,7 @@ TEST_F(TaobaoStoreTest, TheThreeEncodingsStoreTheSameRows)
     EXPECT_EQ(seen[1][1].sNote, "𠀀 emoji 😀");
 }
 
-TEST_F(TaobaoStoreTest, ReportsThatAreOddStillReadSafely)
+TEST_P(TaobaoStoreTest, ReportsThatAreOddStillReadSafely)
 {
     // A read-only report opens.
     const std::string ro = write("ro.csv", std::string(kOrderHeader) + orderLine("1", "s", "a b", "2026-12-01"));
@@ -286,7 +292,7 @@ TEST_F(TaobaoStoreTest, ReportsThatAreOddStillReadSafely)
     EXPECT_EQ(r.stored, 1);
 }
 
-TEST_F(TaobaoStoreTest, ItemsAreStoredOncePerOrderAndTitle)
+TEST_P(TaobaoStoreTest, ItemsAreStoredOncePerOrderAndTitle)
 {
     const std::string header = "订单编号,标题,价格,购买数量,外部系统编号,商品属性\n";
     const std::string a = header + "=\"1\",红茶,12.50,2,,\"颜色:红,尺寸:大\"\n=\"1\",绿茶,8,1,,\n";
@@ -313,7 +319,7 @@ TEST_F(TaobaoStoreTest, ItemsAreStoredOncePerOrderAndTitle)
     EXPECT_EQ(one[0].num, "2");
 }
 
-TEST_F(TaobaoStoreTest, QueriesMergeByAddressAndSearchEveryColumn)
+TEST_P(TaobaoStoreTest, QueriesMergeByAddressAndSearchEveryColumn)
 {
     std::string report = kOrderHeader;
     report += orderLine("11", "等待发货", "甲省 乙市 丙区 一号", "2026-12-01 10:00");

@@ -6,6 +6,7 @@
 #include "core/templates/TemplateFile.h"
 #include "core/templates/TemplateLibrary.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,16 @@
 namespace zentra {
 namespace {
 
-class TemplateLibraryTest : public ::testing::Test {
+class TemplateLibraryTest : public test::EngineTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(initDataFolder(folder)); }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
+    }
 
     void addTemplate(const std::string &name)
     {
@@ -43,8 +51,10 @@ protected:
     }
 
     test::TempDir dir;
-    DataFolder folder{dir.path()};
+    DataFolder folder{folderAt(dir.path())};
 };
+
+ZENTRA_ON_BOTH_ENGINES(TemplateLibraryTest);
 
 TEST(NewTemplateChecks, FirstFailureInTheWizardsOrder)
 {
@@ -90,7 +100,7 @@ TEST(NewTemplate, ItemsAtTheirDefaultPlacesWithTheConfiguredFontAndNoMargins)
     EXPECT_TRUE(t.items[41]->bold);
 }
 
-TEST_F(TemplateLibraryTest, ListsOnlyTtpFilesByName)
+TEST_P(TemplateLibraryTest, ListsOnlyTtpFilesByName)
 {
     addTemplate("b");
     addTemplate("a");
@@ -104,7 +114,7 @@ TEST_F(TemplateLibraryTest, ListsOnlyTtpFilesByName)
     EXPECT_EQ(templateNameOfFile("f.ttp.ttp"), "f");
 }
 
-TEST_F(TemplateLibraryTest, NameTakenOnlyOnAnExactMatch)
+TEST_P(TemplateLibraryTest, NameTakenOnlyOnAnExactMatch)
 {
     addTemplate("Shunfeng");
     EXPECT_TRUE(templateNameTaken(folder, "Shunfeng"));
@@ -112,7 +122,7 @@ TEST_F(TemplateLibraryTest, NameTakenOnlyOnAnExactMatch)
     EXPECT_FALSE(templateNameTaken(folder, "Shun"));
 }
 
-TEST_F(TemplateLibraryTest, DeletingTwoTemplatesRemovesBothFilesAndTheirFreightRows)
+TEST_P(TemplateLibraryTest, DeletingTwoTemplatesRemovesBothFilesAndTheirFreightRows)
 {
     addTemplate("a");
     addTemplate("b");
@@ -129,7 +139,7 @@ TEST_F(TemplateLibraryTest, DeletingTwoTemplatesRemovesBothFilesAndTheirFreightR
     EXPECT_EQ(freightRows("c"), 1);
 }
 
-TEST_F(TemplateLibraryTest, AFailedDeleteLeavesFileAndRowsAndStops)
+TEST_P(TemplateLibraryTest, AFailedDeleteLeavesFileAndRowsAndStops)
 {
     // A folder in the file's place cannot be unlinked, not even by root.
     ::mkdir((folder.templateDir() + "a.ttp").c_str(), 0700);
@@ -149,7 +159,7 @@ TEST_F(TemplateLibraryTest, AFailedDeleteLeavesFileAndRowsAndStops)
     EXPECT_EQ(freightRows("gone"), 1);
 }
 
-TEST_F(TemplateLibraryTest, ImportReplacesWithoutAskingAndRefusesDamagedFiles)
+TEST_P(TemplateLibraryTest, ImportReplacesWithoutAskingAndRefusesDamagedFiles)
 {
     addTemplate("a");
     test::TempDir outside;
@@ -172,7 +182,7 @@ TEST_F(TemplateLibraryTest, ImportReplacesWithoutAskingAndRefusesDamagedFiles)
     EXPECT_FALSE(fileExists(folder.templateDir() + "junk.ttp"));
 }
 
-TEST_F(TemplateLibraryTest, ExportCopiesOverExistingFilesAndStopsAtTheFirstFailure)
+TEST_P(TemplateLibraryTest, ExportCopiesOverExistingFilesAndStopsAtTheFirstFailure)
 {
     addTemplate("a");
     addTemplate("b");

@@ -7,6 +7,7 @@
 #include "core/users/PasswordHash.h"
 #include "core/users/UserLogin.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,16 @@ using R = zentra::UserAccounts::Result;
 
 namespace {
 
-class UserAccountsTest : public ::testing::Test {
+class UserAccountsTest : public zentra::test::EngineTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(zentra::initDataFolder(folder)); }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(zentra::initDataFolder(folder, &error)) << error;
+    }
 
     std::vector<std::string> column(const std::string &sql, const zentra::DbParams &params = {})
     {
@@ -44,12 +52,14 @@ protected:
     }
 
     zentra::test::TempDir dir;
-    zentra::DataFolder folder{dir.path()};
+    zentra::DataFolder folder{folderAt(dir.path())};
     UserAccounts accounts{folder.databasePath()};
     UserLogin logins{folder.databasePath()};
 };
 
-TEST_F(UserAccountsTest, PasswordsAreKeptOnlyAsHashes)
+ZENTRA_ON_BOTH_ENGINES(UserAccountsTest);
+
+TEST_P(UserAccountsTest, PasswordsAreKeptOnlyAsHashes)
 {
     ASSERT_EQ(accounts.addUser("packer", "s3cret", "s3cret", "2026-03-01 09:00:00"), R::Ok);
     ASSERT_EQ(accounts.addUser("o'neil", "它's", "它's", "2026-03-01 09:00:00"), R::Ok);
@@ -65,7 +75,7 @@ TEST_F(UserAccountsTest, PasswordsAreKeptOnlyAsHashes)
     EXPECT_EQ(flagsOf("o'neil", "它's").size(), 50u);
 }
 
-TEST_F(UserAccountsTest, AnOldTextPasswordLogsInOnceAndIsThenAHash)
+TEST_P(UserAccountsTest, AnOldTextPasswordLogsInOnceAndIsThenAHash)
 {
     {
         DbConnection db;
@@ -84,7 +94,7 @@ TEST_F(UserAccountsTest, AnOldTextPasswordLogsInOnceAndIsThenAHash)
     EXPECT_FALSE(zentra::checkPassword(nullptr, "").match);
 }
 
-TEST_F(UserAccountsTest, ANewUserHasTheAdministratorsTreeWithEveryRightDenied)
+TEST_P(UserAccountsTest, ANewUserHasTheAdministratorsTreeWithEveryRightDenied)
 {
     ASSERT_EQ(accounts.addUser("packer", "pw", "pw", "2026-03-01 09:00:00"), R::Ok);
     const auto users = accounts.users();
@@ -96,7 +106,7 @@ TEST_F(UserAccountsTest, ANewUserHasTheAdministratorsTreeWithEveryRightDenied)
               column("select Caption from userPermission where user_id = 'admin' order by ID"));
 }
 
-TEST_F(UserAccountsTest, RefusalsChangeNothing)
+TEST_P(UserAccountsTest, RefusalsChangeNothing)
 {
     ASSERT_EQ(accounts.addUser("packer", "pw", "pw", "t"), R::Ok);
     const auto before = column("select user_id || user_pwd from userLogin order by user_id");
@@ -130,7 +140,7 @@ TEST_F(UserAccountsTest, RefusalsChangeNothing)
     EXPECT_EQ(column("select user_id || ID || permission from userPermission order by user_id, ID"), rightsBefore);
 }
 
-TEST_F(UserAccountsTest, DeletingAUserTakesItsRightsAlong)
+TEST_P(UserAccountsTest, DeletingAUserTakesItsRightsAlong)
 {
     ASSERT_EQ(accounts.addUser("packer", "pw", "pw", "t"), R::Ok);
     ASSERT_EQ(accounts.deleteUser("packer"), R::Ok);
@@ -141,7 +151,7 @@ TEST_F(UserAccountsTest, DeletingAUserTakesItsRightsAlong)
     EXPECT_EQ(flagsOf("packer", "pw"), std::string(50, '0'));
 }
 
-TEST_F(UserAccountsTest, GrantsFollowTheTreeAndTwoUsersAreIndependent)
+TEST_P(UserAccountsTest, GrantsFollowTheTreeAndTwoUsersAreIndependent)
 {
     ASSERT_EQ(accounts.addUser("a", "pw", "pw", "t"), R::Ok);
     ASSERT_EQ(accounts.addUser("b", "pw", "pw", "t"), R::Ok);

@@ -4,6 +4,7 @@
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,13 @@ using zentra::UserLogin;
 
 namespace {
 
-class UserLoginTest : public ::testing::Test {
+class UserLoginTest : public zentra::test::EngineTest {
 protected:
     void SetUp() override
     {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_TRUE(zentra::initDataFolder(folder));
         ASSERT_TRUE(db.open(folder.databasePath()));
     }
@@ -47,12 +51,14 @@ protected:
     }
 
     zentra::test::TempDir dir;
-    zentra::DataFolder folder{dir.path()};
+    zentra::DataFolder folder{folderAt(dir.path())};
     DbConnection db;
     UserLogin logins{folder.databasePath()};
 };
 
-TEST_F(UserLoginTest, OutcomesOfNameAndPassword)
+ZENTRA_ON_BOTH_ENGINES(UserLoginTest);
+
+TEST_P(UserLoginTest, OutcomesOfNameAndPassword)
 {
     addUser("packer", "secret", "2026-01-01 08:00:00");
     addUser("o'neil", "it's", nullptr);
@@ -84,7 +90,7 @@ TEST_F(UserLoginTest, OutcomesOfNameAndPassword)
     }
 }
 
-TEST_F(UserLoginTest, SuccessfulLoginStampsOnlyThatUser)
+TEST_P(UserLoginTest, SuccessfulLoginStampsOnlyThatUser)
 {
     addUser("packer", "pw", "2026-01-01 08:00:00");
     AppState state;
@@ -96,7 +102,7 @@ TEST_F(UserLoginTest, SuccessfulLoginStampsOnlyThatUser)
     EXPECT_EQ(loginTimeOf("packer"), "2026-01-01 08:00:00");
 }
 
-TEST_F(UserLoginTest, UsersOfferedByLastLoginNeverLoggedInLast)
+TEST_P(UserLoginTest, UsersOfferedByLastLoginNeverLoggedInLast)
 {
     addUser("b", "", "2026-03-01 09:00:00");
     addUser("c", "", "2026-03-02 09:00:00");
@@ -109,7 +115,7 @@ TEST_F(UserLoginTest, UsersOfferedByLastLoginNeverLoggedInLast)
     EXPECT_EQ(logins.usersByLastLogin().front(), "admin");
 }
 
-TEST_F(UserLoginTest, SeededAdministratorHoldsEveryGuardedFunction)
+TEST_P(UserLoginTest, SeededAdministratorHoldsEveryGuardedFunction)
 {
     AppState state;
     ASSERT_EQ(logins.login("admin", "", "2026-05-05 10:00:00", state), UserLogin::Result::Ok);
@@ -119,7 +125,7 @@ TEST_F(UserLoginTest, SeededAdministratorHoldsEveryGuardedFunction)
         EXPECT_FALSE(state.allowed(k)) << "no row, no right: " << k;
 }
 
-TEST_F(UserLoginTest, FlagsFollowIdOrderAndValueReading)
+TEST_P(UserLoginTest, FlagsFollowIdOrderAndValueReading)
 {
     addUser("u", "", nullptr);
     // Inserted out of order: the flags follow ID, not insertion.
@@ -143,7 +149,7 @@ TEST_F(UserLoginTest, FlagsFollowIdOrderAndValueReading)
         EXPECT_EQ(flags[k], 0) << k;
 }
 
-TEST_F(UserLoginTest, RowsPastTheFiftiethAreIgnored)
+TEST_P(UserLoginTest, RowsPastTheFiftiethAreIgnored)
 {
     addUser("many", "", nullptr);
     for (int id = 1; id <= 60; ++id)

@@ -1,6 +1,7 @@
 #include "core/data/Schema.h"
 #include "core/waybill/PrintListStore.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,15 @@ using namespace zentra;
 
 namespace {
 
-class PrintListStoreTest : public ::testing::Test {
+class PrintListStoreTest : public test::EngineTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(db.open(dir.file("t.db"), true));
-        ASSERT_TRUE(createSchema(db));
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_TRUE(db.open(location(dir.file("t.db")), true)) << db.lastError();
+        ASSERT_TRUE(createSchema(db)) << db.lastError();
     }
 
     std::int64_t add(const std::string &receiver, const std::string &expressNo)
@@ -46,9 +50,11 @@ protected:
     DbConnection db;
 };
 
+ZENTRA_ON_BOTH_ENGINES(PrintListStoreTest);
+
 }
 
-TEST_F(PrintListStoreTest, ListsByExpressNumberThenPrintIdAndSearchesAllColumns)
+TEST_P(PrintListStoreTest, ListsByExpressNumberThenPrintIdAndSearchesAllColumns)
 {
     add("丙", "B2");
     add("甲", "A1");
@@ -70,7 +76,7 @@ TEST_F(PrintListStoreTest, ListsByExpressNumberThenPrintIdAndSearchesAllColumns)
     EXPECT_EQ(searchPrintList(db, "圆%").size(), 4u);
 }
 
-TEST_F(PrintListStoreTest, StoresAnEditedExpressNumber)
+TEST_P(PrintListStoreTest, StoresAnEditedExpressNumber)
 {
     const std::int64_t id = add("甲", "old");
     EXPECT_TRUE(setExpressNo(db, id, "SF'123"));
@@ -78,7 +84,7 @@ TEST_F(PrintListStoreTest, StoresAnEditedExpressNumber)
     EXPECT_FALSE(setExpressNo(db, id + 100, "x"));
 }
 
-TEST_F(PrintListStoreTest, DeletesAllOrNothing)
+TEST_P(PrintListStoreTest, DeletesAllOrNothing)
 {
     const std::int64_t a = add("甲", "1"), b = add("乙", "2"), c = add("丙", "3");
     EXPECT_EQ(deleteWaybillRows(db, WaybillTable::PrintList, {a, c, c + 50}), 2);
@@ -86,13 +92,12 @@ TEST_F(PrintListStoreTest, DeletesAllOrNothing)
 
     // A refused delete undoes the ones before it.
     const std::int64_t d = add("丁", "4");
-    ASSERT_TRUE(db.executeScript("create temp trigger refuse before delete on printList when old.printId = " +
-                                 std::to_string(d) + " begin select raise(abort, 'refused'); end"));
+    ASSERT_TRUE(test::refuseWhen(db, "printList", "delete", "old.printId = " + std::to_string(d))) << db.lastError();
     EXPECT_EQ(deleteWaybillRows(db, WaybillTable::PrintList, {b, d}), -1);
     EXPECT_EQ(ids("printList"), (std::vector<std::int64_t>{b, d}));
 }
 
-TEST_F(PrintListStoreTest, MovedRowsKeepTheirIdAndLeaveTheOthers)
+TEST_P(PrintListStoreTest, MovedRowsKeepTheirIdAndLeaveTheOthers)
 {
     const std::int64_t a = add("甲", "1"), b = add("乙", "2"), c = add("丙", "3");
     const MoveResult r = movePrintedRows(db, {c, a});
@@ -112,21 +117,20 @@ TEST_F(PrintListStoreTest, MovedRowsKeepTheirIdAndLeaveTheOthers)
     EXPECT_TRUE(movePrintedRows(db, {a}).moved.empty());
 }
 
-TEST_F(PrintListStoreTest, AFailedMoveLeavesTheRowInTheListOnly)
+TEST_P(PrintListStoreTest, AFailedMoveLeavesTheRowInTheListOnly)
 {
     const std::int64_t a = add("甲", "1"), b = add("乙", "2"), c = add("丙", "3");
     // The delete fails after the insert into the history has run.
-    ASSERT_TRUE(db.executeScript("create temp trigger refuse before delete on printList when old.printId = " +
-                                 std::to_string(b) + " begin select raise(abort, 'disk gone'); end"));
+    ASSERT_TRUE(test::refuseWhen(db, "printList", "delete", "old.printId = " + std::to_string(b))) << db.lastError();
     const MoveResult r = movePrintedRows(db, {a, b, c});
     EXPECT_FALSE(r.complete);
     EXPECT_EQ(r.moved, (std::vector<std::int64_t>{a}));
-    EXPECT_NE(db.lastError().find("disk gone"), std::string::npos);
+    EXPECT_NE(db.lastError().find("refused"), std::string::npos);
     EXPECT_EQ(ids("printList"), (std::vector<std::int64_t>{b, c}));
     EXPECT_EQ(ids("printHistory"), (std::vector<std::int64_t>{a}));
 }
 
-TEST_F(PrintListStoreTest, AnIdTakenInTheHistoryStopsTheMove)
+TEST_P(PrintListStoreTest, AnIdTakenInTheHistoryStopsTheMove)
 {
     const std::int64_t a = add("甲", "1");
     // A history row with the same id (a database from elsewhere): the insert
