@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <future>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -221,12 +222,12 @@ TEST_F(SharedDatabaseTest, ATemplateAddedAtOneStationPrintsARowAtTheOther)
 }
 
 // The rows of every table of the database at `location`, each table's rows
-// sorted, as one text.
-std::string everyRow(const std::string &location)
+// sorted into one text.
+std::map<std::string, std::string> everyRow(const std::string &location)
 {
     DbConnection db;
     EXPECT_TRUE(db.open(location)) << db.lastError();
-    std::string all;
+    std::map<std::string, std::string> all;
     for (const SchemaTable &t : schemaTables()) {
         if (t.name == "dbInfo")
             continue;
@@ -238,11 +239,23 @@ std::string everyRow(const std::string &location)
             rows.push_back(line);
         }
         std::sort(rows.begin(), rows.end());
-        all += "[" + t.name + "]\n";
         for (const std::string &r : rows)
-            all += r + "\n";
+            all[t.name] += r + "\n";
     }
     return all;
+}
+
+void expectSameRows(const std::map<std::string, std::string> &a, const std::map<std::string, std::string> &b,
+                    const std::string &except = {})
+{
+    for (const SchemaTable &t : schemaTables()) {
+        if (t.name == "dbInfo" || t.name == except)
+            continue;
+        const auto x = a.find(t.name), y = b.find(t.name);
+        const std::string rowsA = x == a.end() ? std::string() : x->second;
+        const std::string rowsB = y == b.end() ? std::string() : y->second;
+        EXPECT_TRUE(rowsA == rowsB) << t.name << ":\n" << rowsA.substr(0, 600) << "\nvs\n" << rowsB.substr(0, 600);
+    }
 }
 
 TEST_F(SharedDatabaseTest, ACopyToTheServerAndBackGivesTheSameRows)
@@ -278,9 +291,14 @@ TEST_F(SharedDatabaseTest, ACopyToTheServerAndBackGivesTheSameRows)
     const std::string back = dir.file("back.db");
     const auto down = solo({"db", "copy", "--to", back});
     ASSERT_EQ(down.exitCode, 0) << down.out;
-    EXPECT_EQ(everyRow(back), everyRow(file));
-    const std::string onServer = everyRow(server.url());
-    EXPECT_EQ(onServer.substr(0, onServer.find("[templateFile]")), everyRow(file).substr(0, onServer.find("[templateFile]")));
+    // Every row of every table came back as it was; the templates now
+    // travel in the database too.
+    const auto original = everyRow(file);
+    expectSameRows(everyRow(server.url()), original, "templateFile");
+    const auto copied = everyRow(back);
+    expectSameRows(copied, original, "templateFile");
+    EXPECT_EQ(copied.at("templateFile"), everyRow(server.url()).at("templateFile"));
+    EXPECT_NE(copied.at("templateFile").find("韵达"), std::string::npos);
 
     // A copy never goes into a database that holds data, nor over a file.
     EXPECT_EQ(solo({"--database", file, "db", "copy", "--to", server.url()}).exitCode, 1);
@@ -292,10 +310,11 @@ TEST_F(SharedDatabaseTest, ACopyThatFailsLeavesItsTargetMarkedUnusable)
     const std::string home = dir.file("solo");
     ASSERT_EQ(runProgram(ZENTRA_CLI, {"--home", home, "init"}).exitCode, 0);
     {
-        // A row the server refuses (a text the server cannot hold).
+        // A row the server refuses: text that is not UTF-8, which SQLite
+        // keeps as it was given.
         DbConnection db;
         ASSERT_TRUE(db.open(home + "/data/data.db"));
-        ASSERT_EQ(db.execute("insert into receiver(rname) values(?)", {std::string("bad\0text", 8)}), 1);
+        ASSERT_EQ(db.execute("insert into receiver(rname) values(?)", {std::string("bad\xff")}), 1);
     }
     const auto r = runProgram(ZENTRA_CLI, {"--home", home, "db", "copy", "--to", server.url()});
     EXPECT_EQ(r.exitCode, 1);

@@ -198,8 +198,14 @@ public:
         std::vector<std::string> texts(static_cast<std::size_t>(p->count));
         std::vector<const char *> values(static_cast<std::size_t>(p->count), nullptr);
         for (std::size_t i = 0; i < params.values.size(); ++i)
-            if (parameterText(params.values[i], texts[i]))
+            if (parameterText(params.values[i], texts[i])) {
+                // The server's text holds no NUL: refused, never cut short.
+                if (texts[i].find('\0') != std::string::npos)
+                    return fail("parameter " + std::to_string(i + 1) + " holds a NUL character, which the server's "
+                                "text cannot hold",
+                                DbFailure::Other);
                 values[i] = texts[i].c_str();
+            }
         Result res = wrap(PQexecPrepared(conn_, p->name.c_str(), p->count, values.data(), nullptr, nullptr, 0));
         const ExecStatusType status = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
         if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
