@@ -1,5 +1,7 @@
 #include "core/data/Schema.h"
 
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/SeedData.h"
@@ -301,6 +303,9 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
         ::unlink(tmpPath.c_str());
         return false;
     }
+    // A new folder's settings; a config.ini brought along keeps its own.
+    // Like every settings write, a failure leaves the defaults.
+    writeNewFolderSettings(ConfigFile(folder.configPath()));
     return true;
 }
 
