@@ -31,7 +31,7 @@ namespace {
 const char *const kComposeUsage =
     "compose [--template NAME] [--receiver ID] [--sender ID] [--goods NAME]... [--order-no X] [--express-no X] "
     "[--trade-time \"Y-m-d H:M:S\"] [--print-time \"Y-m-d H:M:S\"] [--insured AMOUNT] [--set INDEX=TEXT]... "
-    "(--json | --add | --print (--pdf OUT | --printer NAME))";
+    "(--json | --add | --print (--pdf OUT | --printer QUEUE))";
 
 
 struct ComposeOptions {

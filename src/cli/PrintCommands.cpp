@@ -160,7 +160,7 @@ int print(CliContext &ctx)
 {
     PrintOptions o;
     if (!parseOptions(ctx.args, true, o)) {
-        std::cerr << "usage: zentra-cli print --template NAME (--pdf OUT | --printer NAME) [--dpi N] "
+        std::cerr << "usage: zentra-cli print --template NAME (--pdf OUT | --printer QUEUE) [--dpi N] "
                      "[--set INDEX=TEXT]...\n";
         return 2;
     }
@@ -185,7 +185,8 @@ int printList(CliContext &ctx)
 {
     PrintOptions o;
     if (!parseOptions(ctx.args, false, o, true)) {
-        std::cerr << "usage: zentra-cli print-list (--pdf OUT | --printer NAME) [--dpi N] [--ids ID,ID,...] [--keep]\n";
+        std::cerr << "usage: zentra-cli print-list (--pdf OUT | --printer QUEUE) [--dpi N] [--ids ID,ID,...] "
+                     "[--keep]\n";
         return 2;
     }
     const Gui gui;
@@ -247,7 +248,8 @@ int printCalibration(CliContext &ctx)
 {
     PrintOptions o;
     if (!parseOptions(ctx.args, false, o, false, true)) {
-        std::cerr << "usage: zentra-cli print-calibration (--pdf OUT | --printer NAME) [--template NAME] [--dpi N]\n";
+        std::cerr << "usage: zentra-cli print-calibration (--pdf OUT | --printer QUEUE) [--template NAME] "
+                     "[--dpi N]\n";
         return 2;
     }
     Template paper;
@@ -282,12 +284,12 @@ int printCalibration(CliContext &ctx)
 }
 
 const CliRegistration
-    regPrint("print", "print --template NAME (--pdf OUT | --printer NAME) [--dpi N] [--set INDEX=TEXT]...", print);
+    regPrint("print", "print --template NAME (--pdf OUT | --printer QUEUE) [--dpi N] [--set INDEX=TEXT]...", print);
 const CliRegistration regPrintList("print-list",
-                                   "print-list (--pdf OUT | --printer NAME) [--dpi N] [--ids ID,ID,...] [--keep]",
+                                   "print-list (--pdf OUT | --printer QUEUE) [--dpi N] [--ids ID,ID,...] [--keep]",
                                    printList);
 const CliRegistration regPrintCalibration("print-calibration",
-                                          "print-calibration (--pdf OUT | --printer NAME) [--template NAME] [--dpi N]",
+                                          "print-calibration (--pdf OUT | --printer QUEUE) [--template NAME] [--dpi N]",
                                           printCalibration);
 
 }
