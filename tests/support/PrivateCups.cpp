@@ -111,7 +111,7 @@ PrivateCups::PrivateCups()
     socket_ = d + "/cups.sock";
     write(d + "/conf/cupsd.conf", "Listen " + socket_ +
                                       "\n"
-                                      "LogLevel info\n"
+                                      "LogLevel debug\n"
                                       "MaxLogSize 0\n"
                                       "WebInterface No\n"
                                       "Browsing No\n"

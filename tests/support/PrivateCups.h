@@ -38,6 +38,9 @@ public:
     bool available() const { return pid_ > 0; }
     const std::string &why() const { return why_; }
     const std::string &socket() const { return socket_; }
+    // The scheduler's folder: conf/, spool/ (the documents of the jobs), log/,
+    // out/QUEUE/ (what each queue received).
+    const std::string &folder() const { return dir_.path(); }
 
     bool addPaperQueue(const std::string &name);
     bool addDotMatrixQueue(const std::string &name);
