@@ -49,8 +49,8 @@ void installUserCommands(CMainFrame &frame, AppState &state, const DataFolder &f
         CSysUserPermission dlg(accounts, dialogs, f);
         dlg.exec();
     });
-    frame.setCommandHandler(cmd::Settings, [f, &state, config = folder.configPath(), &dialogs] {
-        CSysSetSheet sheet(state, config, dialogs, QPrinterInfo::availablePrinterNames(), printCalibrationOn, f);
+    frame.setCommandHandler(cmd::Settings, [f, &state, config = folder.configPath(), db, &dialogs] {
+        CSysSetSheet sheet(state, config, db, dialogs, QPrinterInfo::availablePrinterNames(), printCalibrationOn, f);
         sheet.exec();
     });
 }
