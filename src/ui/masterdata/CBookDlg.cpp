@@ -5,11 +5,13 @@
 #include "ui/common/Dialogs.h"
 #include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/masterdata/BookCsvTransfer.h"
 #include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CDlgRevList.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -105,6 +107,12 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
     sl->addWidget(find);
     top->addWidget(searchBox, 1);
 
+    auto *fileBox = new QGroupBox(QStringLiteral("数据"), this);
+    auto *fl = new QHBoxLayout(fileBox);
+    fl->addWidget(button(QStringLiteral("导入"), "importButton", &CBookDlg::importFile));
+    fl->addWidget(button(QStringLiteral("导出"), "exportButton", &CBookDlg::exportFile));
+    top->addWidget(fileBox);
+
     panel_ = buildPanel();
     for (auto [key, name] :
          {std::pair{"Ctrl+F", "searchButton"}, {"Ctrl+S", "saveButton"}, {"Ctrl+H", "cancelButton"}}) {
@@ -119,7 +127,6 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
 
     classList_ = new QListWidget(this);
     classList_->setObjectName(QStringLiteral("classList"));
-    classList_->setSortingEnabled(text.sortedClassList);
     classList_->setMaximumWidth(180);
     classList_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(classList_, &QListWidget::itemClicked, this, &CBookDlg::classChosen);
@@ -275,25 +282,31 @@ void CBookDlg::fillGridByClass(const std::string &className)
     grid_->appendRows(source, source->size());
 }
 
-void CBookDlg::fillClassList()
+// The classes in the book's order ("_全部类别_" first, then GBK order), the
+// one named `select` chosen, else the first.
+void CBookDlg::fillClassList(const QString &select)
 {
     classList_->clear();
     for (const std::string &c : book_.classes())
         classList_->addItem(qs(c));
-    if (classList_->count() > 0)
+    const QList<QListWidgetItem *> found = classList_->findItems(select, Qt::MatchExactly);
+    if (!found.isEmpty())
+        classList_->setCurrentItem(found.front());
+    else if (classList_->count() > 0)
         classList_->setCurrentRow(0);
 }
 
 void CBookDlg::fillClassCombo(const QString &select)
 {
     classCombo_->clear();
-    QStringList names;
     for (const std::string &c : book_.classes())
-        names << qs(c);
-    if (text_.sortedClassList)
-        names.sort();
-    classCombo_->addItems(names);
+        classCombo_->addItem(qs(c));
     selectOrKeep(classCombo_, select, true);
+}
+
+QString CBookDlg::currentClass() const
+{
+    return classList_->currentItem() ? classList_->currentItem()->text() : QString();
 }
 
 void CBookDlg::fillProvinces(const QString &select)
@@ -449,8 +462,12 @@ void CBookDlg::save()
         showFailure(r);
         return;
     }
-    if (r.changed == 1)
+    if (r.changed == 1) {
         fillGrid();
+        // A class the entry brought along joins the list.
+        if (classList_->findItems(classCombo_->currentText(), Qt::MatchExactly).isEmpty())
+            fillClassList(currentClass());
+    }
 }
 
 void CBookDlg::showFailure(const BookResult &r)
@@ -520,7 +537,6 @@ void CBookDlg::batchClass()
     QStringList names;
     for (const std::string &c : book_.classes())
         names << qs(c);
-    names.sort();
     const std::optional<QString> chosen = chooseClass(names);
     if (!chosen || chosen->isEmpty())
         return;
@@ -563,9 +579,8 @@ void CBookDlg::addClass()
         showFailure(r);
         return;
     }
-    auto *item = new QListWidgetItem(*name);
-    classList_->insertItem(classList_->currentRow() + 1, item);
-    classList_->setCurrentItem(item);
+    // The new class takes its place in the list's order and is selected.
+    fillClassList(*name);
 }
 
 void CBookDlg::renameClass()
@@ -585,7 +600,7 @@ void CBookDlg::renameClass()
         showFailure(r);
         return;
     }
-    item->setText(*name);
+    fillClassList(*name);
 }
 
 void CBookDlg::deleteClass()
@@ -606,6 +621,19 @@ void CBookDlg::deleteClass()
     }
     delete item;
     classList_->setCurrentRow(0);
+}
+
+void CBookDlg::importFile()
+{
+    if (!importBookFile(this, book_, dialogs_, QDir::homePath()))
+        return;
+    fillClassList(currentClass());
+    classChosen();
+}
+
+void CBookDlg::exportFile()
+{
+    exportBookFile(this, book_, dialogs_, QDir::homePath(), text_.entityGroup + QStringLiteral(".csv"));
 }
 
 }
