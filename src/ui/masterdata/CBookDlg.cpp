@@ -107,11 +107,6 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
     sl->addWidget(find);
     top->addWidget(searchBox, 1);
 
-    auto *fileBox = new QGroupBox(QStringLiteral("数据"), this);
-    auto *fl = new QHBoxLayout(fileBox);
-    fl->addWidget(button(QStringLiteral("导入"), "importButton", &CBookDlg::importFile));
-    fl->addWidget(button(QStringLiteral("导出"), "exportButton", &CBookDlg::exportFile));
-    top->addWidget(fileBox);
 
     panel_ = buildPanel();
     for (auto [key, name] :
@@ -151,8 +146,16 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
             editRow(index.row());
     });
 
+    // The file commands sit under the class list, where the top row of
+    // buttons leaves the search box its width.
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(button(QStringLiteral("导入"), "importButton", &CBookDlg::importFile));
+    fileRow->addWidget(button(QStringLiteral("导出"), "exportButton", &CBookDlg::exportFile));
+    auto *side = new QVBoxLayout;
+    side->addWidget(classList_, 1);
+    side->addLayout(fileRow);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(classList_);
+    bottom->addLayout(side);
     bottom->addWidget(grid_, 1);
 
     auto *layout = new QVBoxLayout(this);
