@@ -52,6 +52,7 @@ CSysAdminPwd::CSysAdminPwd(UserAccounts &accounts, Dialogs &dialogs, QWidget *pa
     layout->addLayout(form);
     layout->addLayout(buttons);
     resize(400, sizeHint().height());
+    new_->setFocus();
 }
 
 void CSysAdminPwd::setPassword()
