@@ -164,6 +164,9 @@ private slots:
         f.showPage(3);
         auto *slider = f.find<QSlider>("scaleSlider");
         auto *edit = f.find<QLineEdit>("scaleEdit");
+        // Nothing stored yet: printing uses 1.0, and both say so.
+        QCOMPARE(edit->text(), QStringLiteral("1.00"));
+        QCOMPARE(slider->value(), 100);
         for (const char *typed : {"3.5", "0", "-2", "abc"}) {
             edit->selectAll();
             QTest::keyClicks(edit, QString::fromLatin1(typed));
