@@ -35,15 +35,15 @@ void installUserCommands(CMainFrame &frame, AppState &state, const DataFolder &f
         CSysUserPermission dlg(accounts, dialogs, f);
         dlg.exec();
     });
-    frame.setCommandHandler(cmd::Settings, [f, &state, folder, &dialogs] {
+    frame.setCommandHandler(cmd::Settings, [f, &state, folder, db, &dialogs] {
         // The sheet goes out on the waybill sheet: the default template's paper.
         const auto printCalibration = [folder](const QString &name) {
             Template paper;
             const bool havePaper = readDefaultTemplate(folder, paper);
             return render::printCalibrationOnQueue(name, havePaper ? &paper : nullptr);
         };
-        CSysSetSheet sheet(state, folder.configPath(), dialogs, QPrinterInfo::availablePrinterNames(), printCalibration,
-                           f);
+        CSysSetSheet sheet(state, folder.configPath(), db, dialogs, QPrinterInfo::availablePrinterNames(),
+                           printCalibration, f);
         sheet.exec();
     });
 }
