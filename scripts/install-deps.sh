@@ -12,6 +12,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
   poppler-utils
   xdg-utils
+  cups cups-daemon cups-client cups-bsd cups-filters printer-driver-cups-pdf ghostscript
 )
 
 missing=()

@@ -189,7 +189,7 @@ int bookCommand(CliContext &ctx, const std::string &group, const BookKind &kind)
     }
     if (verb == "import" && a.size() == 2) {
         std::string bytes;
-        if (readRegularFile(a[1], bytes, 256u << 20, &error) != ReadStatus::Ok) {
+        if (readRegularFile(a[1], bytes, kMaxBookCsvBytes, &error) != ReadStatus::Ok) {
             std::cerr << "zentra-cli: cannot read " << a[1] << (error.empty() ? "" : ": " + error) << "\n";
             return 1;
         }

@@ -6,6 +6,7 @@
 #include "cli/CliJson.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
+#include "core/config/PrinterOffset.h"
 #include "core/templates/TemplateFile.h"
 #include "core/templates/TemplateLibrary.h"
 #include "core/data/Schema.h"
@@ -32,7 +33,7 @@ namespace {
 const char *const kComposeUsage =
     "compose [--template NAME] [--receiver ID] [--sender ID] [--goods NAME]... [--order-no X] [--express-no X] "
     "[--trade-time \"Y-m-d H:M:S\"] [--print-time \"Y-m-d H:M:S\"] [--insured AMOUNT] [--set INDEX=TEXT]... "
-    "(--json | --add | --print --pdf OUT)";
+    "(--json | --add | --print (--pdf OUT | --printer QUEUE))";
 
 
 struct ComposeOptions {
@@ -44,6 +45,7 @@ struct ComposeOptions {
     std::vector<std::pair<int, std::string>> sets;
     enum class Output { None, Json, Add, Print } output = Output::None;
     std::string pdf;
+    std::string printer; // --print onto a print queue instead of a PDF
 };
 
 bool parseId(const std::string &text, std::int64_t &id)
@@ -97,6 +99,8 @@ bool parseCompose(const std::vector<std::string> &args, ComposeOptions &o)
             o.insured = v;
         else if (a == "--pdf")
             o.pdf = v;
+        else if (a == "--printer" && !v.empty())
+            o.printer = v;
         else if (a == "--set") {
             const auto eq = v.find('=');
             const std::string indexText = v.substr(0, eq == std::string::npos ? 0 : eq);
@@ -108,7 +112,10 @@ bool parseCompose(const std::vector<std::string> &args, ComposeOptions &o)
         } else
             return false;
     }
-    if (o.output == Output::None || (o.output == Output::Print) != !o.pdf.empty())
+    // --print takes one output, a PDF or a print queue; the others take none.
+    const bool printOutput = o.pdf.empty() != o.printer.empty();
+    const bool noOutput = o.pdf.empty() && o.printer.empty();
+    if (o.output == Output::None || (o.output == Output::Print ? !printOutput : !noOutput))
         return false;
     return (!o.tradeTime || isDateTime(*o.tradeTime)) && (!o.printTime || isDateTime(*o.printTime));
 }
@@ -126,6 +133,16 @@ int compose(CliContext &ctx)
     if (!parseCompose(ctx.args, o)) {
         std::cerr << "usage: zentra-cli " << kComposeUsage << "\n";
         return 2;
+    }
+    // Printing needs the application object; a print queue that does not
+    // exist prints and stores nothing.
+    std::unique_ptr<Gui> gui;
+    if (o.output == ComposeOptions::Output::Print) {
+        gui = std::make_unique<Gui>();
+        if (!o.printer.empty() && !render::queueExists(QString::fromStdString(o.printer))) {
+            std::cerr << "zentra-cli: no such printer: " << o.printer << "\n";
+            return 1;
+        }
     }
     const ConfigFile config(ctx.folder.configPath());
     // A shared database first brings the shop's templates into the folder.
@@ -250,12 +267,17 @@ int compose(CliContext &ctx)
             item->text = draft.text(i);
     AppState state;
     readStartupSettings(state, config);
-    const Gui gui;
     QString pdfError;
     render::PrintJob job = render::PrintJob::single(t);
-    const int pages = render::writePdf(job, QString::fromStdString(o.pdf), 600, render::PrintSettings::fromState(state),
-                                       &t, gui.screen, &pdfError);
-    if (pages < 1) {
+    const render::PrintSettings settings = render::PrintSettings::fromState(state);
+    if (!o.printer.empty()) {
+        const int pages = render::printOnQueue(job, QString::fromStdString(o.printer), settings,
+                                               readPrinterOffset(config, o.printer), gui->screen);
+        if (pages < 1) {
+            std::cerr << "cannot print on " << o.printer << "\n";
+            return 1;
+        }
+    } else if (render::writePdf(job, QString::fromStdString(o.pdf), 600, settings, gui->screen, &pdfError) < 1) {
         std::cerr << "cannot write " << o.pdf << ": " << pdfError.toStdString() << "\n";
         return 1;
     }

@@ -1,13 +1,17 @@
-// print, print-list: the single print of a template and the batch print of the
-// print list, written to a PDF; the printed rows of a batch move to the history. Needs no display: the offscreen
-// platform is used unless another one is chosen.
+// print, print-list, print-calibration: the single print of a template, the
+// batch print of the print list and the calibration sheet, written to a PDF or
+// sent to a print queue as the window sends them; the printed rows of a batch
+// move to the history. Needs no display: the offscreen platform is used unless
+// another one is chosen.
 #include "cli/CliCommand.h"
 #include "cli/CliGui.h"
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
+#include "core/config/PrinterOffset.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
 #include "core/templates/TemplateFile.h"
+#include "core/templates/TemplateLibrary.h"
 #include "core/waybill/PrintClaims.h"
 #include "core/waybill/PrintListStore.h"
 #include "core/waybill/WaybillRow.h"
@@ -35,6 +39,7 @@ namespace {
 struct PrintOptions {
     std::string templateName;
     std::string pdf;
+    std::string printer; // a print queue instead of a PDF
     int dpi = 600;
     std::vector<std::pair<int, std::string>> sets;
     // print-list only: the rows to print (none: all) and whether printed rows
@@ -60,14 +65,23 @@ bool parseIds(const std::string &text, std::vector<std::int64_t> &ids)
     return !ids.empty();
 }
 
-// Parses the options shared by both commands; false on a usage error.
-bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, PrintOptions &o, bool allowRows = false)
+// Parses the options shared by the commands; false on a usage error.
+// `allowTemplate`: --template and --set (print); `templateOptional`: a
+// --template that may be left out (print-calibration).
+bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, PrintOptions &o, bool allowRows = false,
+                  bool templateOptional = false)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == "--pdf" && hasValue) {
             o.pdf = args[++i];
+        } else if (a == "--printer" && hasValue) {
+            o.printer = args[++i];
+            if (o.printer.empty())
+                return false;
+        } else if (templateOptional && a == "--template" && hasValue) {
+            o.templateName = args[++i];
         } else if (a == "--dpi" && hasValue) {
             char *end = nullptr;
             const long dpi = std::strtol(args[++i].c_str(), &end, 10);
@@ -96,7 +110,18 @@ bool parseOptions(const std::vector<std::string> &args, bool allowTemplate, Prin
             return false;
         }
     }
-    return !o.pdf.empty() && (!allowTemplate || !o.templateName.empty());
+    // One output: a PDF or a print queue.
+    return o.pdf.empty() != o.printer.empty() && (!allowTemplate || !o.templateName.empty());
+}
+
+// "zentra-cli: no such printer: NAME" for a queue that does not exist; true
+// when it does. Asked before anything is printed or moved.
+bool printerExists(const PrintOptions &o)
+{
+    if (o.printer.empty() || render::queueExists(QString::fromStdString(o.printer)))
+        return true;
+    std::cerr << "zentra-cli: no such printer: " << o.printer << "\n";
+    return false;
 }
 
 AppState readSettings(const DataFolder &folder)
@@ -106,16 +131,26 @@ AppState readSettings(const DataFolder &folder)
     return state;
 }
 
-int writeJob(render::PrintJob &job, const PrintOptions &o, const AppState &state, const Template *paper,
+// Writes the job to the PDF, or sends it to the print queue with the queue's
+// calibration offset, as the window does without its dialog.
+int writeJob(render::PrintJob &job, const PrintOptions &o, const AppState &state, const DataFolder &folder,
              render::Resolution screen)
 {
+    const render::PrintSettings settings = render::PrintSettings::fromState(state);
     QString error;
-    const int pages = render::writePdf(job, QString::fromStdString(o.pdf), o.dpi,
-                                       render::PrintSettings::fromState(state), paper, screen, &error);
+    int pages = 0;
+    if (!o.printer.empty()) {
+        const PrinterOffset offset = readPrinterOffset(ConfigFile(folder.configPath()), o.printer);
+        pages = render::printOnQueue(job, QString::fromStdString(o.printer), settings, offset, screen);
+        error = QStringLiteral("the print queue refused the job");
+    } else {
+        pages = render::writePdf(job, QString::fromStdString(o.pdf), o.dpi, settings, screen, &error);
+    }
     for (const QString &w : job.warnings())
         std::cerr << w.toStdString() << "\n";
     if (pages < 0) {
-        std::cerr << "cannot write " << o.pdf << ": " << error.toStdString() << "\n";
+        std::cerr << "cannot " << (o.printer.empty() ? "write " + o.pdf : "print on " + o.printer) << ": "
+                  << error.toStdString() << "\n";
         return 1;
     }
     std::cout << pages << (pages == 1 ? " page" : " pages") << "\n";
@@ -127,7 +162,8 @@ int print(CliContext &ctx)
 {
     PrintOptions o;
     if (!parseOptions(ctx.args, true, o)) {
-        std::cerr << "usage: zentra-cli print --template NAME --pdf OUT [--dpi N] [--set INDEX=TEXT]...\n";
+        std::cerr << "usage: zentra-cli print --template NAME (--pdf OUT | --printer QUEUE) [--dpi N] "
+                     "[--set INDEX=TEXT]...\n";
         return 2;
     }
     const std::string path = templateFilePath(ctx.folder, o.templateName);
@@ -140,18 +176,24 @@ int print(CliContext &ctx)
         if (auto &item = t.items[static_cast<std::size_t>(index)])
             item->text = text;
     const Gui gui;
+    if (!printerExists(o))
+        return 1;
     const AppState state = readSettings(ctx.folder);
     render::PrintJob job = render::PrintJob::single(t);
-    return writeJob(job, o, state, &t, gui.screen);
+    return writeJob(job, o, state, ctx.folder, gui.screen);
 }
 
 int printList(CliContext &ctx)
 {
     PrintOptions o;
     if (!parseOptions(ctx.args, false, o, true)) {
-        std::cerr << "usage: zentra-cli print-list --pdf OUT [--dpi N] [--ids ID,ID,...] [--keep]\n";
+        std::cerr << "usage: zentra-cli print-list (--pdf OUT | --printer QUEUE) [--dpi N] [--ids ID,ID,...] "
+                     "[--keep]\n";
         return 2;
     }
+    const Gui gui;
+    if (!printerExists(o))
+        return 1;
     // The embedded file must be there already; a shared database is made or
     // upgraded, and the shop's templates come into the folder.
     std::string error;
@@ -218,34 +260,13 @@ int printList(CliContext &ctx)
         }
     rows = std::move(mine);
     const AppState state = readSettings(ctx.folder);
-
-    // The paper of a batch is the current template's: the configured default,
-    // else the first row's.
-    Template paper;
-    bool havePaper = false;
-    if (state.setPrintPageSize) {
-        const ConfigFile config(ctx.folder.configPath());
-        // The default is kept as a file name, "NAME.ttp".
-        std::string defaultName = config.readText("Template", "Default");
-        if (defaultName.ends_with(".ttp"))
-            defaultName.resize(defaultName.size() - 4);
-        const std::vector<const WaybillRow *> first = rowsToPrint(rows, 2);
-        for (const std::string &name : {defaultName, first.front()->cell(WaybillRow::TemplateName)}) {
-            const std::string path = templateFilePath(ctx.folder, name);
-            if (!path.empty() && readTemplateFile(path, paper)) {
-                havePaper = true;
-                break;
-            }
-        }
-    }
-
-    const Gui gui;
     render::PrintJob job = render::PrintJob::batch(
         2, std::move(rows),
         [folder = ctx.folder](const std::string &name) { return templateFilePath(folder, name); },
         [](const std::string &path, Template &out) { return readTemplateFile(path, out); });
-    // Only the rows that reached the file move, and only once it is written;
-    // the rest are released for others to print.
+    // Only the rows that reached the file or the queue move, and only once
+    // the file is written or the queue has the job; the rest are released
+    // for others to print.
     bool moveFailed = false;
     job.afterPrint = [&](const render::PrintJob &done, int) {
         std::vector<std::int64_t> ids;
@@ -260,7 +281,7 @@ int printList(CliContext &ctx)
         if (open)
             releaseClaims(after, claim);
     };
-    const int rc = writeJob(job, o, state, havePaper ? &paper : nullptr, gui.screen);
+    const int rc = writeJob(job, o, state, ctx.folder, gui.screen);
     if (rc != 0 || moveFailed) {
         // Nothing written (or not all of it moved): what this job still
         // holds goes back to the list.
@@ -271,28 +292,54 @@ int printList(CliContext &ctx)
     return moveFailed ? 1 : rc;
 }
 
-// The printer calibration sheet, as it is printed, into a PDF.
+// The printer calibration sheet on the paper of the default template (or of
+// --template NAME), into a PDF or onto a print queue.
 int printCalibration(CliContext &ctx)
 {
     PrintOptions o;
-    if (!parseOptions(ctx.args, false, o)) {
-        std::cerr << "usage: zentra-cli print-calibration --pdf OUT [--dpi N]\n";
+    if (!parseOptions(ctx.args, false, o, false, true)) {
+        std::cerr << "usage: zentra-cli print-calibration (--pdf OUT | --printer QUEUE) [--template NAME] "
+                     "[--dpi N]\n";
         return 2;
     }
+    Template paper;
+    bool havePaper = false;
+    if (!o.templateName.empty()) {
+        const std::string path = templateFilePath(ctx.folder, o.templateName);
+        if (path.empty() || !readTemplateFile(path, paper)) {
+            std::cerr << "no template " << o.templateName << "\n";
+            return 1;
+        }
+        havePaper = true;
+    } else {
+        havePaper = readDefaultTemplate(ctx.folder, paper);
+    }
     const Gui gui;
-    QString error;
-    if (!render::writeCalibrationPdf(QString::fromStdString(o.pdf), o.dpi, &error)) {
-        std::cerr << "cannot write " << o.pdf << ": " << error.toStdString() << "\n";
+    if (!printerExists(o))
         return 1;
+    if (!o.printer.empty()) {
+        if (!render::printCalibrationOnQueue(QString::fromStdString(o.printer), havePaper ? &paper : nullptr)) {
+            std::cerr << "cannot print on " << o.printer << "\n";
+            return 1;
+        }
+    } else {
+        QString error;
+        if (!render::writeCalibrationPdf(QString::fromStdString(o.pdf), o.dpi, havePaper ? &paper : nullptr, &error)) {
+            std::cerr << "cannot write " << o.pdf << ": " << error.toStdString() << "\n";
+            return 1;
+        }
     }
     std::cout << "1 page\n";
     return 0;
 }
 
-const CliRegistration regPrint("print", "print --template NAME --pdf OUT [--dpi N] [--set INDEX=TEXT]...", print);
-const CliRegistration regPrintList("print-list", "print-list --pdf OUT [--dpi N] [--ids ID,ID,...] [--keep]",
+const CliRegistration
+    regPrint("print", "print --template NAME (--pdf OUT | --printer QUEUE) [--dpi N] [--set INDEX=TEXT]...", print);
+const CliRegistration regPrintList("print-list",
+                                   "print-list (--pdf OUT | --printer QUEUE) [--dpi N] [--ids ID,ID,...] [--keep]",
                                    printList);
-const CliRegistration regPrintCalibration("print-calibration", "print-calibration --pdf OUT [--dpi N]",
+const CliRegistration regPrintCalibration("print-calibration",
+                                          "print-calibration (--pdf OUT | --printer QUEUE) [--template NAME] [--dpi N]",
                                           printCalibration);
 
 }

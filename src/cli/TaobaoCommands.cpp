@@ -9,6 +9,7 @@
 #include "core/taobao/TaobaoOrders.h"
 
 #include <iostream>
+#include <limits>
 
 namespace zentra::cli {
 namespace {
@@ -17,6 +18,9 @@ constexpr const char *kUsage =
     "taobao import-orders FILE | taobao import-items FILE | "
     "taobao list [--from T] [--to T] [--search S] [--merge] | taobao goods ORDERNO | taobao delete ORDERNO... | "
     "taobao add-receivers ORDERNO... | taobao save-goods ORDERNO | taobao add-print-list ORDERNO...";
+
+// Scripts hear of every order passed over.
+constexpr std::size_t kEveryOrder = std::numeric_limits<std::size_t>::max();
 
 bool openDatabase(const CliContext &ctx, DbConnection &db)
 {
@@ -195,7 +199,7 @@ int addReceivers(const CliContext &ctx)
         std::cerr << r.error << "\n";
         return 1;
     }
-    std::cout << "所有客户信息已经添加到收件人列表!\n";
+    std::cout << receiversAddedMessage(r, kEveryOrder) << "\n";
     return 0;
 }
 
@@ -226,7 +230,7 @@ int addPrintList(const CliContext &ctx)
     }
     for (std::int64_t id : r.printIds)
         std::cout << id << "\n";
-    std::cout << "订单信息已经添加到打印列表!\n";
+    std::cout << printListAddedMessage(r, kEveryOrder) << "\n";
     return 0;
 }
 

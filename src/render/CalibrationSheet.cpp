@@ -3,6 +3,7 @@
 #include "core/config/DataFolder.h"
 #include "render/ItemLayout.h"
 #include "render/PdfTextMap.h"
+#include "render/PrintJob.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPen>
+#include <QPrinter>
 
 #include <cmath>
 
@@ -84,7 +86,26 @@ bool printCalibrationSheet(QPagedPaintDevice &device)
     return painter.end();
 }
 
-bool writeCalibrationPdf(const QString &path, int dpi, QString *error)
+bool printCalibrationOnQueue(const QString &queue, const Template *paper)
+{
+    if (!queueExists(queue))
+        return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(queue);
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return false;
+    QPageSize size = paper ? templatePaper(*paper) : QPageSize();
+    if (!size.isValid())
+        size = queuePaper(queue);
+    if (size.isValid())
+        printer.setPageSize(size);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true);
+    printer.setDocName(QString::fromUtf8(kCalibrationJobName));
+    return printCalibrationSheet(printer);
+}
+
+bool writeCalibrationPdf(const QString &path, int dpi, const Template *paper, QString *error)
 {
     QByteArray document;
     bool painted = false;
@@ -94,8 +115,10 @@ bool writeCalibrationPdf(const QString &path, int dpi, QString *error)
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("Zentra"));
         writer.setResolution(dpi);
-        writer.setPageSize(QPageSize(QPageSize::A4));
+        const QPageSize size = paper ? templatePaper(*paper) : QPageSize();
+        writer.setPageSize(size.isValid() ? size : QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setTitle(QString::fromUtf8(kCalibrationJobName));
         painted = printCalibrationSheet(writer);
     }
     if (!painted) {

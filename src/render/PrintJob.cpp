@@ -3,6 +3,7 @@
 #include "render/Pages.h"
 
 #include "core/config/DataFolder.h"
+#include "core/templates/FieldCatalogue.h"
 #include "render/PdfTextMap.h"
 
 #include <QBuffer>
@@ -52,17 +53,79 @@ QSize userPaperSize(const Template &t)
     return QSize(tw, th);
 }
 
-namespace {
-
 QPageSize userPageSize(QSize tenthsMm)
 {
     return QPageSize(QSizeF(tenthsMm.width() / 10.0, tenthsMm.height() / 10.0), QPageSize::Millimeter, QString(),
                      QPageSize::ExactMatch);
 }
 
+namespace {
+
+// A length in hundredths of a millimetre near `hundredths` that a print queue
+// and a PDF turn into the same whole points. A PDF page is a whole number of
+// points, rounded (230 mm: 651.97 -> 652 pt); CUPS truncates a custom size to
+// whole points (230 mm -> 651 pt), and its pdftopdf then centres our page on
+// its own, moving every item half a point (0.18 mm). A length whose points
+// have a fraction well under one half comes out the same both ways; the
+// nearest such length is at most 0.1 mm away, and the margin left on either
+// side of the fraction holds against a hundredth lost to rounding.
+int agreedHundredths(int hundredths)
+{
+    auto fits = [](int h) {
+        const double points = h * 72.0 / 2540.0;
+        const double fraction = points - std::floor(points);
+        return fraction >= 0.04 && fraction <= 0.45;
+    };
+    for (int d = 0; d <= 20; ++d) {
+        if (fits(hundredths + d))
+            return hundredths + d;
+        if (hundredths - d > 0 && fits(hundredths - d))
+            return hundredths - d;
+    }
+    return hundredths;
 }
 
-QStringList preparePrinter(QPrinter &printer, const PrintSettings &settings, const Template &current)
+}
+
+QPageSize templatePaper(const Template &t)
+{
+    return jobPaper(userPaperSize(t));
+}
+
+QPageSize jobPaper(QSize tenths)
+{
+    if (!tenths.isValid())
+        return {};
+    const double w = agreedHundredths(tenths.width() * 10) / 100.0;
+    const double h = agreedHundredths(tenths.height() * 10) / 100.0;
+    return QPageSize(QSizeF(w, h), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
+
+QPageSize queuePaper(const QString &name)
+{
+    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+    return info.isNull() ? QPageSize() : info.defaultPageSize();
+}
+
+bool queueExists(const QString &name)
+{
+    return !name.isEmpty() && !QPrinterInfo::printerInfo(name).isNull();
+}
+
+namespace {
+
+// Puts a device on `paper`, upright: the sheet's width runs across.
+void setPaper(QPagedPaintDevice &device, const QPageSize &paper)
+{
+    if (!paper.isValid())
+        return;
+    device.setPageSize(paper);
+    device.setPageOrientation(QPageLayout::Portrait);
+}
+
+}
+
+QStringList preparePrinter(QPrinter &printer, const PrintSettings &settings, PrintJob &job)
 {
     QStringList messages;
     if (!settings.printerName.empty()) {
@@ -73,11 +136,13 @@ QStringList preparePrinter(QPrinter &printer, const PrintSettings &settings, con
         else
             printer.setPrinterName(name);
     }
-    if (settings.setPrintPageSize) {
-        const QSize paper = userPaperSize(current);
-        if (paper.isValid())
-            printer.setPageSize(userPageSize(paper));
-    }
+    job.setPaperFromTemplates(settings.setPrintPageSize);
+    QPageSize paper = job.pageCount() > 0 ? job.pagePaper(1) : QPageSize();
+    if (!paper.isValid() && printer.outputFormat() == QPrinter::NativeFormat)
+        paper = queuePaper(printer.printerName());
+    setPaper(printer, paper);
+    printer.setFullPage(true);
+    printer.setDocName(job.documentName(job.pageCount()));
     return messages;
 }
 
@@ -109,6 +174,30 @@ int PrintJob::pageCount() const
     return 0;
 }
 
+QSize PrintJob::paperTenths(int page)
+{
+    if (!paperFromTemplates_)
+        return {};
+    if (mode_ == 1)
+        return userPaperSize(canvas_);
+    const Template *t = pageTemplate(page);
+    return t ? userPaperSize(*t) : QSize();
+}
+
+QPageSize PrintJob::pagePaper(int page)
+{
+    return jobPaper(paperTenths(page));
+}
+
+QString PrintJob::documentName(int pages) const
+{
+    if (mode_ != 1)
+        return QStringLiteral("批量打印 %1 张").arg(pages);
+    const auto &receiver = canvas_.items[static_cast<std::size_t>(field::ReceiverName)];
+    const QString name = receiver ? QString::fromStdString(receiver->text).simplified() : QString();
+    return name.isEmpty() ? QStringLiteral("快递单") : QStringLiteral("快递单 - %1").arg(name);
+}
+
 const Template *PrintJob::pageTemplate(int page)
 {
     if (page < 1 || page > static_cast<int>(pageRows_.size()))
@@ -135,14 +224,21 @@ bool PrintJob::paintPage(QPainter &painter, int page, const PrintGeometry &g)
 
 int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printerScale, bool preview)
 {
+    auto *printer = dynamic_cast<QPrinter *>(&device);
+    // The sheet's corner is the origin on every printer: the margins a driver
+    // reports (and Qt's own when it has none) must not move the text; the
+    // printer's own feed is what its calibration offset is for.
+    if (printer)
+        printer->setFullPage(true);
+    const bool onPaper = !preview && printer && printer->outputFormat() == QPrinter::NativeFormat;
+
     PrintGeometry g;
     g.screen = screen;
     g.printer = Resolution{device.logicalDpiX(), device.logicalDpiY()};
     g.scale = effectivePrinterScale(printerScale);
     // Only paper on a printer is moved: a PDF, whether written by us or
     // chosen as "print to file", keeps the template's own places.
-    const auto *printer = dynamic_cast<const QPrinter *>(&device);
-    if (!preview && printer && printer->outputFormat() == QPrinter::NativeFormat)
+    if (onPaper)
         g.offset = offsetDots(offset_, g.printer);
     printedRows_.clear();
     warnings_.clear();
@@ -170,30 +266,84 @@ int PrintJob::print(QPagedPaintDevice &device, Resolution screen, double printer
         return 0;
     }
 
-    QPainter painter;
-    if (!painter.begin(&device))
-        return -1;
+    // Each page's paper; a preview keeps the one paper it was opened with.
+    const QPageSize devicePaper = device.pageLayout().pageSize();
+    auto paperOf = [&](int page) {
+        const QPageSize p = preview ? QPageSize() : pagePaper(page);
+        return p.isValid() ? p : devicePaper;
+    };
+    // A queue job has one paper for all its pages, so pages for paper go out
+    // as one job per run of the same paper; a PDF holds pages of any size.
+    std::vector<std::vector<int>> jobs;
+    for (int page : pages) {
+        if (jobs.empty() || (onPaper && !paperOf(jobs.back().back()).isEquivalentTo(paperOf(page))))
+            jobs.emplace_back();
+        jobs.back().push_back(page);
+    }
+
     // A device that refuses a new page (a printer gone offline, a full disk)
     // ends the job there: only the pages painted so far count as printed, so
     // the after-print step never takes the rest for printed waybills.
     int printed = 0;
-    for (int page : pages) {
-        if (printed > 0 && !device.newPage())
+    bool stop = false;
+    for (const std::vector<int> &jobPages : jobs) {
+        if (stop)
             break;
-        if (!paintPage(painter, page, g)) {
-            // Its template went away while the job ran: the page stays blank
-            // and the row is not counted as printed.
-            skip(page);
-            continue;
+        if (!preview && paperFromTemplates_)
+            setPaper(device, paperOf(jobPages.front()));
+        if (printer && !preview)
+            printer->setDocName(documentName(static_cast<int>(jobPages.size())));
+        QPainter painter;
+        if (!painter.begin(&device)) {
+            if (printed == 0)
+                return -1;
+            break;
         }
-        ++printed;
-        if (mode_ != 1)
-            printedRows_.push_back(pageRows_[static_cast<std::size_t>(page - 1)]);
-        if (pagePainted && !pagePainted(printed, static_cast<int>(pages.size())))
-            break; // cancelled: the pages so far are the job
+        int printedHere = 0;
+        std::vector<const WaybillRow *> rowsHere;
+        bool pageUsed = false;
+        for (int page : jobPages) {
+            if (pageUsed) {
+                const QPageSize paper = paperOf(page);
+                const bool resize =
+                    !preview && paperFromTemplates_ && !paper.isEquivalentTo(device.pageLayout().pageSize());
+                if (resize)
+                    setPaper(device, paper);
+                if (!device.newPage()) {
+                    stop = true;
+                    break;
+                }
+                if (resize) {
+                    const QRect area(0, 0, device.width(), device.height());
+                    painter.setViewport(area);
+                    painter.setWindow(area);
+                }
+                pageUsed = false;
+            }
+            if (!paintPage(painter, page, g)) {
+                // Its template went away while the job ran: the page stays blank
+                // and the row is not counted as printed.
+                skip(page);
+                continue;
+            }
+            pageUsed = true;
+            ++printedHere;
+            if (mode_ != 1)
+                rowsHere.push_back(pageRows_[static_cast<std::size_t>(page - 1)]);
+            if (pagePainted && !pagePainted(printed + printedHere, static_cast<int>(pages.size()))) {
+                stop = true; // cancelled: the pages so far are the job
+                break;
+            }
+        }
+        if (!painter.end()) {
+            // This queue job did not go out; the jobs before it did.
+            if (printed == 0)
+                return -1;
+            break;
+        }
+        printed += printedHere;
+        printedRows_.insert(printedRows_.end(), rowsHere.begin(), rowsHere.end());
     }
-    if (!painter.end())
-        return -1;
     if (!preview && afterPrint)
         afterPrint(*this, printed);
     return printed;
@@ -231,8 +381,8 @@ bool writeStraight(const std::string &path, const QByteArray &bytes, std::string
 
 }
 
-int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &settings, const Template *paper,
-             Resolution screen, QString *error)
+int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &settings, Resolution screen,
+             QString *error)
 {
     auto fail = [&](const std::string &why) {
         if (error)
@@ -247,19 +397,19 @@ int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &s
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("Zentra"));
         writer.setResolution(dpi);
-        QSize user;
-        if (settings.setPrintPageSize && paper)
-            user = userPaperSize(*paper);
-        writer.setPageSize(user.isValid() ? userPageSize(user) : QPageSize(QPageSize::A4));
+        writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        const bool paperBefore = job.paperFromTemplates();
+        job.setPaperFromTemplates(settings.setPrintPageSize);
         // A PDF is never moved for a printer.
         const PrinterOffset offset = job.printerOffset();
         job.setPrinterOffset({});
         // The after-print step runs once the file is in place.
         auto after = std::move(job.afterPrint);
         job.afterPrint = nullptr;
-        pages = job.print(writer, screen, settings.printerScale, true);
+        pages = job.print(writer, screen, settings.printerScale, false);
         job.afterPrint = std::move(after);
+        job.setPaperFromTemplates(paperBefore);
         job.setPrinterOffset(offset);
     }
     if (pages < 0)
@@ -283,4 +433,20 @@ int writePdf(PrintJob &job, const QString &path, int dpi, const PrintSettings &s
     return pages;
 }
 
+int printOnQueue(PrintJob &job, const QString &queue, const PrintSettings &settings, PrinterOffset offset,
+                 Resolution screen)
+{
+    if (!queueExists(queue))
+        return -1;
+    PrintSettings named = settings;
+    named.printerName = queue.toStdString();
+    named.noPrinterSelect = true;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFromTo(1, job.pageCount());
+    preparePrinter(printer, named, job);
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return -1;
+    job.setPrinterOffset(offset);
+    return job.print(printer, screen, settings.printerScale);
+}
 }

@@ -94,15 +94,34 @@ TEST_F(TaobaoCommandsTest, OrdersBecomeReceiversGoodsAndPrintListRows)
     EXPECT_NE(cli({"cargo", "list"}).out.find("\"cname\":\"茶\",\"cshort\":\"\",\"cclass\":\"淘宝\""),
               std::string::npos);
 
-    // Both orders go to one receiver: the second is skipped.
+    // Both orders go to one receiver: the second is skipped, and said so.
     r = cli({"taobao", "add-print-list", "31", "32"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "1\n订单信息已经添加到打印列表!\n");
-    EXPECT_EQ(cli({"taobao", "add-print-list", "31"}).out, "订单信息已经添加到打印列表!\n");
+    EXPECT_EQ(r.out, "1\n已添加 1 个订单到打印列表，跳过 1 个订单：\n订单 32：该收件人已在打印列表中\n");
+    EXPECT_EQ(cli({"taobao", "add-print-list", "31"}).out,
+              "已添加 0 个订单到打印列表，跳过 1 个订单：\n订单 31：该收件人已在打印列表中\n");
 
     r = cli({"taobao", "add-print-list", "99"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
+}
+
+TEST_F(TaobaoCommandsTest, OrdersWithoutAStreetAreNamedNotAdded)
+{
+    // With the fixed recognition ("方法二") a short street is not found.
+    ASSERT_EQ(cli({"config", "set", "System", "tbRecognizeMethod", "1"}).exitCode, 0);
+    const std::string orders =
+        "订单编号,买家会员名,订单状态,订单创建时间,买家应付货款,买家应付邮费,总金额,收货人姓名,买家留言,联系手机,"
+        "联系电话,收货地址\n"
+        "=\"41\",bob,等待发货,2026-12-01 10:00:00,10,0,10,张三,,13800000000,,浙江省 杭州市 西湖区 测试路0号\n";
+    ASSERT_EQ(cli({"taobao", "import-orders", write("orders.csv", orders)}).exitCode, 0);
+    auto r = cli({"taobao", "add-receivers", "41"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "已添加 0 个客户信息到收件人列表，跳过 1 个订单：\n订单 41：收货地址中没有街道地址\n");
+    EXPECT_EQ(cli({"receiver", "list"}).out, "");
+    r = cli({"taobao", "add-print-list", "41"});
+    EXPECT_EQ(r.out, "已添加 0 个订单到打印列表，跳过 1 个订单：\n订单 41：收货地址中没有街道地址\n");
+    EXPECT_EQ(cli({"print-list", "list"}).out, "");
 }
 
 TEST_F(TaobaoCommandsTest, AFileThatCannotBeReadIsRefused)

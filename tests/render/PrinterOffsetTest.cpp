@@ -76,7 +76,7 @@ TEST(PrinterOffset, NeverMovesPdfOutput)
         PrintJob job = PrintJob::single(t);
         job.setPrinterOffset(offset);
         const QString path = QString::fromStdString(dir.file(name));
-        EXPECT_EQ(writePdf(job, path, kDpi, PrintSettings{}, nullptr, {96, 96}), 1);
+        EXPECT_EQ(writePdf(job, path, kDpi, PrintSettings{}, {96, 96}), 1);
         std::vector<std::pair<double, double>> places;
         for (const auto &page : test::readPdfWords(path))
             for (const auto &w : page.words)
@@ -109,7 +109,7 @@ TEST(CalibrationSheet, CrossesCarryTheirCoordinatesInMillimetres)
 {
     test::TempDir dir;
     const QString path = QString::fromStdString(dir.file("cal.pdf"));
-    ASSERT_TRUE(writeCalibrationPdf(path, kDpi));
+    ASSERT_TRUE(writeCalibrationPdf(path, kDpi, nullptr));
     const auto pages = test::readPdfWords(path);
     ASSERT_EQ(pages.size(), 1u);
     // A4: crosses every 20 mm up to 200 x 280.

@@ -31,4 +31,11 @@ void readStartupSettings(AppState &s, const ConfigFile &config)
     s.printerScale = static_cast<float>(std::strtod(config.readText(sys, "printerScale").c_str(), nullptr));
 }
 
+bool writeNewFolderSettings(const ConfigFile &config, std::string *error)
+{
+    if (fileExists(config.path()))
+        return true;
+    return config.writeText("System", "setPrintPageSize", "1", error);
+}
+
 }

@@ -50,4 +50,10 @@ struct AppState {
 // leaves every field as it is.
 void readStartupSettings(AppState &state, const ConfigFile &config);
 
+// The settings a new data folder starts with, written when it has no
+// configuration file yet: every template carries its paper size, so jobs go
+// out on it (setPrintPageSize=1). An existing file keeps its values, the
+// missing key included (it reads as 0). False when the file cannot be written.
+bool writeNewFolderSettings(const ConfigFile &config, std::string *error = nullptr);
+
 }

@@ -24,6 +24,7 @@ constexpr const char *kBackupFailed = "数据库备份失败!";
 constexpr const char *kRestoreOk = "数据库还原成功!";
 constexpr const char *kRestoreFailed = "数据库还原失败!";
 constexpr const char *kCompactOk = "数据库压缩和修复成功!";
+constexpr const char *kCompactFailed = "数据库压缩失败!";
 
 // Copies the whole database `from` into the open connection `to` through
 // SQLite's backup API: one write transaction on the target, which ends up page
@@ -188,35 +189,49 @@ MaintenanceResult compactDatabase(const DataFolder &folder)
         return compactServerDatabase(folder);
     const std::string dbPath = folder.databasePath();
     const std::string target = folder.compactTargetPath();
-    auto failed = [&](const std::string &why) { return MaintenanceResult{false, dbPath + ": " + why, {}}; };
+    // The user is told in Chinese what went wrong and with which file; the
+    // engine's own words go into the detail.
+    auto failed = [&](const std::string &reason, const std::string &detail) {
+        return MaintenanceResult{false, std::string(kCompactFailed) + "\n" + reason, detail};
+    };
+    auto damaged = [&](const std::string &why) {
+        return failed("数据库文件“" + dbPath + "”无法读取或已损坏：" + why, dbPath + ": " + why);
+    };
     if (!fileExists(dbPath))
-        return failed(std::strerror(ENOENT));
+        return failed("数据库文件“" + dbPath + "”不存在。", dbPath + ": " + std::strerror(ENOENT));
     if (!isWritableFile(dbPath))
-        return failed("the file is read-only");
+        return failed("数据库文件“" + dbPath + "”是只读的，无法压缩。", dbPath + ": the file is read-only");
+    // A target left from an earlier run is never overwritten: it may be the
+    // only copy of something. The user decides.
+    if (fileExists(target))
+        return failed("上次压缩留下的文件“" + target + "”仍然存在。确认不再需要它后，可以删除该文件，然后再压缩。",
+                      target + ": the file already exists");
 
     DbConnection db;
     if (!db.open(dbPath))
-        return failed(db.lastError());
+        return damaged(db.lastError());
     // In exclusive locking mode the lock taken by the first write is kept
     // until the connection closes: from here on no other connection can read
     // or commit until the compacted pages are back in data.db.
     // Other writers' transactions are short; wait longer than usual for a
     // moment without one.
-    sqlite3_busy_timeout(sqliteHandle(db), 30000);
-    if (!db.executeScript("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;"))
-        return failed(db.lastError());
+    db.setBusyTimeout(30000);
+    if (!db.executeScript("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;")) {
+        if (db.lastFailedBusy())
+            return failed("数据库文件“" + dbPath + "”正被其他程序使用，请稍后再试。", dbPath + ": " + db.lastError());
+        return damaged(db.lastError());
+    }
     DbRows check = db.query("pragma quick_check");
     if (!check.ok)
-        return failed(db.lastError());
+        return damaged(db.lastError());
     if (check.size() != 1 || check[0].at(0) != "ok")
-        return failed(check.empty() ? std::string("the check found nothing to read") : check[0].at(0));
+        return damaged(check.empty() ? std::string("the check found nothing to read") : check[0].at(0));
 
-    // VACUUM INTO refuses an existing target with the engine's own message.
     if (db.execute("VACUUM INTO ?", {target}) < 0)
-        return {false, db.lastError(), {}};
+        return failed("无法写入压缩文件“" + target + "”。", target + ": " + db.lastError());
     auto discard = [&](const std::string &why) {
         ::unlink(target.c_str());
-        return failed(why);
+        return failed("压缩后的文件“" + target + "”检查未通过，数据库保持原样。", why);
     };
     if (std::string why = checkDatabaseFile(target); !why.empty())
         return discard(why);

@@ -40,8 +40,10 @@ MaintenanceResult restoreDatabase(const DataFolder &folder);
 // exclusive lock on data.db is held from before the VACUUM until the copy is
 // complete, so no other process can commit a change that the copy would wipe
 // out. A data/backup.db left from an earlier failure makes the command fail
-// with the engine's message and changes nothing; so does a damaged or
-// read-only data.db (the message names data.db).
+// and changes nothing; so does a damaged or read-only data.db. A failure's
+// message is "数据库压缩失败!" and, on the next line, the reason in Chinese
+// naming the file (a leftover backup.db: that it can be deleted); the
+// engine's words are in the detail.
 MaintenanceResult compactDatabase(const DataFolder &folder);
 
 }

@@ -1,5 +1,7 @@
 #include "core/data/Schema.h"
 
+#include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/DbLocation.h"
@@ -627,6 +629,9 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
     if (isServerLocation(dbPath)) {
         if (!initDatabase(dbPath, error))
             return false;
+        // A station new to the shop gets a new folder's settings.
+        if (!fileExists(folder.configPath()))
+            writeNewFolderSettings(ConfigFile(folder.configPath()));
         // The shop's templates, as the other stations left them.
         const TemplateSyncResult s = syncTemplates(folder);
         if (!s.ok && error)
@@ -658,6 +663,9 @@ bool initDataFolder(const DataFolder &folder, std::string *error)
         ::unlink(tmpPath.c_str());
         return false;
     }
+    // A new folder's settings; a config.ini brought along keeps its own.
+    // Like every settings write, a failure leaves the defaults.
+    writeNewFolderSettings(ConfigFile(folder.configPath()));
     return true;
 }
 

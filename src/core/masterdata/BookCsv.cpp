@@ -98,9 +98,9 @@ std::string trimmed(const std::string &s)
 
 }
 
-std::string exportBookCsv(const BookKind &kind, const DbRows &rows)
+std::string exportBookCsv(const BookKind &kind, const DbRows &rows, CsvEncoding encoding)
 {
-    std::string out = "\xEF\xBB\xBF";
+    std::string out = encoding == CsvEncoding::Utf8WithBom ? "\xEF\xBB\xBF" : "";
     for (std::size_t i = 0; i < kind.gridColumns.size(); ++i)
         out += (i ? "," : "") + csvField(kind.gridColumns[i].first);
     out += "\r\n";
@@ -109,10 +109,10 @@ std::string exportBookCsv(const BookKind &kind, const DbRows &rows)
             out += (i ? "," : "") + csvField(r.text(kind.gridColumns[i].second));
         out += "\r\n";
     }
-    return out;
+    return encoding == CsvEncoding::Gbk ? utf8ToGbk(out) : out;
 }
 
-CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes)
+CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes, const MasterBook::Progress &progress)
 {
     const BookKind &kind = book.kind();
     CsvImport result;
@@ -167,7 +167,7 @@ CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes)
         }
         entries.push_back(std::move(e));
     }
-    MasterBook::Upsert u = book.upsertMany(entries);
+    MasterBook::Upsert u = book.upsertMany(entries, MasterBook::UpsertDate::Keep, progress);
     if (!u.result.ok()) {
         result.ok = false;
         result.error = u.result.message;

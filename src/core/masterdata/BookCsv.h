@@ -11,8 +11,9 @@ namespace zentra {
 
 // A book's entries as a CSV file and back. The header row holds the grid's
 // column texts. Export writes UTF-8 with a byte-order mark (spreadsheet
-// programs then read it correctly) and CRLF line ends; import reads UTF-8 with
-// or without the mark, UTF-16LE with its mark, or GBK.
+// programs then read it correctly) or, on request, GBK for older ones, with
+// CRLF line ends; import reads UTF-8 with or without the mark, UTF-16LE with
+// its mark, or GBK.
 
 // One record of a CSV text and the line it starts on (from 1).
 struct CsvRecord {
@@ -29,7 +30,12 @@ std::vector<CsvRecord> parseCsv(std::string_view text);
 // UTF-8 when it is valid UTF-8 and as GBK otherwise.
 std::string decodeTextFile(std::string_view bytes);
 
-std::string exportBookCsv(const BookKind &kind, const DbRows &rows);
+enum class CsvEncoding { Utf8WithBom, Gbk };
+
+// The largest CSV file an import reads.
+inline constexpr std::size_t kMaxBookCsvBytes = std::size_t(256) << 20;
+
+std::string exportBookCsv(const BookKind &kind, const DbRows &rows, CsvEncoding encoding = CsvEncoding::Utf8WithBom);
 
 struct CsvImport {
     bool ok = true;
@@ -45,7 +51,9 @@ struct CsvImport {
 
 // Imports CSV text into the book: rows missing a required field are skipped
 // (with their line), the others are inserted or, when their identity exists,
-// rewritten; all in one transaction.
-CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes);
+// rewritten; all in one transaction. `progress` (see MasterBook::upsertMany)
+// hears how far the writing is and may cancel it.
+CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes,
+                        const MasterBook::Progress &progress = nullptr);
 
 }

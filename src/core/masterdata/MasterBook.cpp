@@ -73,6 +73,19 @@ bool isAllClasses(const std::string &className)
     return className.empty() || className == kAllClasses;
 }
 
+bool addMissingClass(DbConnection &db, const BookKind &kind, const std::string &className)
+{
+    if (isAllClasses(className))
+        return true;
+    const SqlDialect &d = db.dialect();
+    DbRows known = db.query("select 1 from " + kind.classTable + " where " + d.folded("className") + "=" +
+                                d.folded("?") + " limit 1",
+                            {className});
+    if (!known.ok)
+        return false;
+    return !known.empty() || db.execute("insert into " + kind.classTable + "(className) values(?)", {className}) == 1;
+}
+
 MasterBook::MasterBook(std::string databasePath, const BookKind &kind) : path_(std::move(databasePath)), kind_(kind) {}
 
 std::string MasterBook::now()
@@ -144,8 +157,8 @@ std::optional<DbRow> MasterBook::find(const BookEntry &key, std::string *error) 
     return row;
 }
 
-BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
-                              const std::optional<DbRow> *known) const
+BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known,
+                              bool refreshDate) const
 {
     std::string missing = missingField(entry);
     if (!missing.empty())
@@ -177,14 +190,17 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
         r.changed = n;
         r.id = db.lastInsertId();
         r.inserted = true;
+        if (!addMissingClass(db, kind_, valueOf(entry, kind_.classColumn)))
+            return BookResult::failed(db.lastError());
         return r;
     }
     if (mode == Mode::Add)
         return BookResult::refused(kind_.duplicateMessage);
-    // The identity, the counter and the time of entry stay as they are.
+    // The identity and the counter stay as they are; so does the time of
+    // entry, unless the caller refreshes it.
     std::vector<std::string> cols;
     for (const std::string &c : kind_.columns)
-        if (c != kind_.idColumn && c != kind_.dateColumn &&
+        if (c != kind_.idColumn && (c != kind_.dateColumn || refreshDate) &&
             std::find(kind_.keyColumns.begin(), kind_.keyColumns.end(), c) == kind_.keyColumns.end())
             cols.push_back(c);
     if (std::find(cols.begin(), cols.end(), kind_.nameColumn) != cols.end())
@@ -193,10 +209,13 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
     for (std::size_t i = 0; i < cols.size(); ++i)
         sql += (i ? "," : "") + cols[i] + "=?";
     sql += " where " + kind_.idColumn + "=?";
-    DbParams p = valuesOf(entry, cols);
+    BookEntry values = entry;
+    if (refreshDate && !kind_.dateColumn.empty())
+        values[kind_.dateColumn] = now();
+    DbParams p = valuesOf(values, cols);
     p.values.emplace_back(existing->integer(kind_.idColumn));
     int n = db.execute(sql, p);
-    if (n < 0)
+    if (n < 0 || !addMissingClass(db, kind_, valueOf(entry, kind_.classColumn)))
         return BookResult::failed(db.lastError());
     BookResult r;
     r.changed = n;
@@ -224,7 +243,8 @@ BookResult MasterBook::save(const BookEntry &entry, Mode mode) const
     return r;
 }
 
-MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries) const
+MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries, UpsertDate date,
+                                          const Progress &progress) const
 {
     Upsert u;
     DbConnection db;
@@ -238,7 +258,14 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries)
         u.result = BookResult::failed(db.lastError());
         return u;
     }
-    for (const BookEntry &given : entries) {
+    // The caller hears of every 500th entry, and of the last.
+    constexpr std::size_t kProgressStep = 500;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (progress && i % kProgressStep == 0 && !progress(i, entries.size())) {
+            u.result = BookResult::failed("导入已取消");
+            return u;
+        }
+        const BookEntry &given = entries[i];
         bool failed = false;
         auto existing = findIn(db, given, failed);
         if (failed) {
@@ -248,13 +275,18 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries)
         BookEntry e = existing ? entryOf(kind_, *existing) : BookEntry();
         for (const auto &[column, value] : given)
             e[column] = value;
-        BookResult r = saveIn(db, e, Mode::Edit, &existing);
+        BookResult r = saveIn(db, e, Mode::Edit, &existing, date == UpsertDate::Now);
         if (!r.ok()) {
             u.result = r;
             u.inserted = u.updated = 0;
             return u;
         }
         (r.inserted ? u.inserted : u.updated) += 1;
+    }
+    if (progress && !progress(entries.size(), entries.size())) {
+        u.result = BookResult::failed("导入已取消");
+        u.inserted = u.updated = 0;
+        return u;
     }
     if (!tx.commit()) {
         u.result = BookResult::failed(db.lastError());
@@ -399,11 +431,13 @@ DbRows MasterBook::search(const std::string &text) const
 namespace {
 
 template <typename Key>
-BookResult setClassOf(DbConnection &db, const std::string &sql, const std::vector<Key> &keys,
+BookResult setClassOf(DbConnection &db, const BookKind &kind, const std::string &sql, const std::vector<Key> &keys,
                       const std::string &className)
 {
     Transaction tx(db);
     if (!tx.active())
+        return BookResult::failed(db.lastError());
+    if (!keys.empty() && !addMissingClass(db, kind, className))
         return BookResult::failed(db.lastError());
     int total = 0;
     for (const Key &k : keys) {
@@ -430,8 +464,9 @@ BookResult MasterBook::setClassById(const std::vector<std::int64_t> &ids, const 
     if (!openDb(db, &error))
         return BookResult::failed(error);
     std::vector<long long> keys(ids.begin(), ids.end());
-    return setClassOf(db, "update " + kind_.table + " set " + kind_.classColumn + "=? where " + kind_.idColumn + "=?",
-                      keys, className);
+    return setClassOf(db, kind_,
+                      "update " + kind_.table + " set " + kind_.classColumn + "=? where " + kind_.idColumn + "=?", keys,
+                      className);
 }
 
 BookResult MasterBook::setClassByName(const std::vector<std::string> &names, const std::string &className) const
@@ -443,7 +478,7 @@ BookResult MasterBook::setClassByName(const std::vector<std::string> &names, con
     if (!openDb(db, &error))
         return BookResult::failed(error);
     const SqlDialect &d = db.dialect();
-    return setClassOf(db,
+    return setClassOf(db, kind_,
                       "update " + kind_.table + " set " + kind_.classColumn + "=? where " + d.folded(kind_.nameColumn) +
                           "=" + d.folded("?"),
                       names, className);
@@ -456,13 +491,21 @@ std::vector<std::string> MasterBook::classes(std::string *error) const
     if (!openDb(db, error))
         return out;
     DbRows rows = db.query("select className from " + kind_.classTable);
-    if (!rows.ok && error)
-        *error = db.lastError();
+    if (!rows.ok) {
+        if (error)
+            *error = db.lastError();
+        return out;
+    }
+    // "_全部类别_" sorts after digits and Latin letters by its bytes, yet it
+    // is the list's first entry, the one selected when a list opens; the
+    // others follow in the lists' order (GBK bytes), the same on either
+    // engine.
     for (const DbRow &r : rows)
-        out.push_back(r.text("className"));
-    // In the lists' order (GBK bytes), the same on either engine.
+        if (r.text("className") != kAllClasses)
+            out.push_back(r.text("className"));
     std::stable_sort(out.begin(), out.end(),
                      [](const std::string &a, const std::string &b) { return compareGbk(a, b) < 0; });
+    out.insert(out.begin(), kAllClasses);
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include "core/masterdata/BookKind.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -50,7 +51,10 @@ public:
     // mode, with the time of entry now); a known one is refused in Add mode
     // and rewritten in Edit mode, keeping its identity, counter and time of
     // entry. The pinyin column follows its source; figures that hold no
-    // number are stored as 0.
+    // number are stored as 0. Every write of an entry (here, in the batch
+    // class change and in upsertMany) adds its class to the class table when
+    // the table lacks it, in the same transaction, so that every class in
+    // use can be chosen in the class lists.
     BookResult save(const BookEntry &entry, Mode mode) const;
 
     // Deletes the entry of that identity: the number deleted.
@@ -84,7 +88,9 @@ public:
     BookResult setClassById(const std::vector<std::int64_t> &ids, const std::string &className) const;
     BookResult setClassByName(const std::vector<std::string> &names, const std::string &className) const;
 
-    // Class maintenance. Names are ordered as the lists show them.
+    // Class maintenance. Names are ordered as the lists show them:
+    // "_全部类别_" first (also when the table lacks it), then the others in
+    // the GBK order of the lists.
     std::vector<std::string> classes(std::string *error = nullptr) const;
     // Empty names are ignored (Ok, nothing changed); an existing name is
     // refused; "_全部类别_" is never renamed or deleted. Entries keep their
@@ -99,12 +105,19 @@ public:
     // Upserts many entries in one transaction (the import): an entry whose
     // identity exists takes the columns given and keeps the others, the
     // others are inserted. On failure (or a refusal) nothing is written.
+    // A rewritten entry keeps its time of entry unless `date` is Now (the
+    // Taobao transfers stamp the receivers they refresh). `progress`, when
+    // given, hears (entries done, entries in all) now and then; it returns
+    // false to cancel, which writes nothing and fails with "导入已取消".
+    enum class UpsertDate { Keep, Now };
+    using Progress = std::function<bool(std::size_t done, std::size_t total)>;
     struct Upsert {
         BookResult result;
         int inserted = 0;
         int updated = 0;
     };
-    Upsert upsertMany(const std::vector<BookEntry> &entries) const;
+    Upsert upsertMany(const std::vector<BookEntry> &entries, UpsertDate date = UpsertDate::Keep,
+                      const Progress &progress = nullptr) const;
 
     // The first required field that is empty, as its message; empty when all
     // are given.
@@ -114,8 +127,8 @@ private:
     bool openDb(DbConnection &db, std::string *error) const;
     std::optional<DbRow> findIn(DbConnection &db, const BookEntry &key, bool &failed) const;
     // `known` is the entry of that identity when the caller looked it up already.
-    BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
-                      const std::optional<DbRow> *known = nullptr) const;
+    BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known = nullptr,
+                      bool refreshDate = false) const;
     DbParams valuesOf(const BookEntry &entry, const std::vector<std::string> &columns) const;
     std::string nameOrder() const;
     std::string classCondition(const SqlDialect &dialect) const;
@@ -129,5 +142,10 @@ BookEntry entryOf(const BookKind &kind, const DbRow &row);
 
 // The class text of a filter: true when it means all entries.
 bool isAllClasses(const std::string &className);
+
+// Adds `className` to the book's class table when the table lacks it (an
+// empty name and "_全部类别_" are never added). For writers of entries that
+// do not go through MasterBook; false when a statement failed.
+bool addMissingClass(DbConnection &db, const BookKind &kind, const std::string &className);
 
 }

@@ -22,6 +22,9 @@
 namespace zentra {
 namespace {
 
+// The class of goods that orders bring into the catalogue.
+constexpr const char *kTaobaoGoodsClass = "淘宝";
+
 std::vector<std::string> splitOn(std::string_view text, std::string_view separator)
 {
     std::vector<std::string> parts;
@@ -35,6 +38,16 @@ std::vector<std::string> splitOn(std::string_view text, std::string_view separat
         parts.emplace_back(text.substr(start, at - start));
         start = at + separator.size();
     }
+}
+
+// The words of an address: the text between runs of spaces.
+std::vector<std::string> wordsOf(std::string_view text)
+{
+    std::vector<std::string> words;
+    for (const std::string &w : splitOn(text, " "))
+        if (!w.empty())
+            words.push_back(w);
+    return words;
 }
 
 std::string figure(double value)
@@ -69,13 +82,15 @@ OrderReceiver splitOrderAddress(std::string_view composite, AddressSplit method,
         r.phone = part(2);
         r.post = part(4);
         // The report writes the address as province, city, district and
-        // street with one space between them; further words are not kept.
-        const std::vector<std::string> words = splitOn(part(3), " ");
+        // street with one space between them. The buyer's street may hold
+        // spaces of its own (a building, a floor): all of it is the street.
+        const std::vector<std::string> words = wordsOf(part(3));
         auto word = [&](std::size_t i) { return i < words.size() ? words[i] : std::string(); };
         r.province = word(0);
         r.city = word(1);
         r.district = word(2);
-        r.address = word(3);
+        for (std::size_t i = 3; i < words.size(); ++i)
+            r.address += (i > 3 ? " " : "") + words[i];
         return r;
     }
     const RecognizedAddress a = method == AddressSplit::Standard
@@ -90,6 +105,48 @@ OrderReceiver splitOrderAddress(std::string_view composite, AddressSplit method,
     r.address = a.address;
     r.post = a.post;
     return r;
+}
+
+std::string skippedOrderLines(const std::vector<SkippedOrder> &skipped, std::size_t limit)
+{
+    std::string out;
+    for (std::size_t i = 0; i < skipped.size() && i < limit; ++i)
+        out += (i ? "\n" : "") + std::string("订单 ") + skipped[i].orderNum + "：" + skipped[i].reason;
+    if (skipped.size() > limit)
+        out += "\n……另有 " + std::to_string(skipped.size() - limit) + " 个订单";
+    return out;
+}
+
+std::string receiversAddedMessage(const OrderBatchResult &r, std::size_t limit)
+{
+    if (r.skippedOrders.empty())
+        return "所有客户信息已经添加到收件人列表!";
+    return "已添加 " + std::to_string(r.inserted + r.updated) + " 个客户信息到收件人列表，跳过 " +
+           std::to_string(r.skippedOrders.size()) + " 个订单：\n" + skippedOrderLines(r.skippedOrders, limit);
+}
+
+std::string printListAddedMessage(const OrderBatchResult &r, std::size_t limit)
+{
+    if (r.skippedOrders.empty())
+        return "订单信息已经添加到打印列表!";
+    return "已添加 " + std::to_string(r.printIds.size()) + " 个订单到打印列表，跳过 " +
+           std::to_string(r.skippedOrders.size()) + " 个订单：\n" + skippedOrderLines(r.skippedOrders, limit);
+}
+
+namespace {
+
+// Why the receiver of an order cannot be kept, or empty when it can.
+const char *unusableReceiver(const OrderReceiver &r)
+{
+    if (r.name.empty())
+        return kNoReceiverName;
+    if (r.mobile.empty())
+        return kNoReceiverMobile;
+    if (r.address.empty())
+        return kNoStreetAddress;
+    return nullptr;
+}
+
 }
 
 OrderBatchResult addOrderReceivers(const std::string &databasePath, const std::vector<TbOrder> &orders,
@@ -112,13 +169,15 @@ OrderBatchResult addOrderReceivers(const std::string &databasePath, const std::v
                     {"rnote", o.sNote},  {"rww", o.nickName},       {"rdate", now}};
         if (!className.empty())
             e["rclass"] = className;
-        if (!book.missingField(e).empty()) {
+        if (const char *why = unusableReceiver(r)) {
             ++out.skipped;
+            out.skippedOrders.push_back({o.orderNum, why});
             continue;
         }
         entries.push_back(std::move(e));
     }
-    const MasterBook::Upsert u = book.upsertMany(entries);
+    // A receiver the order refreshes is stamped with the time of the transfer.
+    const MasterBook::Upsert u = book.upsertMany(entries, MasterBook::UpsertDate::Now);
     if (!u.result.ok()) {
         out.ok = false;
         out.error = u.result.message;
@@ -161,10 +220,12 @@ OrderBatchResult saveOrderGoods(const std::string &databasePath, const std::vect
             continue;
         }
         if (db.execute("insert into cargo(cname, cclass, cpriceOut) values(?, ?, ?)",
-                       {item.item, "淘宝", std::strtod(item.price.c_str(), nullptr)}) != 1)
+                       {item.item, kTaobaoGoodsClass, std::strtod(item.price.c_str(), nullptr)}) != 1)
             return fail();
         ++out.inserted;
     }
+    if (out.inserted > 0 && !addMissingClass(db, cargoBook(), kTaobaoGoodsClass))
+        return fail();
     if (!tx.commit())
         return fail();
     return out;
@@ -253,11 +314,18 @@ OrderBatchResult addOrdersToPrintList(const std::string &databasePath, const std
 
     for (const TbOrder &o : orders) {
         const OrderReceiver r = splitOrderAddress(o.addressInfo, transfer.method, regions ? &*regions : nullptr);
+        // A waybill without a street would go nowhere.
+        if (r.address.empty()) {
+            ++out.skipped;
+            out.skippedOrders.push_back({o.orderNum, kNoStreetAddress});
+            continue;
+        }
         DbRows known = db.query(knownRow, {r.mobile, r.address});
         if (!known.ok)
             return fail(db);
         if (!known.empty()) {
             ++out.skipped;
+            out.skippedOrders.push_back({o.orderNum, kAlreadyInPrintList});
             continue;
         }
         DbRows goods = db.query(goodsOfOrder, {o.orderNum});

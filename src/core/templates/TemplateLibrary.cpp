@@ -2,6 +2,7 @@
 #include "core/templates/TemplateSync.h"
 
 #include "core/config/AppState.h"
+#include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/templates/FieldCatalogue.h"
@@ -59,6 +60,15 @@ std::vector<std::string> listTemplateFiles(const DataFolder &folder)
 std::string templateNameOfFile(std::string_view fileName)
 {
     return std::string(fileName.substr(0, fileName.find(".ttp")));
+}
+
+bool readDefaultTemplate(const DataFolder &folder, Template &out)
+{
+    if (!fileExists(folder.configPath()))
+        return false;
+    const std::string name = templateNameOfFile(ConfigFile(folder.configPath()).readText("Template", "Default"));
+    const std::string path = name.empty() ? std::string() : templateFilePath(folder, name);
+    return !path.empty() && readTemplateFile(path, out);
 }
 
 bool templateNameTaken(const DataFolder &folder, std::string_view name)

@@ -23,6 +23,10 @@ std::vector<std::string> listTemplateFiles(const DataFolder &folder);
 // A file name up to its first ".ttp" ("a.ttp" -> "a").
 std::string templateNameOfFile(std::string_view fileName);
 
+// Reads the default template of the configuration (section Template, key
+// Default, "NAME.ttp"); false when none is set or it cannot be read.
+bool readDefaultTemplate(const DataFolder &folder, Template &out);
+
 // True when a listed template's name equals `name` exactly (letter case counts).
 bool templateNameTaken(const DataFolder &folder, std::string_view name);
 

@@ -85,7 +85,9 @@ PrintPageSettings printPageSettings(const AppState &state, const ConfigFile &con
     s.printerName = state.printerName;
     s.noPrinterSelect = state.noPrinterSelect;
     s.setPrintPageSize = state.setPrintPageSize;
-    s.printerScale = formatScaleEdit(state.printerScale);
+    // The factor printing uses: one never stored (0.0) or out of range
+    // prints as 1.0, and the page says so.
+    s.printerScale = formatScaleEdit(storedPrinterScale(formatPrinterScale(state.printerScale)));
     s.offset = readPrinterOffset(config, state.printerName);
     return s;
 }

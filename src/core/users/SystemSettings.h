@@ -58,7 +58,8 @@ std::string formatScaleEdit(double scale);
 RoutineSettings routineSettings(const AppState &state);
 TemplateSettings templateSettings(const AppState &state);
 TaobaoSettings taobaoSettings(const AppState &state);
-// The offset of the running program's printer comes from config.ini.
+// The offset of the running program's printer comes from config.ini. The
+// scale is the one printing uses ("1.00" for a scale never stored).
 PrintPageSettings printPageSettings(const AppState &state, const ConfigFile &config);
 
 void applyRoutine(const RoutineSettings &s, const ConfigFile &config, AppState &state,

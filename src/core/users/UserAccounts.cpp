@@ -80,6 +80,22 @@ bool UserAccounts::userExists(const std::string &name, bool &exists)
     return true;
 }
 
+bool UserAccounts::adminPasswordEmpty(bool &empty)
+{
+    DbConnection db;
+    if (!db.open(databasePath_)) {
+        error_ = db.lastError();
+        return false;
+    }
+    const UserPasswordCheck admin = checkUserPassword(db, kAdmin, "");
+    if (!admin.ok) {
+        error_ = db.lastError();
+        return false;
+    }
+    empty = admin.found && admin.check.match;
+    return true;
+}
+
 UserAccounts::Result UserAccounts::addUser(const std::string &name, const std::string &password,
                                            const std::string &confirm, const std::string &now)
 {

@@ -76,6 +76,12 @@ public:
     // when the database cannot be read (see error()).
     bool userExists(const std::string &name, bool &exists);
 
+    // Whether "admin" still has the empty password of a new database (then
+    // anyone may take the account, so the login must not be switched on
+    // before it has one); false when the database cannot be read (see
+    // error()). The password is set with changePassword(kAdmin, "", ...).
+    bool adminPasswordEmpty(bool &empty);
+
     const std::string &error() const { return error_; }
 
 private:

@@ -17,6 +17,7 @@
 #include "ui/taobao/TaobaoCommands.h"
 #include "ui/templates/TemplateDesigner.h"
 #include "ui/templates/TemplateListCommands.h"
+#include "ui/users/CSysAdminPwd.h"
 #include "ui/users/CSysLogin.h"
 #include "ui/users/UserCommands.h"
 #include "ui/waybill/CQuorvelView.h"
@@ -84,6 +85,11 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
     readStartupSettings(state_, ConfigFile(folder_->configPath()));
 
     if (state_.loginPass) {
+        // A login that "admin" with its empty password passes protects
+        // nothing: the account gets a password first, or the program ends as
+        // when the login is cancelled.
+        if (!ensureAdminPassword(state_.connectionString, dialogs_, nullptr))
+            return 1;
         UserLogin logins(state_.connectionString);
         CSysLogin login(state_, dialogs_, logins);
         if (login.exec() != QDialog::Accepted)

@@ -27,7 +27,8 @@ public:
     // `arguments` without the program name; "--home DIR" picks the data
     // folder. Returns nothing when the main window is up and the event loop
     // should run, or the exit code to end with (1 when the login was
-    // cancelled or the data folder cannot be made).
+    // cancelled, also the setting of admin's password it needs first, or the
+    // data folder cannot be made).
     std::optional<int> initInstance(const QStringList &arguments);
 
     CMainFrame *mainFrame() const { return frame_.get(); }

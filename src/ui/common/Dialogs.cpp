@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace zentra::ui {
 
 Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons,
@@ -58,6 +60,16 @@ QString QtDialogs::chooseFolder(QWidget *parent, const QString &caption, const Q
     return QFileDialog::getExistingDirectory(parent, caption, dir);
 }
 
+QString QtDialogs::saveFileAs(QWidget *parent, const QString &caption, const QString &dir, const QStringList &filters,
+                              int &chosen)
+{
+    QString selected = filters.value(0);
+    const QString path =
+        QFileDialog::getSaveFileName(parent, caption, dir, filters.join(QStringLiteral(";;")), &selected);
+    chosen = std::max(0, int(filters.indexOf(selected)));
+    return path;
+}
+
 Dialogs::Answer ScriptedDialogs::message(QWidget *, const QString &caption, const QString &text, Buttons buttons,
                                          Icon icon)
 {
@@ -97,6 +109,17 @@ QString ScriptedDialogs::saveFile(QWidget *, const QString &caption, const QStri
 
 QString ScriptedDialogs::chooseFolder(QWidget *, const QString &caption, const QString &)
 {
+    return nextPath(caption);
+}
+
+QString ScriptedDialogs::saveFileAs(QWidget *, const QString &caption, const QString &, const QStringList &,
+                                    int &chosen)
+{
+    chosen = 0;
+    if (!fileTypes.empty()) {
+        chosen = fileTypes.front();
+        fileTypes.pop_front();
+    }
     return nextPath(caption);
 }
 

@@ -34,6 +34,14 @@ public:
     virtual QString saveFile(QWidget *parent, const QString &caption, const QString &dir,
                              const QString &filter) = 0;
     virtual QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir) = 0;
+    // A save dialog that offers several file types (";;"-separated Qt
+    // filters); `chosen` receives the index of the one the user picked.
+    virtual QString saveFileAs(QWidget *parent, const QString &caption, const QString &dir, const QStringList &filters,
+                               int &chosen)
+    {
+        chosen = 0;
+        return saveFile(parent, caption, dir, filters.join(QStringLiteral(";;")));
+    }
 
     // Shorthands used all over the program.
     void warn(QWidget *parent, const QString &text, const QString &caption = QString())
@@ -61,6 +69,8 @@ public:
                           const QString &filter) override;
     QString saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir) override;
+    QString saveFileAs(QWidget *parent, const QString &caption, const QString &dir, const QStringList &filters,
+                       int &chosen) override;
 };
 
 // For tests: answers come from queues (OK and empty paths when a queue is
@@ -76,6 +86,7 @@ public:
 
     std::deque<Answer> answers;
     std::deque<QString> paths;
+    std::deque<int> fileTypes; // saveFileAs's choice (0 when empty)
     std::vector<Asked> asked;
     QStringList fileCaptions;
 
@@ -86,6 +97,8 @@ public:
                           const QString &filter) override;
     QString saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir) override;
+    QString saveFileAs(QWidget *parent, const QString &caption, const QString &dir, const QStringList &filters,
+                       int &chosen) override;
 
     // The text of the last message, or empty.
     QString lastText() const { return asked.empty() ? QString() : asked.back().text; }

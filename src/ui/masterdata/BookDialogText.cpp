@@ -58,7 +58,6 @@ BookDialogText addressText(bool sender)
     t.nothingCheckedForClass = QStringLiteral("请先勾选需要修改类别的") + who;
     t.chooserObjectName = sender ? QStringLiteral("CSenderClass") : QStringLiteral("CReceiverClass");
     t.chooserCaption = QStringLiteral("批量修改-") + who + QStringLiteral("类别");
-    t.sortedClassList = sender;
     t.keyGridColumn[0] = 6;
     t.keyGridColumn[1] = 13;
     t.idGridColumn = 20;
@@ -97,7 +96,6 @@ BookDialogText goodsText()
     t.classDeleteCaption = QStringLiteral("货品类别 - 删除");
     t.chooserObjectName = QStringLiteral("CCargoClass");
     t.chooserCaption = QStringLiteral("批量修改-货品类别");
-    t.sortedClassList = true;
     t.classByName = true;
     t.keyGridColumn[0] = 2;
     return t;

@@ -33,7 +33,6 @@ struct BookDialogText {
     QString classAddCaption, classRenameCaption, classDeleteCaption;
     QString nothingCheckedForClass; // empty: the class chooser opens anyway
     QString chooserObjectName, chooserCaption;
-    bool sortedClassList = false;
     bool classByName = false;        // batch class change by name (goods) rather than by counter
     int keyGridColumn[2] = {-1, -1}; // grid columns of the identity
     int idGridColumn = -1;

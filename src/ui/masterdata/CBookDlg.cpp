@@ -5,11 +5,13 @@
 #include "ui/common/Dialogs.h"
 #include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/masterdata/BookCsvTransfer.h"
 #include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CDlgRevList.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -105,6 +107,7 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
     sl->addWidget(find);
     top->addWidget(searchBox, 1);
 
+
     panel_ = buildPanel();
     for (auto [key, name] :
          {std::pair{"Ctrl+F", "searchButton"}, {"Ctrl+S", "saveButton"}, {"Ctrl+H", "cancelButton"}}) {
@@ -119,7 +122,6 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
 
     classList_ = new QListWidget(this);
     classList_->setObjectName(QStringLiteral("classList"));
-    classList_->setSortingEnabled(text.sortedClassList);
     classList_->setMaximumWidth(180);
     classList_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(classList_, &QListWidget::itemClicked, this, &CBookDlg::classChosen);
@@ -144,8 +146,16 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
             editRow(index.row());
     });
 
+    // The file commands sit under the class list, where the top row of
+    // buttons leaves the search box its width.
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(button(QStringLiteral("导入"), "importButton", &CBookDlg::importFile));
+    fileRow->addWidget(button(QStringLiteral("导出"), "exportButton", &CBookDlg::exportFile));
+    auto *side = new QVBoxLayout;
+    side->addWidget(classList_, 1);
+    side->addLayout(fileRow);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(classList_);
+    bottom->addLayout(side);
     bottom->addWidget(grid_, 1);
 
     auto *layout = new QVBoxLayout(this);
@@ -275,25 +285,31 @@ void CBookDlg::fillGridByClass(const std::string &className)
     grid_->appendRows(source, source->size());
 }
 
-void CBookDlg::fillClassList()
+// The classes in the book's order ("_全部类别_" first, then GBK order), the
+// one named `select` chosen, else the first.
+void CBookDlg::fillClassList(const QString &select)
 {
     classList_->clear();
     for (const std::string &c : book_.classes())
         classList_->addItem(qs(c));
-    if (classList_->count() > 0)
+    const QList<QListWidgetItem *> found = classList_->findItems(select, Qt::MatchExactly);
+    if (!found.isEmpty())
+        classList_->setCurrentItem(found.front());
+    else if (classList_->count() > 0)
         classList_->setCurrentRow(0);
 }
 
 void CBookDlg::fillClassCombo(const QString &select)
 {
     classCombo_->clear();
-    QStringList names;
     for (const std::string &c : book_.classes())
-        names << qs(c);
-    if (text_.sortedClassList)
-        names.sort();
-    classCombo_->addItems(names);
+        classCombo_->addItem(qs(c));
     selectOrKeep(classCombo_, select, true);
+}
+
+QString CBookDlg::currentClass() const
+{
+    return classList_->currentItem() ? classList_->currentItem()->text() : QString();
 }
 
 void CBookDlg::fillProvinces(const QString &select)
@@ -449,8 +465,12 @@ void CBookDlg::save()
         showFailure(r);
         return;
     }
-    if (r.changed == 1)
+    if (r.changed == 1) {
         fillGrid();
+        // A class the entry brought along joins the list.
+        if (classList_->findItems(classCombo_->currentText(), Qt::MatchExactly).isEmpty())
+            fillClassList(currentClass());
+    }
 }
 
 void CBookDlg::showFailure(const BookResult &r)
@@ -520,7 +540,6 @@ void CBookDlg::batchClass()
     QStringList names;
     for (const std::string &c : book_.classes())
         names << qs(c);
-    names.sort();
     const std::optional<QString> chosen = chooseClass(names);
     if (!chosen || chosen->isEmpty())
         return;
@@ -563,9 +582,8 @@ void CBookDlg::addClass()
         showFailure(r);
         return;
     }
-    auto *item = new QListWidgetItem(*name);
-    classList_->insertItem(classList_->currentRow() + 1, item);
-    classList_->setCurrentItem(item);
+    // The new class takes its place in the list's order and is selected.
+    fillClassList(*name);
 }
 
 void CBookDlg::renameClass()
@@ -585,7 +603,7 @@ void CBookDlg::renameClass()
         showFailure(r);
         return;
     }
-    item->setText(*name);
+    fillClassList(*name);
 }
 
 void CBookDlg::deleteClass()
@@ -606,6 +624,19 @@ void CBookDlg::deleteClass()
     }
     delete item;
     classList_->setCurrentRow(0);
+}
+
+void CBookDlg::importFile()
+{
+    if (!importBookFile(this, book_, dialogs_, QDir::homePath()))
+        return;
+    fillClassList(currentClass());
+    classChosen();
+}
+
+void CBookDlg::exportFile()
+{
+    exportBookFile(this, book_, dialogs_, QDir::homePath(), text_.entityGroup + QStringLiteral(".csv"));
 }
 
 }

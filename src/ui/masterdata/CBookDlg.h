@@ -22,8 +22,10 @@ class Dialogs;
 
 // The book dialog that the receiver book, the sender book and the goods
 // catalogue share: class list, entry grid, the collapsible edit panel, search,
-// class maintenance, batch delete and batch class change. What differs between
-// the three is a BookDialogText; every rule is MasterBook's.
+// class maintenance, batch delete and batch class change, CSV import and
+// export. What differs between the three is a BookDialogText; every rule is
+// MasterBook's. The class lists show the classes in the book's order:
+// "_全部类别_" first (selected when the dialog opens), then GBK order.
 //
 // The panel edits one entry at a time: mode Add after "新增(N)", mode Edit
 // (identity fields read-only) after "修改(E)" or a double click.
@@ -52,7 +54,8 @@ private:
     QPushButton *button(const QString &text, const char *name, void (CBookDlg::*slot)());
     QWidget *buildPanel();
     void setPanelShown(bool shown);
-    void fillClassList();
+    void fillClassList(const QString &select = QString());
+    QString currentClass() const;
     void fillClassCombo(const QString &select);
     void fillProvinces(const QString &select);
     void fillCities(const QString &select);
@@ -76,6 +79,8 @@ private:
     void renameClass();
     void deleteClass();
     void showFailure(const BookResult &r);
+    void importFile();
+    void exportFile();
 
     const BookDialogText &text_;
     MasterBook book_;

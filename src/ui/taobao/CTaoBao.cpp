@@ -10,6 +10,7 @@
 #include "ui/common/Dialogs.h"
 #include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/taobao/BrowserCheck.h"
 #include "ui/taobao/CBrowser.h"
 
 #include <QComboBox>
@@ -153,12 +154,12 @@ CTaoBao::CTaoBao(const AppState &state, DataFolder folder, Dialogs &dialogs, QWi
     sequences << QKeySequence(QStringLiteral("Ctrl+Q"));
     AcceleratorFilter::install(this, sequences);
 
-    // The month so far, until a range is chosen; the list stays empty until
-    // a query.
+    // The month so far, until a range is chosen, and the range box names it;
+    // the list stays empty until a query.
     const QDateTime now = QDateTime::currentDateTime();
     setPeriod(QDateTime(QDate(now.date().year(), now.date().month(), 1), QTime(0, 0)).toString(kTimeFormat),
               QDateTime(now.date(), QTime(23, 59, 59)).toString(kTimeFormat));
-    range_->setCurrentIndex(0);
+    range_->setCurrentIndex(range_->findText(QStringLiteral("本月")));
     connect(range_, &QComboBox::activated, this, &CTaoBao::rangeChosen);
     connect(from_, &QDateTimeEdit::dateTimeChanged, this, &CTaoBao::pickerChanged);
     connect(to_, &QDateTimeEdit::dateTimeChanged, this, &CTaoBao::pickerChanged);
@@ -170,6 +171,13 @@ CTaoBao::CTaoBao(const AppState &state, DataFolder folder, Dialogs &dialogs, QWi
 CBrowser *CTaoBao::openBrowser()
 {
     if (!browser_) {
+        // The browser engine ends the whole process when it cannot start;
+        // what it would stumble on is found out first and told instead.
+        const QString problem = browserProblem ? browserProblem() : QString();
+        if (!problem.isEmpty()) {
+            dialogs_.warn(this, problem, QStringLiteral("浏览器"));
+            return nullptr;
+        }
         browser_ = new CBrowser(OrderPageSettings::read(ConfigFile(folder_.configPath())),
                                 QString::fromStdString(folder_.root() + "/browser"), dialogs_, this);
         browser_->onOrderRead = [this](const PageOrder &order) { addPageOrder(order); };
@@ -419,7 +427,7 @@ void CTaoBao::addReceivers()
         dialogs_.warn(this, qs(r.error), caption());
         return;
     }
-    dialogs_.inform(this, QStringLiteral("所有客户信息已经添加到收件人列表!"), caption());
+    showBatchOutcome(r, receiversAddedMessage(r));
 }
 
 void CTaoBao::addPrintList()
@@ -439,7 +447,16 @@ void CTaoBao::addPrintList()
         dialogs_.warn(this, qs(r.error), caption());
         return;
     }
-    dialogs_.inform(this, QStringLiteral("订单信息已经添加到打印列表!"), caption());
+    showBatchOutcome(r, printListAddedMessage(r));
+}
+
+void CTaoBao::showBatchOutcome(const OrderBatchResult &r, const std::string &message)
+{
+    // Orders passed over are never silent: the user hears which and why.
+    if (r.skippedOrders.empty())
+        dialogs_.inform(this, qs(message), caption());
+    else
+        dialogs_.warn(this, qs(message), caption());
 }
 
 void CTaoBao::showDetail(int row)
@@ -483,7 +500,8 @@ void CTaoBao::saveReceiver()
         return;
     }
     if (r.inserted + r.updated == 0) {
-        dialogs_.warn(this, QStringLiteral("无效收货地址！"), caption());
+        const QString why = r.skippedOrders.empty() ? QString() : QStringLiteral("\n") + qs(r.skippedOrders[0].reason);
+        dialogs_.warn(this, QStringLiteral("无效收货地址！") + why, caption());
         return;
     }
     dialogs_.inform(this, QStringLiteral("该客户信息已经添加到收件人列表!"), caption());

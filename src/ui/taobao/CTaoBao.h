@@ -3,6 +3,7 @@
 #include "core/config/DataFolder.h"
 #include "core/taobao/OrderPage.h"
 #include "core/taobao/TaobaoOrders.h"
+#include "ui/taobao/BrowserCheck.h"
 
 #include <QDialog>
 
@@ -18,6 +19,7 @@ class QPushButton;
 
 namespace zentra {
 struct AppState;
+struct OrderBatchResult;
 }
 
 namespace zentra::ui {
@@ -45,8 +47,12 @@ public:
     void setPeriod(const QString &from, const QString &to);
 
     // The browser window: made at the first call, then the same one, shown
-    // and centred.
+    // and centred. Null, after a message, when the browser cannot start here
+    // (see browserProblem); the order list goes on without it.
     CBrowser *openBrowser();
+    // Why the browser cannot start on this machine, or empty; tests replace
+    // it.
+    std::function<QString()> browserProblem = [] { return browserStartProblem(currentBrowserEnvironment()); };
     CBrowser *browser() const { return browser_; }
     // An order read in the browser: into the order panel, the grid (unless
     // its number is listed) and the tables.
@@ -71,6 +77,7 @@ private:
     void rangeChosen(int index);
     void pickerChanged();
 
+    void showBatchOutcome(const OrderBatchResult &r, const std::string &message);
     void fillOrders(const std::vector<TbOrder> &orders);
     void fillGoods(const std::vector<TbItem> &items);
     TbOrder orderOfRow(int row) const;

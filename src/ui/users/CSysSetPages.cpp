@@ -3,8 +3,10 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/users/SystemSettings.h"
+#include "ui/common/Dialogs.h"
 #include "ui/common/QtText.h"
 #include "ui/templates/CColorPickerCB.h"
+#include "ui/users/CSysAdminPwd.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -80,8 +82,9 @@ void SettingsPage::setModified(bool on)
         emit changed();
 }
 
-CSysSetRoutine::CSysSetRoutine(AppState &state, const ConfigFile &config, QWidget *parent)
-    : SettingsPage(state, config, parent)
+CSysSetRoutine::CSysSetRoutine(AppState &state, const ConfigFile &config, std::string databasePath, Dialogs &dialogs,
+                               QWidget *parent)
+    : SettingsPage(state, config, parent), databasePath_(std::move(databasePath)), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("routinePage"));
     loginPass_ = checkBox("进入系统需要密码验证", "loginPass", routineSettings(state).loginPass, this);
@@ -93,6 +96,10 @@ CSysSetRoutine::CSysSetRoutine(AppState &state, const ConfigFile &config, QWidge
 
 void CSysSetRoutine::apply(std::vector<std::string> &errors)
 {
+    if (loginPass_->isChecked() && !state_.loginPass && !ensureAdminPassword(databasePath_, dialogs_, this)) {
+        loginPass_->setChecked(false);
+        dialogs_.warn(this, QStringLiteral("管理员 admin 没有设置密码，进入系统的密码验证没有开启。"));
+    }
     applyRoutine({loginPass_->isChecked()}, config_, state_, errors);
 }
 
@@ -282,7 +289,9 @@ void CSysSetPrint::apply(std::vector<std::string> &errors)
     s.printerScale = scale_->text().toStdString();
     s.offset = {offsetX_->value(), offsetY_->value()};
     applyPrint(s, config_, state_, errors);
-    // The edit shows what was stored.
+    // The edit and the slider show what was stored.
+    const QSignalBlocker quiet(slider_);
+    slider_->setValue(static_cast<int>(std::lround(state_.printerScale * 100)));
     scale_->setText(qs(formatScaleEdit(state_.printerScale)));
 }
 

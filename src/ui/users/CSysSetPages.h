@@ -23,6 +23,7 @@ class ConfigFile;
 namespace zentra::ui {
 
 class CColorPickerCB;
+class Dialogs;
 
 // One page of the settings sheet: shows the running values, tells the sheet
 // when the user changes one (modified), and writes its keys on OK or apply
@@ -56,15 +57,19 @@ private:
     bool modified_ = false;
 };
 
-// "常规设置"
+// "常规设置". Switching the login on while "admin" has no password asks for
+// one first (ensureAdminPassword); without it the login stays off.
 class CSysSetRoutine : public SettingsPage {
     Q_OBJECT
 public:
-    CSysSetRoutine(AppState &state, const ConfigFile &config, QWidget *parent = nullptr);
+    CSysSetRoutine(AppState &state, const ConfigFile &config, std::string databasePath, Dialogs &dialogs,
+                   QWidget *parent = nullptr);
     void apply(std::vector<std::string> &errors) override;
 
 private:
     QCheckBox *loginPass_;
+    std::string databasePath_;
+    Dialogs &dialogs_;
 };
 
 // "模板设计": the default style of new labels and the move step.

@@ -9,9 +9,9 @@
 
 namespace zentra::ui {
 
-CSysSetSheet::CSysSetSheet(AppState &state, const std::string &configPath, Dialogs &dialogs,
-                           const QStringList &printers, CSysSetPrint::CalibrationPrinter printCalibration,
-                           QWidget *parent)
+CSysSetSheet::CSysSetSheet(AppState &state, const std::string &configPath, const std::string &databasePath,
+                           Dialogs &dialogs, const QStringList &printers,
+                           CSysSetPrint::CalibrationPrinter printCalibration, QWidget *parent)
     : QDialog(parent), config_(configPath), dialogs_(dialogs), tabs_(new QTabWidget(this))
 {
     setObjectName(QStringLiteral("settingsSheet"));
@@ -20,7 +20,7 @@ CSysSetSheet::CSysSetSheet(AppState &state, const std::string &configPath, Dialo
 
     auto *print = new CSysSetPrint(state, config_, printers, std::move(printCalibration));
     connect(print, &CSysSetPrint::calibrationFailed, this, [this](const QString &m) { dialogs_.warn(this, m); });
-    pages_ = {new CSysSetRoutine(state, config_), new CSysSetTemplate(state, config_),
+    pages_ = {new CSysSetRoutine(state, config_, databasePath, dialogs_), new CSysSetTemplate(state, config_),
               new CSysSetTaobao(state, config_), print};
     const char *const titles[] = {"常规设置", "模板设计", "淘宝设置", "打印设置"};
     for (std::size_t i = 0; i < pages_.size(); ++i)

@@ -18,8 +18,11 @@ class Dialogs;
 class CSysSetSheet : public QDialog {
     Q_OBJECT
 public:
-    CSysSetSheet(AppState &state, const std::string &configPath, Dialogs &dialogs, const QStringList &printers,
-                 CSysSetPrint::CalibrationPrinter printCalibration, QWidget *parent = nullptr);
+    // `databasePath` serves the routine page, which makes sure "admin" has a
+    // password before the login is switched on.
+    CSysSetSheet(AppState &state, const std::string &configPath, const std::string &databasePath, Dialogs &dialogs,
+                 const QStringList &printers, CSysSetPrint::CalibrationPrinter printCalibration,
+                 QWidget *parent = nullptr);
 
     void apply();
     void acceptSheet();

@@ -2,6 +2,7 @@
 
 #include "core/config/AppState.h"
 #include "core/config/DataFolder.h"
+#include "core/templates/TemplateLibrary.h"
 #include "core/users/UserAccounts.h"
 #include "render/CalibrationSheet.h"
 #include "ui/app/CMainFrame.h"
@@ -11,24 +12,9 @@
 #include "ui/users/CSysUserPermission.h"
 #include "ui/users/CSysUserPwd.h"
 
-#include <QPrinter>
 #include <QPrinterInfo>
 
 namespace zentra::ui {
-
-namespace {
-
-bool printCalibrationOn(const QString &name)
-{
-    if (QPrinterInfo::printerInfo(name).isNull())
-        return false;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(name);
-    printer.setDocName(QStringLiteral("打印校准页"));
-    return render::printCalibrationSheet(printer);
-}
-
-}
 
 void installUserCommands(CMainFrame &frame, AppState &state, const DataFolder &folder, Dialogs &dialogs)
 {
@@ -49,8 +35,15 @@ void installUserCommands(CMainFrame &frame, AppState &state, const DataFolder &f
         CSysUserPermission dlg(accounts, dialogs, f);
         dlg.exec();
     });
-    frame.setCommandHandler(cmd::Settings, [f, &state, config = folder.configPath(), &dialogs] {
-        CSysSetSheet sheet(state, config, dialogs, QPrinterInfo::availablePrinterNames(), printCalibrationOn, f);
+    frame.setCommandHandler(cmd::Settings, [f, &state, folder, db, &dialogs] {
+        // The sheet goes out on the waybill sheet: the default template's paper.
+        const auto printCalibration = [folder](const QString &name) {
+            Template paper;
+            const bool havePaper = readDefaultTemplate(folder, paper);
+            return render::printCalibrationOnQueue(name, havePaper ? &paper : nullptr);
+        };
+        CSysSetSheet sheet(state, folder.configPath(), db, dialogs, QPrinterInfo::availablePrinterNames(),
+                           printCalibration, f);
         sheet.exec();
     });
 }

@@ -14,7 +14,6 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRubberBand>
@@ -79,12 +78,8 @@ CQuorvelView::CQuorvelView(AppState &state, DataFolder folder, Dialogs &dialogs,
 
     menu_ = new QMenu(QStringLiteral("编辑"), this);
 
-    printerUi_.choose = [](QPrinter &printer, QWidget *parent) {
-        QPrintDialog dialog(&printer, parent);
-        // Every page prints: a batch moves all its rows to the history
-        // afterwards, so a partial range would lose waybills.
-        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-        return dialog.exec() == QDialog::Accepted;
+    printerUi_.choose = [this](QPrinter &printer, QWidget *parent) {
+        return printDialog_.run(printer, parent, dialogPaper_);
     };
     printerUi_.preview = [](QPrinter &printer, QWidget *parent, const std::function<void(QPrinter *)> &paint) {
         QPrintPreviewDialog dialog(&printer, parent);
@@ -407,9 +402,13 @@ void CQuorvelView::runJob(render::PrintJob job, bool preview)
     const render::PrintSettings settings = render::PrintSettings::fromState(state_);
     QPrinter printer(QPrinter::HighResolution);
     printer.setFromTo(1, job.pageCount());
-    const QStringList messages = render::preparePrinter(printer, settings, current_);
+    // The printer, the paper of the first page, the sheet's corner as the
+    // origin and the job's name; the dialog shows that paper.
+    const QStringList messages = render::preparePrinter(printer, settings, job);
     for (const QString &m : messages)
         dialogs_.warn(this, m);
+    const QSize tenths = job.paperTenths(1);
+    dialogPaper_ = tenths.isValid() ? render::userPageSize(tenths) : QPageSize();
 
     const render::Resolution screen = screenResolution();
     if (preview) {
@@ -420,10 +419,6 @@ void CQuorvelView::runJob(render::PrintJob job, bool preview)
     const bool noDialog = !settings.printerName.empty() && settings.noPrinterSelect;
     if (!noDialog && !printerUi_.choose(printer, this))
         return;
-    // A PDF chosen in the dialog starts at the paper's corner, as the PDF of
-    // the command line does; a real printer starts at its printable area.
-    if (printer.outputFormat() == QPrinter::PdfFormat)
-        printer.setFullPage(true);
     // The printer's own calibration; render applies it to paper only.
     job.setPrinterOffset(readPrinterOffset(ConfigFile(folder_.configPath()), printer.printerName().toStdString()));
     job.print(printer, screen, settings.printerScale);

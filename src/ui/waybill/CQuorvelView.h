@@ -5,6 +5,7 @@
 #include "core/templates/Template.h"
 #include "core/waybill/WaybillRow.h"
 #include "render/PrintJob.h"
+#include "ui/waybill/WaybillPrintDialog.h"
 
 #include <QImage>
 #include <QList>
@@ -205,6 +206,8 @@ private:
     std::function<void()> afterSinglePrint_;
     std::function<bool()> beforeSinglePrint_;
     PrinterUi printerUi_;
+    WaybillPrintDialog printDialog_; // remembers "print to file" between jobs
+    QPageSize dialogPaper_;          // the paper the dialog shows for the job at hand
 };
 
 }

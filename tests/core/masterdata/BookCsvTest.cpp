@@ -80,6 +80,56 @@ TEST_P(BookCsvTest, ExportThenImportGivesTheSameEntries)
     EXPECT_EQ(copy.list().size(), 1u);
 }
 
+TEST_P(BookCsvTest, TheGbkExportReadsBackLikeTheUtf8One)
+{
+    ASSERT_TRUE(receivers
+                    .save({{"rname", "张三"}, {"rmobile", "138"}, {"raddress", "北京路1号"}, {"rclass", "批发"}},
+                          MasterBook::Mode::Add)
+                    .ok());
+    const std::string gbk = exportBookCsv(receiverBook(), receivers.list(), CsvEncoding::Gbk);
+    // No byte-order mark, the header in GBK bytes: what older spreadsheet
+    // programs read as Chinese.
+    EXPECT_TRUE(gbk.starts_with(utf8ToGbk("姓名,类别,")));
+    EXPECT_EQ(decodeTextFile(gbk), exportBookCsv(receiverBook(), receivers.list()).substr(3));
+
+    test::TempDir other;
+    DataFolder second{other.file("shop")};
+    ASSERT_TRUE(initDataFolder(second));
+    MasterBook copy(second.databasePath(), receiverBook());
+    const CsvImport r = importBookCsv(copy, gbk);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(copy.find({{"rmobile", "138"}, {"raddress", "北京路1号"}})->text("rname"), "张三");
+    // The imported entries' class joins the class list.
+    EXPECT_EQ(copy.classes(), (std::vector<std::string>{kAllClasses, "批发"}));
+}
+
+TEST_P(BookCsvTest, ProgressIsReportedAndCancellingImportsNothing)
+{
+    std::string csv = "姓名,手机,地址\r\n";
+    for (int i = 0; i < 1200; ++i)
+        csv +=
+            "客户" + std::to_string(i) + "," + std::to_string(13800000000 + i) + ",某路" + std::to_string(i) + "号\r\n";
+    std::vector<std::pair<std::size_t, std::size_t>> heard;
+    CsvImport r = importBookCsv(receivers, csv, [&](std::size_t done, std::size_t total) {
+        heard.emplace_back(done, total);
+        return true;
+    });
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.inserted, 1200);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.front(), (std::pair<std::size_t, std::size_t>{0, 1200}));
+    EXPECT_EQ(heard.back(), (std::pair<std::size_t, std::size_t>{1200, 1200}));
+
+    test::TempDir other;
+    DataFolder second{other.file("shop")};
+    ASSERT_TRUE(initDataFolder(second));
+    MasterBook copy(second.databasePath(), receiverBook());
+    r = importBookCsv(copy, csv, [](std::size_t done, std::size_t) { return done < 1000; });
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "导入已取消");
+    EXPECT_TRUE(copy.list().empty());
+}
+
 TEST_P(BookCsvTest, BrokenRowsAreReportedAndTheRestIsKept)
 {
     ASSERT_TRUE(

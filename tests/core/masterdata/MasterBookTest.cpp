@@ -239,6 +239,63 @@ TEST_P(MasterBookTest, ClassRules)
     EXPECT_EQ(senders.classes(), std::vector<std::string>{kAllClasses}); // books keep their own classes
 }
 
+TEST_P(MasterBookTest, AllClassesComeFirstAndTheOthersInGbkOrder)
+{
+    // By their bytes digits and Latin letters sort before "_": the lists
+    // would open on "1组".
+    for (const char *name : {"张三组", "VIP会员", "北京", "A类", "1组"})
+        ASSERT_TRUE(receivers.addClass(name).ok()) << name;
+    const std::vector<std::string> expected{kAllClasses, "1组", "A类", "VIP会员", "北京", "张三组"};
+    EXPECT_EQ(receivers.classes(), expected);
+
+    // Also a table that lost the row (an older database) lists it first.
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_EQ(db.execute("delete from receiverClass where className=?", {kAllClasses}), 1);
+    }
+    EXPECT_EQ(receivers.classes(), expected);
+}
+
+TEST_P(MasterBookTest, EveryWriteOfAnEntryAddsItsClassWhenTheTableLacksIt)
+{
+    auto classes = [](const MasterBook &b) { return b.classes(); };
+    BookEntry a = person("甲", "1", "a");
+    a["rclass"] = "批发";
+    ASSERT_TRUE(receivers.save(a, Mode::Add).ok());
+    BookEntry edited = a;
+    edited["rclass"] = "零售";
+    ASSERT_TRUE(receivers.save(edited, Mode::Edit).ok());
+    BookEntry imported = person("乙", "2", "b");
+    imported["rclass"] = "导入";
+    ASSERT_TRUE(receivers.upsertMany({imported}).result.ok());
+    const auto b = receivers.save(person("丙", "3", "c"), Mode::Add);
+    ASSERT_TRUE(receivers.setClassById({b.id}, "VIP").ok());
+    ASSERT_TRUE(goods.save({{"cname", "红茶"}, {"cshort", "茶"}, {"cclass", "饮品"}}, Mode::Add).ok());
+    ASSERT_TRUE(goods.setClassByName({"红茶"}, "茶叶").ok());
+    // The class is added once, and "_全部类别_" or no class adds nothing.
+    BookEntry plain = person("丁", "4", "d");
+    plain["rclass"] = kAllClasses;
+    ASSERT_TRUE(receivers.save(plain, Mode::Add).ok());
+    ASSERT_TRUE(receivers.save(person("戊", "5", "e"), Mode::Add).ok());
+    EXPECT_EQ(receivers.save(a, Mode::Add).message, "收件人手机号码和地址重复!");
+    EXPECT_EQ(classes(receivers), (std::vector<std::string>{kAllClasses, "VIP", "导入", "零售", "批发"}));
+    EXPECT_EQ(classes(goods), (std::vector<std::string>{kAllClasses, "茶叶", "饮品"}));
+    EXPECT_EQ(classes(senders), std::vector<std::string>{kAllClasses});
+
+    // The class and the entry are one change: when the class cannot be
+    // added, the entry is not saved either.
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_TRUE(test::refuseWhen(db, "receiverClass", "insert", "1 = 1")) << db.lastError();
+    }
+    BookEntry refused = person("己", "6", "f");
+    refused["rclass"] = "新类";
+    EXPECT_EQ(receivers.save(refused, Mode::Add).message, "refused");
+    EXPECT_FALSE(receivers.find(refused));
+}
+
 TEST_P(MasterBookTest, BatchClassChangeIsAllOrNothing)
 {
     auto a = receivers.save(person("甲", "1", "a"), Mode::Add);

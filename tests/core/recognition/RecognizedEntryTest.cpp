@@ -137,6 +137,9 @@ TEST_P(SaveRecognizedTest, SendersGoToTheirOwnBook)
     EXPECT_EQ(senders[0].text("sname"), "O'Brien");
     EXPECT_EQ(senders[0].text("sclass"), "地址识别");
     EXPECT_TRUE(rows("receiver").empty());
+    // The recognition's class can be chosen in the sender book.
+    EXPECT_EQ(MasterBook(folder.databasePath(), senderBook()).classes(),
+              (std::vector<std::string>{kAllClasses, "地址识别"}));
 }
 
 TEST_P(SaveRecognizedTest, AMissingDatabaseIsAFailureNotASave)

@@ -11,10 +11,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ostream>
 #include <cstdlib>
 #include <ctime>
 
 namespace zentra {
+
+void PrintTo(const SkippedOrder &s, std::ostream *os)
+{
+    *os << "{" << s.orderNum << ": " << s.reason << "}";
+}
+
 namespace {
 
 TbOrder order(const std::string &number, const std::string &composite, const std::string &note = "")
@@ -63,10 +71,23 @@ protected:
 
 ZENTRA_ON_BOTH_ENGINES(TaobaoActionsTest);
 
-TEST_P(TaobaoActionsTest, TheCommaSplitTakesFivePartsAndFourAddressWords)
+TEST_P(TaobaoActionsTest, TheCommaSplitTakesFivePartsAndTheStreetIsEveryWordFromTheFourthOn)
 {
     const OrderReceiver r = splitOrderAddress(kShanghai, AddressSplit::Commas);
-    EXPECT_EQ(r, (OrderReceiver{"王五", "13900000000", "021-5555", "上海", "上海市", "浦东新区", "某路1号", "200120"}));
+    EXPECT_EQ(
+        r, (OrderReceiver{"王五", "13900000000", "021-5555", "上海", "上海市", "浦东新区", "某路1号 3楼", "200120"}));
+    // The building and floor stay with the street, joined by single spaces.
+    const std::pair<const char *, const char *> streets[] = {
+        {"浙江省 杭州市 西湖区 文三路100号 华星大厦5楼", "文三路100号 华星大厦5楼"},
+        {"浙江省 杭州市 西湖区 文三路100号", "文三路100号"},
+        {"浙江省  杭州市 西湖区 文三路100号   华星大厦 5楼 ", "文三路100号 华星大厦 5楼"},
+        {"浙江省 杭州市 西湖区", ""},
+    };
+    for (const auto &[address, street] : streets) {
+        const OrderReceiver s = splitOrderAddress(std::string("甲，1，，") + address + "，", AddressSplit::Commas);
+        EXPECT_EQ(s.address, street) << address;
+        EXPECT_EQ(s.city, "杭州市") << address;
+    }
     // Missing parts are empty, never out of range.
     EXPECT_EQ(splitOrderAddress("赵六", AddressSplit::Commas), (OrderReceiver{"赵六", "", "", "", "", "", "", ""}));
     // The recognitions read the same composite text.
@@ -85,6 +106,9 @@ TEST_P(TaobaoActionsTest, ReceiversAreAddedOnceAndRefreshedAfterwards)
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.inserted, 1);
     EXPECT_EQ(r.skipped, 1); // no mobile, no address
+    EXPECT_EQ(r.skippedOrders, (std::vector<SkippedOrder>{{"2", kNoReceiverMobile}}));
+    // The batch's class can be chosen in the receiver book.
+    EXPECT_EQ(MasterBook(db(), receiverBook()).classes(), (std::vector<std::string>{kAllClasses, "淘宝订单"}));
     orders[0].sNote = "新留言";
     r = addOrderReceivers(db(), {orders[0]}, AddressSplit::Commas, "");
     EXPECT_EQ(r.updated, 1);
@@ -112,6 +136,7 @@ TEST_P(TaobaoActionsTest, GoodsAreSavedOnceWithTheirPriceAndKnownGoodsStay)
     EXPECT_EQ(rows[1].text("cname"), "新茶");
     EXPECT_EQ(rows[1].text("cclass"), "淘宝");
     EXPECT_EQ(rows[1].text("cpriceOut"), "12.5");
+    EXPECT_EQ(MasterBook(db(), cargoBook()).classes(), (std::vector<std::string>{kAllClasses, "淘宝"}));
 }
 
 TEST_P(TaobaoActionsTest, ThePrintListTransferPricesEachOrderForItsOwnProvince)
@@ -170,10 +195,77 @@ TEST_P(TaobaoActionsTest, ThePrintListTransferPricesEachOrderForItsOwnProvince)
     EXPECT_EQ(rows[1].text("postfee"), "0");
     EXPECT_EQ(rows[1].text("getmoney"), "80");
 
+    EXPECT_EQ(r.skippedOrders, (std::vector<SkippedOrder>{{"3", kAlreadyInPrintList}}));
+
     // A second transfer of the same orders adds nothing.
     const OrderBatchResult again = addOrdersToPrintList(db(), orders, t);
     EXPECT_TRUE(again.printIds.empty());
     EXPECT_EQ(again.skipped, 3);
+}
+
+TEST_P(TaobaoActionsTest, TaobaoUpdatesStampTheReceiverWithTheTimeOfTheTransfer)
+{
+    ASSERT_TRUE(addOrderReceivers(db(), {order("1", kShanghai)}, AddressSplit::Commas, "淘宝订单").ok);
+    exec("update receiver set rdate='2020-01-02 03:04:05'");
+    // The batch ("添加到收件人") and the single save ("保存收件人信息") alike.
+    for (const char *className : {"淘宝订单", ""}) {
+        const OrderBatchResult r =
+            addOrderReceivers(db(), {order("1", kShanghai, "再来")}, AddressSplit::Commas, className);
+        ASSERT_EQ(r.updated, 1) << className;
+        const std::string date = query("select rdate from receiver")[0].text("rdate");
+        EXPECT_NE(date, "2020-01-02 03:04:05") << className;
+        EXPECT_EQ(date.size(), 19u);
+        exec("update receiver set rdate='2020-01-02 03:04:05'");
+    }
+    // An edit in the receiver book keeps the date of entry.
+    MasterBook book(db(), receiverBook());
+    BookEntry e = entryOf(receiverBook(), query("select * from receiver")[0]);
+    e["rnote"] = "改过";
+    ASSERT_TRUE(book.save(e, MasterBook::Mode::Edit).ok());
+    EXPECT_EQ(query("select rdate from receiver")[0].text("rdate"), "2020-01-02 03:04:05");
+}
+
+TEST_P(TaobaoActionsTest, OrdersWithoutAStreetAreNeitherReceiversNorWaybillsAndTheUserHearsWhy)
+{
+    // The fixed recognition finds no street in a short one; the comma split
+    // finds none in an address of three words.
+    const TbOrder shortStreet = order("7", "张三，13800000000，，浙江省 杭州市 西湖区 测试路0号，");
+    const TbOrder noStreet = order("8", "李四，13900000000，，浙江省 杭州市 西湖区，");
+    ASSERT_TRUE(splitOrderAddress(shortStreet.addressInfo, AddressSplit::Standard).address.empty());
+
+    const TbOrder longStreet =
+        order("9", "李四，13800000001，，浙江省 杭州市 西湖区 文三路一百零八号华星科技大厦五楼，");
+    OrderBatchResult r = addOrderReceivers(db(), {shortStreet, longStreet}, AddressSplit::Standard, "淘宝订单");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.skippedOrders, (std::vector<SkippedOrder>{{"7", kNoStreetAddress}}));
+    EXPECT_EQ(receiversAddedMessage(r),
+              "已添加 1 个客户信息到收件人列表，跳过 1 个订单：\n订单 7：收货地址中没有街道地址");
+    r = addOrderReceivers(db(), {noStreet}, AddressSplit::Commas, "");
+    EXPECT_EQ(r.inserted + r.updated, 0);
+    EXPECT_EQ(r.skippedOrders, (std::vector<SkippedOrder>{{"8", kNoStreetAddress}}));
+
+    OrderTransfer t;
+    t.templateName = "圆通";
+    t.method = AddressSplit::Standard;
+    r = addOrdersToPrintList(db(), {shortStreet}, t);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.printIds.empty());
+    EXPECT_EQ(printListAddedMessage(r), "已添加 0 个订单到打印列表，跳过 1 个订单：\n订单 7：收货地址中没有街道地址");
+    t.method = AddressSplit::Commas;
+    r = addOrdersToPrintList(db(), {noStreet, order("1", kShanghai)}, t);
+    EXPECT_EQ(r.printIds.size(), 1u);
+    EXPECT_EQ(r.skippedOrders, (std::vector<SkippedOrder>{{"8", kNoStreetAddress}}));
+    EXPECT_EQ(query("select count(*) as n from printList where raddress=''")[0].text("n"), "0");
+
+    // Nothing passed over: the plain messages; many: the first ones named.
+    EXPECT_EQ(receiversAddedMessage(OrderBatchResult{}), "所有客户信息已经添加到收件人列表!");
+    EXPECT_EQ(printListAddedMessage(OrderBatchResult{}), "订单信息已经添加到打印列表!");
+    OrderBatchResult many;
+    for (int i = 0; i < 25; ++i)
+        many.skippedOrders.push_back({std::to_string(i), kNoStreetAddress});
+    const std::string lines = skippedOrderLines(many.skippedOrders);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 20);
+    EXPECT_TRUE(lines.ends_with("……另有 5 个订单"));
 }
 
 TEST_P(TaobaoActionsTest, TheOrdersOwnFiguresStayUnlessComputedAndAFailureAddsNothing)

@@ -55,6 +55,12 @@ TEST_F(SystemSettingsTest, ScaleOutsideZeroToThreeIsStoredAsOne)
     }
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(formatScaleEdit(1.5), "1.50");
+
+    // A scale never stored prints as 1.0, and the page shows that.
+    AppState fresh;
+    EXPECT_EQ(printPageSettings(fresh, config).printerScale, "1.00");
+    fresh.printerScale = 7.0f;
+    EXPECT_EQ(printPageSettings(fresh, config).printerScale, "1.00");
 }
 
 TEST_F(SystemSettingsTest, PagesWriteTheirKeysInOrderAndUpdateTheRunningSettings)

@@ -177,3 +177,32 @@ TEST_P(UserAccountsTest, GrantsFollowTheTreeAndTwoUsersAreIndependent)
 }
 
 }
+
+namespace {
+
+TEST_F(UserAccountsTest, AdminsEmptyPasswordIsToldUntilItIsSet)
+{
+    bool empty = false;
+    ASSERT_TRUE(accounts.adminPasswordEmpty(empty)) << accounts.error();
+    EXPECT_TRUE(empty); // a new database
+    // An older installation's empty text counts as empty too.
+    {
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_EQ(db.execute("update userLogin set user_pwd='' where user_id='admin'"), 1);
+    }
+    ASSERT_TRUE(accounts.adminPasswordEmpty(empty));
+    EXPECT_TRUE(empty);
+    ASSERT_EQ(accounts.changePassword("admin", "", "", ""), R::BadNewPassword);
+    ASSERT_EQ(accounts.changePassword("admin", "", "店主", "店主"), R::Ok);
+    ASSERT_TRUE(accounts.adminPasswordEmpty(empty));
+    EXPECT_FALSE(empty);
+    // From now on the old password is needed to change it.
+    EXPECT_EQ(accounts.changePassword("admin", "", "x", "x"), R::WrongOldPassword);
+
+    UserAccounts missing(dir.file("none/data.db"));
+    EXPECT_FALSE(missing.adminPasswordEmpty(empty));
+    EXPECT_FALSE(missing.error().empty());
+}
+
+}

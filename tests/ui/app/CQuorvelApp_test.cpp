@@ -1,7 +1,9 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
+#include "core/data/Schema.h"
 #include "core/templates/TemplateFile.h"
+#include "core/users/UserAccounts.h"
 #include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
@@ -36,6 +38,27 @@ void answerLogin(const QString &button, const QString &password = QString())
         if (!dlg || dlg->objectName() != QLatin1String("loginDialog"))
             return;
         dlg->findChild<QLineEdit *>("password")->setText(password);
+        dlg->findChild<QPushButton *>(button)->click();
+    });
+}
+
+// Answers the admin-password dialog once it is up (then, when `login` is
+// given, the login dialog that follows with that button and the password),
+// and records which dialogs came up.
+void answerAdminPassword(QStringList &seen, const QString &button, const QString &password,
+                         const QString &login = QString())
+{
+    QTimer::singleShot(0, [=, &seen] {
+        auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        seen << dlg->objectName();
+        if (dlg->objectName() != QLatin1String("adminPasswordDialog"))
+            return;
+        dlg->findChild<QLineEdit *>("newPassword")->setText(password);
+        dlg->findChild<QLineEdit *>("confirmPassword")->setText(password);
+        if (!login.isEmpty())
+            answerLogin(login, password);
         dlg->findChild<QPushButton *>(button)->click();
     });
 }
@@ -136,17 +159,51 @@ private slots:
         QFETCH(bool, window);
         zentra::test::TempDir dir;
         const zentra::DataFolder folder(dir.path());
+        QVERIFY(zentra::initDataFolder(folder));
+        QCOMPARE(zentra::UserAccounts(folder.databasePath()).changePassword("admin", "", "pw", "pw"),
+                 zentra::UserAccounts::Result::Ok);
+        zentra::ConfigFile(folder.configPath()).writeFlag("System", "loginPass", true);
+        zentra::AppState state;
+        ScriptedDialogs dialogs;
+        RecordingShell shell;
+        CQuorvelApp app(state, dialogs, shell);
+        answerLogin(button, QStringLiteral("pw"));
+        QCOMPARE(app.initInstance({QStringLiteral("--home=") + QString::fromStdString(dir.path())}), exitCode);
+        QCOMPARE(app.mainFrame() != nullptr, window);
+        QCOMPARE(anyMainFrame(), window);
+        QCOMPARE(state.currentUser, std::string(window ? "admin" : ""));
+        if (app.mainFrame())
+            app.mainFrame()->hide();
+    }
+
+    void aLoginWithAdminsEmptyPasswordAsksForOneFirst_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<std::optional<int>>("exitCode");
+        QTest::newRow("cancelled") << "cancelButton" << std::optional<int>(1);
+        QTest::newRow("set") << "okButton" << std::optional<int>();
+    }
+
+    void aLoginWithAdminsEmptyPasswordAsksForOneFirst()
+    {
+        QFETCH(QString, button);
+        QFETCH(std::optional<int>, exitCode);
+        zentra::test::TempDir dir;
+        const zentra::DataFolder folder(dir.path());
         QVERIFY(folder.ensureLayout());
         zentra::ConfigFile(folder.configPath()).writeFlag("System", "loginPass", true);
         zentra::AppState state;
         ScriptedDialogs dialogs;
         RecordingShell shell;
         CQuorvelApp app(state, dialogs, shell);
-        answerLogin(button);
-        QCOMPARE(app.initInstance({QStringLiteral("--home=") + QString::fromStdString(dir.path())}), exitCode);
-        QCOMPARE(app.mainFrame() != nullptr, window);
-        QCOMPARE(anyMainFrame(), window);
-        QCOMPARE(state.currentUser, std::string(window ? "admin" : ""));
+        QStringList seen;
+        answerAdminPassword(seen, button, QStringLiteral("新密码"), QStringLiteral("loginButton"));
+        QCOMPARE(app.initInstance({"--home", QString::fromStdString(dir.path())}), exitCode);
+        QCOMPARE(seen, QStringList{"adminPasswordDialog"});
+        bool empty = false;
+        QVERIFY(zentra::UserAccounts(folder.databasePath()).adminPasswordEmpty(empty));
+        QCOMPARE(empty, !app.mainFrame());
+        QCOMPARE(state.currentUser, std::string(app.mainFrame() ? "admin" : ""));
         if (app.mainFrame())
             app.mainFrame()->hide();
     }

@@ -1,12 +1,16 @@
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
+#include "core/masterdata/BookCsv.h"
 #include "core/masterdata/MasterBook.h"
+#include "core/text/Gbk.h"
 #include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/common/CDEdit.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/masterdata/BookCsvTransfer.h"
 #include "ui/masterdata/CReceiver.h"
 
 #include <QComboBox>
@@ -14,6 +18,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QtTest>
 
@@ -190,8 +195,10 @@ private slots:
                                {"rprovince", "浙江"},
                                {"rcity", "杭州"}});
         f.add(receiverBook(), {{"rname", "乙"}, {"rmobile", "2"}, {"raddress", "b"}});
+        MasterBook(f.db(), receiverBook()).deleteClass("已删的类");
         CReceiver dlg(f.db(), f.dialogs);
         showActive(&dlg);
+        QCOMPARE(child<QListWidget>(&dlg, "classList")->count(), 1);
         for (int row : {0, 1}) {
             dlg.grid()->clearSelection();
             selectRow(dlg.grid(), row);
@@ -203,6 +210,9 @@ private slots:
         auto a = book.find({{"rmobile", "1"}, {"raddress", "a"}});
         QCOMPARE(a->text("rnote"), std::string("改过"));
         QCOMPARE(a->text("rclass"), std::string("已删的类"));
+        // Saved again, its class is one of the book's classes again.
+        QVERIFY(
+            !child<QListWidget>(&dlg, "classList")->findItems(QStringLiteral("已删的类"), Qt::MatchExactly).isEmpty());
         QCOMPARE(a->text("rprovince"), std::string("浙江"));
         QCOMPARE(a->text("rcity"), std::string("杭州"));
         auto b = book.find({{"rmobile", "2"}, {"raddress", "b"}});
@@ -350,6 +360,126 @@ private slots:
         QCOMPARE(entries,
                  (QStringList{QStringLiteral("增加类别"), QStringLiteral("修改类别"), QStringLiteral("删除类别")}));
         QCOMPARE(asked, (QStringList{QStringLiteral("收件人类别 - 修改"), QStringLiteral("批发")}));
+    }
+
+    void everyBookOpensOnAllClassesAndANewEntryTakesNoClassUnasked()
+    {
+        // By their bytes these classes sort before "_全部类别_".
+        const QStringList expected{QStringLiteral("_全部类别_"), QStringLiteral("1组"), QStringLiteral("A类"),
+                                   QStringLiteral("VIP会员"), QStringLiteral("张三组")};
+        Fixture f;
+        for (const BookKind *kind : {&receiverBook(), &senderBook(), &cargoBook()})
+            for (const QString &c : expected.mid(1))
+                QVERIFY(MasterBook(f.db(), *kind).addClass(ss(c)).ok());
+        std::vector<std::unique_ptr<CBookDlg>> books;
+        books.push_back(std::make_unique<CReceiver>(f.db(), f.dialogs));
+        books.push_back(std::make_unique<CSender>(f.db(), f.dialogs));
+        books.push_back(std::make_unique<CCargo>(f.db(), f.dialogs));
+        const char *classColumn[] = {"rclass", "sclass", "cclass"};
+        for (std::size_t i = 0; i < books.size(); ++i) {
+            CBookDlg &dlg = *books[i];
+            showActive(&dlg);
+            auto *list = child<QListWidget>(&dlg, "classList");
+            QStringList shown;
+            for (int r = 0; r < list->count(); ++r)
+                shown << list->item(r)->text();
+            QCOMPARE(shown, expected);
+            QCOMPARE(list->currentItem()->text(), expected[0]);
+            click(&dlg, "newButton");
+            auto *combo = child<QComboBox>(&dlg, classColumn[i]);
+            QCOMPARE(combo->currentText(), expected[0]);
+            QStringList offered;
+            for (int r = 0; r < combo->count(); ++r)
+                offered << combo->itemText(r);
+            QCOMPARE(offered, expected);
+            // A class added later takes its place in the order.
+            dlg.askClassName = [](const QString &, const QString &) -> std::optional<QString> {
+                return QStringLiteral("B类");
+            };
+            click(&dlg, "classAdd");
+            QCOMPARE(list->item(3)->text(), QStringLiteral("B类"));
+            QCOMPARE(list->currentItem()->text(), QStringLiteral("B类"));
+            dlg.hide();
+        }
+    }
+
+    void importAndExportThroughTheDialog()
+    {
+        Fixture f;
+        f.add(receiverBook(), {{"rname", "=1+1"}, {"rmobile", "138"}, {"raddress", "北京路1号"}});
+        CReceiver dlg(f.db(), f.dialogs);
+        showActive(&dlg);
+
+        // Export: UTF-8 with its mark by default, GBK when chosen; ".csv" is
+        // added to a name without one.
+        f.dialogs.paths = {QString::fromStdString(f.dir.file("utf8")), QString::fromStdString(f.dir.file("gbk.csv"))};
+        f.dialogs.fileTypes = {0, 1};
+        click(&dlg, "exportButton");
+        QCOMPARE(f.dialogs.fileCaptions.back(), QStringLiteral("导出"));
+        const std::string utf8 = test::slurp(f.dir.file("utf8.csv"));
+        QVERIFY(utf8.starts_with("\xEF\xBB\xBF姓名,类别,旺旺号,QQ号,手机,"));
+        QCOMPARE(f.dialogs.lastText(),
+                 QStringLiteral("已导出 1 条记录到 %1").arg(QString::fromStdString(f.dir.file("utf8.csv"))));
+        click(&dlg, "exportButton");
+        const std::string gbk = test::slurp(f.dir.file("gbk.csv"));
+        QVERIFY(gbk.starts_with(utf8ToGbk("姓名,类别,")));
+        QCOMPARE(decodeTextFile(gbk), utf8.substr(3));
+
+        // Import into another shop: the entries, the summary with the skipped
+        // lines, the grid and the class list read again.
+        Fixture other;
+        CReceiver copy(other.db(), other.dialogs);
+        showActive(&copy);
+        other.add(receiverBook(), {{"rname", "老客户"}, {"rmobile", "139"}, {"raddress", "上海路2号"}});
+        const std::string csv = "姓名,手机,地址,类别\r\n"
+                                "新客户,137,广州路3号,批发\r\n"
+                                "没手机,,深圳路4号,\r\n"
+                                "老客户改,139,上海路2号,\r\n";
+        test::spit(other.dir.file("in.csv"), csv);
+        other.dialogs.paths = {QString::fromStdString(other.dir.file("in.csv"))};
+        click(&copy, "importButton");
+        QCOMPARE(other.dialogs.fileCaptions.back(), QStringLiteral("导入"));
+        QCOMPARE(other.dialogs.lastText(),
+                 QStringLiteral("新增 1，更新 1，跳过 1\n\n跳过的行：\n第3行：请输入手机号码!"));
+        QCOMPARE(copy.grid()->rowCount(), 2);
+        QVERIFY(!child<QListWidget>(&copy, "classList")->findItems(QStringLiteral("批发"), Qt::MatchExactly).isEmpty());
+        QVERIFY(!copy.findChild<QProgressDialog *>(QStringLiteral("importProgress"))); // a small file
+
+        // A text that a spreadsheet would run as a formula comes back as it
+        // was written, whatever the file holds to keep it from running.
+        other.dialogs.paths = {QString::fromStdString(f.dir.file("gbk.csv"))};
+        click(&copy, "importButton");
+        QCOMPARE(other.dialogs.lastText(), QStringLiteral("新增 1，更新 0，跳过 0"));
+        auto formula = MasterBook(other.db(), receiverBook()).find({{"rmobile", "138"}, {"raddress", "北京路1号"}});
+        QVERIFY(formula);
+        QCOMPARE(formula->text("rname"), std::string("=1+1"));
+
+        // Cancelled file dialogs do nothing.
+        const std::size_t asked = other.dialogs.asked.size();
+        click(&copy, "importButton");
+        click(&copy, "exportButton");
+        QCOMPARE(other.dialogs.asked.size(), asked);
+    }
+
+    void aLargeImportShowsItsProgress()
+    {
+        Fixture f;
+        CCargo dlg(f.db(), f.dialogs);
+        showActive(&dlg);
+        std::string csv = "货品名称,简称,重量\r\n";
+        const int rows = int(kImportProgressRows) + 1;
+        for (int i = 0; i < rows; ++i)
+            csv += "货品" + std::to_string(i) + ",简" + std::to_string(i) + ",1.5\r\n";
+        test::spit(f.dir.file("goods.csv"), csv);
+        f.dialogs.paths = {QString::fromStdString(f.dir.file("goods.csv"))};
+        click(&dlg, "importButton");
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("新增 %1，更新 0，跳过 0").arg(rows));
+        auto *progress = dlg.findChild<QProgressDialog *>(QStringLiteral("importProgress"));
+        QVERIFY(progress);
+        QCOMPARE(progress->maximum(), rows);
+        QCOMPARE(progress->value(), rows);
+        QVERIFY(!progress->isVisible());
+        QCOMPARE(dlg.grid()->rowCount(), rows);
     }
 
     void senderAndGoodsHaveTheirOwnTexts()

@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
+#include "ui/taobao/BrowserCheck.h"
 #include "ui/taobao/CTaoBao.h"
 
 #include <QComboBox>
@@ -80,12 +81,15 @@ private slots:
         QCOMPARE(dlg.orderGrid()->columnTitle(10), QStringLiteral("收货地址"));
         QCOMPARE(dlg.goodsList()->columnCount(), 6);
         QVERIFY(!dlg.isDetailShown());
+        // The range box names the period the pickers show: the month so far.
         auto *range = dlg.findChild<QComboBox *>(QStringLiteral("rangeCombo"));
-        QCOMPARE(range->currentText(), QStringLiteral("今日"));
+        QCOMPARE(range->currentText(), QStringLiteral("本月"));
         QCOMPARE(range->count(), 7);
         auto *from = dlg.findChild<QDateTimeEdit *>(QStringLiteral("fromPicker"));
+        auto *to = dlg.findChild<QDateTimeEdit *>(QStringLiteral("toPicker"));
         QCOMPARE(from->dateTime().date().day(), 1);
         QCOMPARE(from->dateTime().time(), QTime(0, 0));
+        QCOMPARE(to->dateTime().date(), QDate::currentDate());
         // A picker changed by hand makes the range "自定义".
         from->setDateTime(from->dateTime().addDays(1));
         QCOMPARE(range->currentText(), QStringLiteral("自定义"));
@@ -164,7 +168,9 @@ private slots:
         QCOMPARE(f.dialogs.lastText(), QStringLiteral("所有客户信息已经添加到收件人列表!"));
         QCOMPARE(f.count("select count(*) from receiver where rclass='淘宝订单'"), 2);
         click(&dlg, "addPrintListButton");
-        QCOMPARE(f.dialogs.lastText(), QStringLiteral("订单信息已经添加到打印列表!"));
+        QCOMPARE(f.dialogs.lastText(),
+                 QStringLiteral("已添加 2 个订单到打印列表，跳过 1 个订单：\n订单 32：该收件人已在打印列表中"));
+        QCOMPARE(f.dialogs.asked.back().icon, Dialogs::Icon::Warning);
         QCOMPARE(f.count("select count(*) from printList"), 2); // one row per receiver
 
         click(&dlg, "selectNoneButton");
@@ -178,6 +184,78 @@ private slots:
         QCOMPARE(grid->rowCount(), 1);
         QCOMPARE(grid->cellText(0, 2), QStringLiteral("32"));
         QCOMPARE(f.count("select count(*) from tbList"), 1);
+    }
+
+    void ordersWithoutAStreetAreNamedAndNotAdded()
+    {
+        // "方法二": the fixed recognition finds no street in "测试路0号".
+        Fixture f;
+        f.state.tbRecognizeMethod = 1;
+        CTaoBao dlg(f.state, f.folder, f.dialogs);
+        showActive(&dlg);
+        const char *orders = "订单编号,买家会员名,订单状态,订单创建时间,买家应付货款,买家应付邮费,总金额,收货人姓名,"
+                             "买家留言,联系手机,联系电话,收货地址\n"
+                             "=\"41\",bob,等待发货,2026-12-01 10:00:00,10,0,10,张三,,13800000000,,"
+                             "浙江省 杭州市 西湖区 测试路0号\n";
+        f.dialogs.paths.push_back(QString::fromStdString(f.write("orders.csv", orders)));
+        click(&dlg, "importOrdersButton");
+        click(&dlg, "selectAllButton");
+        click(&dlg, "addReceiversButton");
+        QCOMPARE(f.dialogs.lastText(),
+                 QStringLiteral("已添加 0 个客户信息到收件人列表，跳过 1 个订单：\n订单 41：收货地址中没有街道地址"));
+        QCOMPARE(f.count("select count(*) from receiver"), 0);
+        click(&dlg, "addPrintListButton");
+        QCOMPARE(f.dialogs.lastText(),
+                 QStringLiteral("已添加 0 个订单到打印列表，跳过 1 个订单：\n订单 41：收货地址中没有街道地址"));
+        QCOMPARE(f.count("select count(*) from printList"), 0);
+        // The single save says why too.
+        const QPoint cell = dlg.orderGrid()->visualRect(dlg.orderGrid()->model()->index(0, 3)).center();
+        QTest::mouseClick(dlg.orderGrid()->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(dlg.orderGrid()->viewport(), Qt::LeftButton, {}, cell);
+        QVERIFY(dlg.isDetailShown());
+        click(&dlg, "saveReceiverButton");
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("无效收货地址！\n收货地址中没有街道地址"));
+    }
+
+    void aBrowserThatCannotStartIsToldAndTheListGoesOn()
+    {
+        Fixture f;
+        f.state.tbBrowserOpen = true;
+        CTaoBao dlg(f.state, f.folder, f.dialogs);
+        dlg.browserProblem = [] {
+            BrowserEnvironment env;
+            env.root = true;
+            return browserStartProblem(env);
+        };
+        showActive(&dlg);
+        // The automatic opening and the button both refuse, with the reason.
+        QTRY_COMPARE(f.dialogs.asked.size(), std::size_t(1));
+        QVERIFY(f.dialogs.lastText().startsWith(QStringLiteral("浏览器不能以 root（系统管理员）身份运行")));
+        click(&dlg, "browserButton");
+        QCOMPARE(f.dialogs.asked.size(), std::size_t(2));
+        QCOMPARE(f.dialogs.asked.back().caption, QStringLiteral("浏览器"));
+        QVERIFY(!dlg.browser());
+        QVERIFY(dlg.isVisible());
+        // The rest of the list still works.
+        f.dialogs.paths.push_back(QString::fromStdString(f.write("orders.csv", kOrders)));
+        click(&dlg, "importOrdersButton");
+        QCOMPARE(dlg.orderGrid()->rowCount(), 3);
+    }
+
+    void whenTheBrowserCanStart()
+    {
+        BrowserEnvironment env;
+        QVERIFY(browserStartProblem(env).isEmpty());
+        env.root = true;
+        QVERIFY(!browserStartProblem(env).isEmpty());
+        env.sandboxSwitchedOff = true; // whoever started it chose so
+        QVERIFY(browserStartProblem(env).isEmpty());
+        env.root = false;
+        env.helperFound = false;
+        env.helperPath = QStringLiteral("/nowhere/QtWebEngineProcess");
+        QVERIFY(browserStartProblem(env).contains(QStringLiteral("/nowhere/QtWebEngineProcess")));
+        // This test runs with the engine's helper in place.
+        QVERIFY(currentBrowserEnvironment().helperFound);
     }
 };
 

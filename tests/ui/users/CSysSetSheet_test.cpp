@@ -1,5 +1,9 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
+#include "core/config/DataFolder.h"
+#include "core/data/Schema.h"
+#include "core/users/UserAccounts.h"
+#include "core/users/UserLogin.h"
 #include "support/TempDir.h"
 #include "ui/common/Dialogs.h"
 #include "ui/templates/CColorPickerCB.h"
@@ -14,14 +18,31 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 using namespace zentra::ui;
 
 namespace {
 
+// Answers the admin-password dialog once it is up: types the two passwords
+// and presses the named button.
+void answerAdminPassword(const QString &button, const QString &password = QString(), const QString &confirm = QString())
+{
+    QTimer::singleShot(0, [=] {
+        auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dlg || dlg->objectName() != QLatin1String("adminPasswordDialog"))
+            return;
+        dlg->findChild<QLineEdit *>("newPassword")->setText(password);
+        dlg->findChild<QLineEdit *>("confirmPassword")->setText(confirm);
+        dlg->findChild<QPushButton *>(button)->click();
+    });
+}
+
 struct Fixture {
     zentra::test::TempDir dir;
+    zentra::DataFolder folder{dir.file("shop")};
+    bool made = zentra::initDataFolder(folder);
     std::string config = dir.file("config.ini");
     zentra::AppState state;
     ScriptedDialogs dialogs;
@@ -31,10 +52,11 @@ struct Fixture {
 
     CSysSetSheet &open()
     {
-        sheet = std::make_unique<CSysSetSheet>(state, config, dialogs, printers, [this](const QString &name) {
-            calibrated << name;
-            return name != "Label_Zebra";
-        });
+        sheet = std::make_unique<CSysSetSheet>(state, config, folder.databasePath(), dialogs, printers,
+                                               [this](const QString &name) {
+                                                   calibrated << name;
+                                                   return name != "Label_Zebra";
+                                               });
         sheet->show();
         if (!QTest::qWaitForWindowExposed(sheet.get()))
             qWarning("settings sheet not shown");
@@ -133,6 +155,82 @@ private slots:
             QVERIFY(!f.find<QPushButton>("applyButton")->isEnabled());
         }
         QCOMPARE(slider->value(), 50); // it follows what was typed
+    }
+
+    void sliderAndBoxShowWhatWasStored()
+    {
+        Fixture f;
+        f.open();
+        f.showPage(3);
+        auto *slider = f.find<QSlider>("scaleSlider");
+        auto *edit = f.find<QLineEdit>("scaleEdit");
+        // Nothing stored yet: printing uses 1.0, and both say so.
+        QCOMPARE(edit->text(), QStringLiteral("1.00"));
+        QCOMPARE(slider->value(), 100);
+        for (const char *typed : {"3.5", "0", "-2", "abc"}) {
+            edit->selectAll();
+            QTest::keyClicks(edit, QString::fromLatin1(typed));
+            f.click("applyButton");
+            QCOMPARE(f.key("printerScale"), std::string("1.000000"));
+            QCOMPARE(edit->text(), QStringLiteral("1.00"));
+            QCOMPARE(slider->value(), 100);
+        }
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("2.5"));
+        QCOMPARE(slider->value(), 250);
+        f.click("okButton");
+        QCOMPARE(f.key("printerScale"), std::string("2.500000"));
+        f.open();
+        f.showPage(3);
+        QCOMPARE(f.find<QSlider>("scaleSlider")->value(), 250);
+        QCOMPARE(f.find<QLineEdit>("scaleEdit")->text(), QStringLiteral("2.50"));
+    }
+
+    void theLoginGoesOnOnlyOnceAdminHasAPassword()
+    {
+        Fixture f;
+        zentra::UserAccounts accounts(f.folder.databasePath());
+        bool empty = false;
+        QVERIFY(accounts.adminPasswordEmpty(empty) && empty);
+
+        // Cancelled: the login stays off, and the user is told why.
+        f.open();
+        f.tick(f.find<QCheckBox>("loginPass"));
+        answerAdminPassword("cancelButton");
+        f.click("applyButton");
+        QCOMPARE(f.key("loginPass"), std::string("0"));
+        QVERIFY(!f.state.loginPass);
+        QVERIFY(!f.find<QCheckBox>("loginPass")->isChecked());
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("管理员 admin 没有设置密码，进入系统的密码验证没有开启。"));
+
+        // Two different passwords are refused and the dialog stays; then one
+        // given twice alike is set and the login goes on.
+        f.tick(f.find<QCheckBox>("loginPass"));
+        QTimer::singleShot(0, [] {
+            auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dlg || dlg->objectName() != QLatin1String("adminPasswordDialog"))
+                return;
+            dlg->findChild<QLineEdit *>("newPassword")->setText(QStringLiteral("店主1"));
+            dlg->findChild<QLineEdit *>("confirmPassword")->setText(QStringLiteral("店主2"));
+            dlg->findChild<QPushButton *>("okButton")->click();
+            answerAdminPassword("okButton", QStringLiteral("店主1"), QStringLiteral("店主1"));
+        });
+        f.click("okButton");
+        QCOMPARE(f.dialogs.asked.back().text, QStringLiteral("请输入正确的新密码！"));
+        QCOMPARE(f.key("loginPass"), std::string("1"));
+        QVERIFY(f.state.loginPass);
+        QVERIFY(accounts.adminPasswordEmpty(empty) && !empty);
+        QCOMPARE(zentra::UserLogin(f.folder.databasePath()).login("admin", "店主1", "2026-03-01 10:00:00", f.state),
+                 zentra::UserLogin::Result::Ok);
+
+        // Off and on again: admin has a password now, nothing is asked.
+        f.state.loginPass = false;
+        f.open();
+        f.tick(f.find<QCheckBox>("loginPass"));
+        const std::size_t asked = f.dialogs.asked.size();
+        f.click("okButton");
+        QCOMPARE(f.key("loginPass"), std::string("1"));
+        QCOMPARE(f.dialogs.asked.size(), asked);
     }
 
     void okWritesThePagesAndCancelDropsThem()

@@ -296,8 +296,7 @@ private slots:
 
         const QString direct = QString::fromStdString(f.dir.file("direct.pdf"));
         render::PrintJob job = render::PrintJob::single(view.currentTemplate());
-        QCOMPARE(render::writePdf(job, direct, 300, render::PrintSettings::fromState(f.state), nullptr,
-                                  view.screenResolution()),
+        QCOMPARE(render::writePdf(job, direct, 300, render::PrintSettings::fromState(f.state), view.screenResolution()),
                  1);
 
         const auto a = test::readPdfWords(viaDialog);

@@ -22,6 +22,7 @@
 #include "ui/waybill/MyEdit.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateTimeEdit>
 #include <QLineEdit>
@@ -453,6 +454,29 @@ private slots:
         QCOMPARE(f.item(42), QStringLiteral("2025-03-04 05:06:07"));
         QVERIFY(!child<QCheckBox>(order, "tradeLockBox")->isChecked());
         QCOMPARE(f.config.readText("Order", "TradeTimeLock"), std::string("0"));
+    }
+
+    void thePagesClassListsOpenOnAllClasses()
+    {
+        Fixture f;
+        // By their bytes these sort before "_全部类别_".
+        for (const char *table : {"receiverClass", "senderClass", "cargoClass"})
+            for (const char *name : {"A类", "1组"}) {
+                DbConnection db;
+                db.open(f.folder.databasePath());
+                db.execute(std::string("insert into ") + table + "(className) values(?)", {name});
+            }
+        f.make();
+        for (QWidget *page : {static_cast<QWidget *>(f.receivers()), static_cast<QWidget *>(f.senders()),
+                              static_cast<QWidget *>(f.cargo())}) {
+            auto *combo = child<QComboBox>(page, "classCombo");
+            QCOMPARE(combo->count(), 3);
+            QCOMPARE(combo->currentText(), QStringLiteral("_全部类别_"));
+            QCOMPARE(combo->itemText(1), QStringLiteral("1组"));
+            QCOMPARE(combo->itemText(2), QStringLiteral("A类"));
+        }
+        // Every receiver is listed, not just those of the first class.
+        QCOMPARE(f.receivers()->grid()->rowCount(), 3);
     }
 
     void theGridMenuChangesTheClassOfTheTickedReceivers()
