@@ -180,7 +180,7 @@ TEST_P(UserAccountsTest, GrantsFollowTheTreeAndTwoUsersAreIndependent)
 
 namespace {
 
-TEST_F(UserAccountsTest, AdminsEmptyPasswordIsToldUntilItIsSet)
+TEST_P(UserAccountsTest, AdminsEmptyPasswordIsToldUntilItIsSet)
 {
     bool empty = false;
     ASSERT_TRUE(accounts.adminPasswordEmpty(empty)) << accounts.error();
