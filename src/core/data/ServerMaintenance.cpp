@@ -141,7 +141,7 @@ MaintenanceResult backupServerDatabase(const DataFolder &folder)
         return {false, kBackupFailed, target + ": " + std::strerror(errno)};
     ::close(fd);
     std::string output;
-    const int rc = run({tool, "--format=custom", "--no-owner", "--file=" + tmp, "--dbname=" + url}, output);
+    const int rc = run({tool, "--format=custom", "--no-owner", "--no-comments", "--file=" + tmp, "--dbname=" + url}, output);
     if (rc != 0) {
         ::unlink(tmp.c_str());
         return {false, kBackupFailed, describeLocation(url) + ": " + (output.empty() ? "pg_dump failed" : output)};
@@ -173,8 +173,8 @@ MaintenanceResult restoreServerDatabase(const DataFolder &folder)
         return {false, kRestoreFailed, source + ": not a backup of this program's database"};
     // One transaction: the database is replaced whole or stays as it was.
     std::string output;
-    const int rc = run({tool, "--clean", "--if-exists", "--single-transaction", "--no-owner", "--exit-on-error",
-                        "--dbname=" + url, source},
+    const int rc = run({tool, "--clean", "--if-exists", "--single-transaction", "--no-owner", "--no-comments",
+                        "--exit-on-error", "--dbname=" + url, source},
                        output);
     if (rc != 0)
         return {false, kRestoreFailed, describeLocation(url) + ": " + (output.empty() ? "pg_restore failed" : output)};
