@@ -4,6 +4,7 @@
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
+#include "core/data/BatchInsert.h"
 #include "core/data/DbLocation.h"
 #include "core/data/NameKeys.h"
 #include "core/data/SeedData.h"
@@ -360,49 +361,12 @@ std::string newerMessage(int have)
            " 新，请先升级本程序。数据库未作任何改动。";
 }
 
-// Regions and the default freight rates, 100 rows per statement.
+// Regions and the default freight rates, in multi-row statements.
 constexpr const char *kDefaultTemplate = "tmp_default";
 constexpr const char *kFirstWeightFee = "10";
 constexpr const char *kFurtherWeightFee = "5";
 constexpr const char *kFreeAbove = "99999";
 
-class BatchInsert {
-public:
-    BatchInsert(DbConnection &db, std::string head, int columns) : db_(db), head_(std::move(head)), columns_(columns)
-    {
-    }
-    bool add(DbParams row)
-    {
-        for (auto &v : row.values)
-            params_.values.push_back(std::move(v));
-        if (++rows_ == 100)
-            return flush();
-        return true;
-    }
-    bool flush()
-    {
-        if (rows_ == 0)
-            return true;
-        std::string sql = head_ + " values ";
-        for (int r = 0; r < rows_; ++r) {
-            sql += r ? ",(" : "(";
-            for (int c = 0; c < columns_; ++c)
-                sql += c ? ",?" : "?";
-            sql += ")";
-        }
-        const bool ok = db_.execute(sql, params_) >= 0;
-        params_.values.clear();
-        rows_ = 0;
-        return ok;
-    }
-
-private:
-    DbConnection &db_;
-    std::string head_;
-    int columns_;
-    int rows_ = 0;
-    DbParams params_;
-};
 
 bool seedRegions(DbConnection &db)
 {

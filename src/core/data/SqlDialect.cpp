@@ -2,6 +2,30 @@
 
 namespace zentra {
 
+std::string jsonTextArray(const std::vector<std::string> &texts)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        out += i ? ",\"" : "\"";
+        for (const char c : texts[i]) {
+            const auto u = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                out += '\\';
+                out += c;
+            } else if (u < 0x20) {
+                out += "\\u00";
+                out += kHex[u >> 4];
+                out += kHex[u & 15];
+            } else {
+                out += c;
+            }
+        }
+        out += '"';
+    }
+    return out + "]";
+}
+
 std::string SqlDialect::folded(std::string_view expr) const
 {
     // On the server lower() under "C" changes ASCII letters only, as NOCASE.
@@ -44,6 +68,13 @@ std::string SqlDialect::idSet(std::string_view param) const
 {
     if (isPostgres())
         return "select cast(value as bigint) from json_array_elements_text(cast(" + std::string(param) + " as json))";
+    return "select value from json_each(" + std::string(param) + ")";
+}
+
+std::string SqlDialect::textSet(std::string_view param) const
+{
+    if (isPostgres())
+        return "select value from json_array_elements_text(cast(" + std::string(param) + " as json))";
     return "select value from json_each(" + std::string(param) + ")";
 }
 

@@ -2,10 +2,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zentra {
 
 enum class DbEngineKind { Sqlite, Postgres };
+
+// A JSON array of the texts (UTF-8), for one bound parameter read by
+// SqlDialect::textSet.
+std::string jsonTextArray(const std::vector<std::string> &texts);
 
 // The column types of our schema, named by what they hold.
 enum class DbType {
@@ -51,6 +56,8 @@ public:
     // A set of integers from one bound parameter holding a JSON array
     // ("[1,2,3]"): "x in (<idSet>)".
     std::string idSet(std::string_view param) const;
+    // The same for texts (a JSON array of strings, see jsonTextArray).
+    std::string textSet(std::string_view param) const;
 
     // The database's clock, in whole seconds since 1970.
     std::string epochNow() const;

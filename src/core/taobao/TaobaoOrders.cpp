@@ -1,10 +1,13 @@
 #include "core/taobao/TaobaoOrders.h"
 
+#include "core/data/BatchInsert.h"
 #include "core/data/DbConnection.h"
 #include "core/taobao/ReportReader.h"
 
 #include <array>
 #include <cstdio>
+#include <map>
+#include <set>
 
 namespace zentra {
 namespace {
@@ -238,38 +241,89 @@ ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items)
     return readReport(path, onHeader, onRow);
 }
 
+namespace {
+
+// A natural key as the NoCase columns compare it: ASCII letters folded.
+std::string foldedKey(std::string_view text)
+{
+    std::string k(text);
+    for (char &c : k)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return k;
+}
+
+}
+
 StoreResult storeOrders(DbConnection &db, const std::vector<TbOrder> &orders)
 {
     StoreResult r;
     Transaction tx(db);
-    const SqlDialect &d = db.dialect();
-    const std::string byNumber = d.folded("tb_orderNum") + "=" + d.folded("?");
-    DbStatement known(db, "select 1 from tbList where " + byNumber);
-    DbStatement insert(db, "insert into tbList(tb_orderNum,tb_status,tb_nickName,tb_proCity,tb_tradetime,"
-                           "tb_orderprice,tb_postfee,tb_getmoney,tb_addressInfo,tb_sNote) "
-                           "values(?,?,?,?,?,?,?,?,?,?)");
-    DbStatement refresh(db, "update tbList set tb_status=? where " + byNumber);
-    if (!tx.active() || !known.ok() || !insert.ok() || !refresh.ok()) {
+    if (!tx.active()) {
         r.error = db.lastError();
         return r;
     }
+    const SqlDialect &d = db.dialect();
+    // The orders already stored, found for the whole report at once; the new
+    // ones go in 100 a statement (a round trip to a server is the cost).
+    std::vector<std::string> numbers;
+    for (const TbOrder &o : orders)
+        if (!o.orderNum.empty() && !o.addressInfo.empty())
+            numbers.push_back(o.orderNum);
+    std::set<std::string> known;
+    const bool read = db.forEachRow(
+        "select tb_orderNum from tbList where " + d.folded("tb_orderNum") + " in (select " + d.folded("value") +
+            " from (" + d.textSet("?") + ") as numbers)",
+        {jsonTextArray(numbers)}, [](const std::vector<std::string> &) {},
+        [&](const DbCells &cells) {
+            std::string n;
+            cells.read(0, n);
+            known.insert(foldedKey(n));
+        });
+    if (!read) {
+        r.error = db.lastError();
+        return r;
+    }
+    DbStatement refresh(db, "update tbList set tb_status=? where " + d.folded("tb_orderNum") + "=" + d.folded("?"));
+    if (!refresh.ok()) {
+        r.error = db.lastError();
+        return r;
+    }
+    // New orders wait here until written; a later line of the same order
+    // refreshes the waiting one, as it would the stored one.
+    std::vector<TbOrder> fresh;
+    std::map<std::string, std::size_t> waiting;
     for (const TbOrder &o : orders) {
         if (o.orderNum.empty() || o.addressInfo.empty())
             continue;
         ++r.stored;
-        bool failed = false;
-        const bool exists = known.exists({o.orderNum}, &failed);
-        const int changed = failed ? -1
-                            : exists ? refresh.execute({o.status, o.orderNum})
-                                     : insert.execute({o.orderNum, o.status, o.nickName, o.proCity, o.tradeTime,
-                                                       o.orderPrice, o.postFee, o.getMoney, o.addressInfo, o.sNote});
-        if (changed < 0) {
+        const std::string key = foldedKey(o.orderNum);
+        if (const auto w = waiting.find(key); w != waiting.end()) {
+            fresh[w->second].status = o.status;
+            ++r.updated;
+        } else if (known.count(key)) {
+            if (refresh.execute({o.status, o.orderNum}) < 0) {
+                r.error = db.lastError();
+                return r;
+            }
+            ++r.updated;
+        } else {
+            waiting.emplace(key, fresh.size());
+            fresh.push_back(o);
+            ++r.inserted;
+        }
+    }
+    BatchInsert insert(db,
+                       "insert into tbList(tb_orderNum,tb_status,tb_nickName,tb_proCity,tb_tradetime,"
+                       "tb_orderprice,tb_postfee,tb_getmoney,tb_addressInfo,tb_sNote)",
+                       10);
+    for (const TbOrder &o : fresh)
+        if (!insert.add({o.orderNum, o.status, o.nickName, o.proCity, o.tradeTime, o.orderPrice, o.postFee,
+                         o.getMoney, o.addressInfo, o.sNote})) {
             r.error = db.lastError();
             return r;
         }
-        ++(exists ? r.updated : r.inserted);
-    }
-    if (!tx.commit()) {
+    if (!insert.flush() || !tx.commit()) {
         r.error = db.lastError();
         return r;
     }
@@ -281,28 +335,46 @@ StoreResult storeItems(DbConnection &db, const std::vector<TbItem> &items)
 {
     StoreResult r;
     Transaction tx(db);
-    const SqlDialect &d = db.dialect();
-    DbStatement known(db, "select 1 from tbGoods where " + d.folded("tb_orderNum") + "=" + d.folded("?") + " and " +
-                              d.folded("tb_item") + "=" + d.folded("?"));
-    DbStatement insert(db, "insert into tbGoods(tb_orderNum,tb_item,tb_sku,tb_price,tb_num) values(?,?,?,?,?)");
-    if (!tx.active() || !known.ok() || !insert.ok()) {
+    if (!tx.active()) {
         r.error = db.lastError();
         return r;
     }
+    const SqlDialect &d = db.dialect();
+    // The items already stored for the report's orders, read at once; an
+    // item is known by its order and its title.
+    std::vector<std::string> numbers;
+    for (const TbItem &it : items)
+        if (!it.orderNum.empty() && !it.item.empty())
+            numbers.push_back(it.orderNum);
+    std::set<std::pair<std::string, std::string>> known;
+    const bool read = db.forEachRow(
+        "select tb_orderNum, tb_item from tbGoods where " + d.folded("tb_orderNum") + " in (select " +
+            d.folded("value") + " from (" + d.textSet("?") + ") as numbers)",
+        {jsonTextArray(numbers)}, [](const std::vector<std::string> &) {},
+        [&](const DbCells &cells) {
+            std::string n, item;
+            cells.read(0, n);
+            cells.read(1, item);
+            known.emplace(foldedKey(n), foldedKey(item));
+        });
+    if (!read) {
+        r.error = db.lastError();
+        return r;
+    }
+    BatchInsert insert(db, "insert into tbGoods(tb_orderNum,tb_item,tb_sku,tb_price,tb_num)", 5);
     for (const TbItem &it : items) {
         if (it.orderNum.empty() || it.item.empty())
             continue;
         ++r.stored;
-        bool failed = false;
-        if (known.exists({it.orderNum, it.item}, &failed))
+        if (!known.emplace(foldedKey(it.orderNum), foldedKey(it.item)).second)
             continue;
-        if (failed || insert.execute({it.orderNum, it.item, it.sku, it.price, it.num}) < 0) {
+        if (!insert.add({it.orderNum, it.item, it.sku, it.price, it.num})) {
             r.error = db.lastError();
             return r;
         }
         ++r.inserted;
     }
-    if (!tx.commit()) {
+    if (!insert.flush() || !tx.commit()) {
         r.error = db.lastError();
         return r;
     }

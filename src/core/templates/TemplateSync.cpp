@@ -112,10 +112,11 @@ bool decodeBase64Strict(const std::string &text, std::string &bytes)
 
 bool markTemplateDeleted(DbConnection &db, const std::string &name)
 {
+    // The station's clock, as the files' times the mark is compared with.
     const SqlDialect &d = db.dialect();
-    return db.execute("update templateFile set tmpDeleted = 1, tmpBytes = '', tmpModified = " + d.epochNow() +
-                          " where " + d.folded("tmpName") + " = " + d.folded("?"),
-                      {name}) >= 0;
+    return db.execute("update templateFile set tmpDeleted = 1, tmpBytes = '', tmpModified = ? where " +
+                          d.folded("tmpName") + " = " + d.folded("?"),
+                      {static_cast<long long>(std::time(nullptr)), name}) >= 0;
 }
 
 TemplateSyncResult syncTemplates(const DataFolder &folder)
@@ -176,9 +177,9 @@ TemplateSyncResult syncTemplates(const DataFolder &folder)
             if (it == stored.end()) {
                 if (!upload(name, modified, false))
                     return fail(db.lastError());
-            } else if (modified > it->second.modified) {
-                // Changed here since the database's copy (or made again
-                // after a delete elsewhere).
+            } else if (modified > it->second.modified || (it->second.deleted && modified == it->second.modified)) {
+                // Changed here since the database's copy, or made again
+                // after a delete elsewhere (in the same second: kept).
                 if (!upload(name, modified, true))
                     return fail(db.lastError());
             } else if (modified < it->second.modified || it->second.deleted) {

@@ -209,7 +209,11 @@ void CPrintList::print(int mode)
     if (connectionLost_)
         dialogs_.warn(this, QStringLiteral("与数据库的连接已断开，打印在当前页之后停止；已打印的快递单已移入历史记录，"
                                            "其余的留在打印列表中。"));
-    reload(searchEdit_->text().toStdString());
+    // Rows another station held, or a connection that went away: the grid
+    // shows again what the table holds now. Otherwise the printed rows left
+    // it and the others keep their ticks.
+    if (connectionLost_ || held.size() < wanted.size())
+        reload(searchEdit_->text().toStdString());
 }
 
 bool CPrintList::renewAfterPage()
