@@ -8,6 +8,7 @@
 #include "core/data/DbLocation.h"
 #include "core/data/NameKeys.h"
 #include "core/data/SeedData.h"
+#include "core/masterdata/MasterBook.h"
 #include "core/templates/TemplateSync.h"
 #include "core/users/PasswordHash.h"
 #include "core/waybill/WaybillSearch.h"
@@ -296,6 +297,8 @@ bool stepSharedTables(DbConnection &db)
     sql += createTable(d, tableNamed("printClaim"), {}, "PRIMARY KEY (printId)");
     sql += createTable(d, tableNamed("templateFile"));
     sql += createIndex(d, "templateFile_name", "templateFile", {"tmpName"}, true);
+    // The Taobao transfer looks for a print-list row of the same address.
+    sql += createIndex(d, "printList_key", "printList", {"rmobile", "raddress"});
     sql += createTable(d, tableNamed("dbInfo"));
     sql += createIndex(d, "dbInfo_name", "dbInfo", {"infoName"}, true);
     // Order items keep the order they were imported in (the goods names of a
@@ -312,7 +315,7 @@ bool stepSharedTables(DbConnection &db)
                "ALTER TABLE tbGoods_new RENAME TO tbGoods;\n";
         sql += createIndex(d, "tbGoods_order", "tbGoods", {"tb_orderNum"});
     }
-    return db.executeScript(sql);
+    return db.executeScript(sql) && createBookSearchIndexes(db);
 }
 
 struct Step {

@@ -129,6 +129,11 @@ std::string SqlDialect::columnType(DbType type, std::string_view sequence) const
     return {};
 }
 
+std::string SqlDialect::refreshStatistics(std::string_view table) const
+{
+    return isPostgres() ? "analyze " + std::string(table) : std::string();
+}
+
 std::string SqlDialect::indexColumn(std::string_view column, DbType type) const
 {
     return type == DbType::NoCase && isPostgres() ? "lower(" + std::string(column) + ")" : std::string(column);

@@ -70,6 +70,11 @@ public:
     // counter draws from when several tables share one (server only).
     std::string columnType(DbType type, std::string_view sequence = {}) const;
 
+    // What to run after thousands of rows went into `table` at once, so that
+    // the server plans the next statements on them with their true size (its
+    // own statistics would catch up only a minute later); nothing on SQLite.
+    std::string refreshStatistics(std::string_view table) const;
+
     // An index's column: NoCase columns are indexed as they compare.
     std::string indexColumn(std::string_view column, DbType type) const;
 

@@ -59,6 +59,28 @@ BookResult changeUnlessClassTaken(DbConnection &db, const BookKind &kind, const 
 
 }
 
+std::string bookSearchText(const BookKind &kind, const SqlDialect &d)
+{
+    std::string joined;
+    for (const std::string &c : kind.searchColumns) {
+        const std::string part = "coalesce(" + (kind.isNumeric(c) ? d.realText(c) : c) + ", '')";
+        joined = joined.empty() ? part : d.joinWithSeparator(joined, part);
+    }
+    return "(" + joined + ")";
+}
+
+bool createBookSearchIndexes(DbConnection &db)
+{
+    const SqlDialect &d = db.dialect();
+    if (!d.isPostgres())
+        return true;
+    std::string sql;
+    for (const BookKind *k : {&receiverBook(), &senderBook(), &cargoBook()})
+        sql += "CREATE INDEX IF NOT EXISTS " + k->table + "_text ON " + k->table + " USING gin (" +
+               bookSearchText(*k, d) + " gin_trgm_ops);\n";
+    return db.executeScript(sql);
+}
+
 BookEntry entryOf(const BookKind &kind, const DbRow &row)
 {
     BookEntry e;
@@ -420,11 +442,17 @@ DbRows MasterBook::search(const std::string &text) const
         return failedRows();
     const SqlDialect &d = db.dialect();
     std::string sql = "select * from " + kind_.table + " where ";
+    // On the server a trigram index over the joined columns passes the rows
+    // that can match at all (the joined text finds every row a column finds,
+    // the search text being literal); the LIKE of each column decides.
+    if (d.isPostgres())
+        sql += d.like(bookSearchText(kind_, d), "?1", '\\') + " and ";
+    sql += "(";
     for (std::size_t i = 0; i < kind_.searchColumns.size(); ++i) {
         const std::string &c = kind_.searchColumns[i];
         sql += (i ? " or " : "") + d.like(kind_.isNumeric(c) ? d.realText(c) : c, "?1", '\\');
     }
-    sql += nameOrder();
+    sql += ")" + nameOrder();
     return db.query(sql, {containsPattern(text)});
 }
 

@@ -137,6 +137,13 @@ private:
     const BookKind &kind_;
 };
 
+// The searched columns of a book joined into one text (the separator
+// between them), as the server's trigram index of the book holds it.
+std::string bookSearchText(const BookKind &kind, const SqlDialect &dialect);
+// The server's trigram indexes of the three books; nothing on SQLite, where
+// a scan of the columns is quick enough.
+bool createBookSearchIndexes(DbConnection &db);
+
 // The entry of a row, every column but the counter.
 BookEntry entryOf(const BookKind &kind, const DbRow &row);
 

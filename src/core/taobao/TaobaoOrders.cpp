@@ -243,6 +243,16 @@ ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items)
 
 namespace {
 
+// After a large report the server learns the tables' new size at once: the
+// transfer to the print list that often follows is planned on it. A failure
+// here changes nothing stored.
+void refreshAfterBulk(DbConnection &db, const char *table, int inserted)
+{
+    const std::string sql = db.dialect().refreshStatistics(table);
+    if (inserted >= 1000 && !sql.empty())
+        db.executeScript(sql);
+}
+
 // A natural key as the NoCase columns compare it: ASCII letters folded.
 std::string foldedKey(std::string_view text)
 {
@@ -327,6 +337,7 @@ StoreResult storeOrders(DbConnection &db, const std::vector<TbOrder> &orders)
         r.error = db.lastError();
         return r;
     }
+    refreshAfterBulk(db, "tbList", r.inserted);
     r.ok = true;
     return r;
 }
@@ -378,6 +389,7 @@ StoreResult storeItems(DbConnection &db, const std::vector<TbItem> &items)
         r.error = db.lastError();
         return r;
     }
+    refreshAfterBulk(db, "tbGoods", r.inserted);
     r.ok = true;
     return r;
 }
