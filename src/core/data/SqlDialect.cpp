@@ -2,6 +2,18 @@
 
 namespace zentra {
 
+bool numberTextCanMatch(std::string_view pattern)
+{
+    for (const char c : pattern) {
+        const char l = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        const bool fits = (l >= '0' && l <= '9') || l == '.' || l == '+' || l == '-' || l == 'e' || l == 'i' ||
+                          l == 'n' || l == 'f' || l == '%' || l == '_';
+        if (!fits)
+            return false;
+    }
+    return true;
+}
+
 std::string jsonTextArray(const std::vector<std::string> &texts)
 {
     static const char kHex[] = "0123456789abcdef";

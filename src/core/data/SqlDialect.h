@@ -8,6 +8,13 @@ namespace zentra {
 
 enum class DbEngineKind { Sqlite, Postgres };
 
+// Whether a LIKE pattern can match a number written as text ("12.0",
+// "-1.0e+20", "Inf"): only digits, ".", "+", "-", the letters of "e" and
+// "Inf" and the wildcards can. A search whose pattern cannot leaves the
+// number columns out, which changes no result and spares the server a
+// conversion per row.
+bool numberTextCanMatch(std::string_view pattern);
+
 // A JSON array of the texts (UTF-8), for one bound parameter read by
 // SqlDialect::textSet.
 std::string jsonTextArray(const std::vector<std::string> &texts);

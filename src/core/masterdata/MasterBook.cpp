@@ -448,9 +448,14 @@ DbRows MasterBook::search(const std::string &text) const
     if (d.isPostgres())
         sql += d.like(bookSearchText(kind_, d), "?1", '\\') + " and ";
     sql += "(";
-    for (std::size_t i = 0; i < kind_.searchColumns.size(); ++i) {
-        const std::string &c = kind_.searchColumns[i];
-        sql += (i ? " or " : "") + d.like(kind_.isNumeric(c) ? d.realText(c) : c, "?1", '\\');
+    // Figures meet only a text that can be a number's (numberTextCanMatch).
+    const bool figures = numberTextCanMatch(text);
+    bool first = true;
+    for (const std::string &c : kind_.searchColumns) {
+        if (kind_.isNumeric(c) && !figures)
+            continue;
+        sql += (first ? "" : " or ") + d.like(kind_.isNumeric(c) ? d.realText(c) : c, "?1", '\\');
+        first = false;
     }
     sql += ")" + nameOrder();
     return db.query(sql, {containsPattern(text)});

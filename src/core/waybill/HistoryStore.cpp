@@ -155,7 +155,7 @@ std::vector<WaybillRow> readHistory(DbConnection &db, const TimeRange &range, st
     return ordered(queryWaybillRows(db,
                                     "select * from printHistory where " + narrowed +
                                         "printTime > ?3 and printTime < ?4 and " +
-                                        waybillTextCondition(db.dialect()) + orderBy(order),
+                                        waybillTextCondition(db.dialect(), text) + orderBy(order),
                                     {likePattern(text), filter.argument, range.from, range.to}, ok),
                    order);
 }
@@ -164,7 +164,7 @@ std::vector<WaybillRow> readHistoryByScan(DbConnection &db, const TimeRange &ran
 {
     return ordered(queryWaybillRows(db,
                                     "select * from printHistory where printTime > ?2 and printTime < ?3 and " +
-                                        waybillTextCondition(db.dialect()) + kByPrintId,
+                                        waybillTextCondition(db.dialect(), text) + kByPrintId,
                                     {likePattern(text), range.from, range.to}, ok),
                    HistoryOrder::ByReceiver);
 }

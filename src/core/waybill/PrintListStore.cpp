@@ -10,7 +10,7 @@ std::vector<WaybillRow> searchPrintList(DbConnection &db, std::string_view text,
         return readPrintList(db, ok);
     const SqlDialect &d = db.dialect();
     return queryWaybillRows(db,
-                            "select * from printList where " + waybillTextCondition(d) + " order by " +
+                            "select * from printList where " + waybillTextCondition(d, text) + " order by " +
                                 d.folded("expressNo") + " asc nulls first, printId asc",
                             {likePattern(text)}, ok);
 }

@@ -131,20 +131,25 @@ std::vector<std::string_view> codePoints(std::string_view text, bool &valid)
 
 }
 
-const std::string &waybillTextCondition(const SqlDialect &dialect)
+const std::string &waybillTextCondition(const SqlDialect &dialect, std::string_view text)
 {
-    auto make = [](const SqlDialect &d) {
+    auto make = [](const SqlDialect &d, bool figures) {
         std::string sql = "(";
         for (const char *c : kSearchColumns) {
+            if (isFigure(c) && !figures)
+                continue;
             if (sql.size() > 1)
                 sql += " or ";
             sql += d.like(isFigure(c) ? d.realText(c) : std::string(c), "?1");
         }
         return sql + ")";
     };
-    static const std::string embedded = make(SqlDialect(DbEngineKind::Sqlite));
-    static const std::string server = make(SqlDialect(DbEngineKind::Postgres));
-    return dialect.isPostgres() ? server : embedded;
+    static const std::string embedded[] = {make(SqlDialect(DbEngineKind::Sqlite), false),
+                                           make(SqlDialect(DbEngineKind::Sqlite), true)};
+    static const std::string server[] = {make(SqlDialect(DbEngineKind::Postgres), false),
+                                         make(SqlDialect(DbEngineKind::Postgres), true)};
+    const int figures = numberTextCanMatch(likePattern(text)) ? 1 : 0;
+    return dialect.isPostgres() ? server[figures] : embedded[figures];
 }
 
 std::string likePattern(std::string_view text)

@@ -12,8 +12,10 @@ namespace zentra {
 // in T are wildcards and ASCII case is ignored), the same rule for both lists.
 
 // The condition over the 32 columns, for a statement whose parameter ?1 is
-// bound to likePattern(T).
-const std::string &waybillTextCondition(const SqlDialect &dialect);
+// bound to likePattern(T). The figure columns are left out when T cannot
+// match a number's text (see numberTextCanMatch): the same rows, found
+// without a conversion per row.
+const std::string &waybillTextCondition(const SqlDialect &dialect, std::string_view text);
 std::string likePattern(std::string_view text);
 
 // The history keeps a trigram index of the searched columns joined into one

@@ -252,6 +252,16 @@ TEST_P(DatabaseTest, TextRulesAreTheSameOnBothEngines)
             << column;
 }
 
+TEST(NumberText, OnlyTextsANumberCanShowMeetTheFigureColumns)
+{
+    const std::pair<const char *, bool> cases[] = {
+        {"%12.5%", true}, {"%-1.0E+20%", true}, {"%inf%", true}, {"%_%", true}, {"%%", true},
+        {"%张伟%", false}, {"%12a%", false},   {"%1 2%", false},  {"%1,5%", false}, {"%\\%", false},
+    };
+    for (const auto &[pattern, can] : cases)
+        EXPECT_EQ(numberTextCanMatch(pattern), can) << pattern;
+}
+
 TEST_P(DatabaseTest, SavepointsUndoOneUnitOfABatch)
 {
     open();
