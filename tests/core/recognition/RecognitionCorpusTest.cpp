@@ -84,14 +84,14 @@ int score(const std::vector<Labelled> &corpus, RecognizeMethod method, bool repo
 TEST(RecognitionCorpus, SmartMethodKeepsItsScore)
 {
     const std::vector<Labelled> corpus = readCorpus("addresses.tsv");
-    ASSERT_GE(corpus.size(), 280u);
+    ASSERT_GE(corpus.size(), 450u);
     const int standard = score(corpus, RecognizeMethod::Standard, false);
     const int smart = score(corpus, RecognizeMethod::Smart, false);
     std::cout << "corpus of " << corpus.size() << " texts, all nine fields right: standard " << standard
               << ", smart " << smart << "\n";
     // Raise this when the method gets better; a drop names every text it got wrong.
-    constexpr int kSmartReaches = 286;
-    if (smart < kSmartReaches)
+    constexpr int kSmartReaches = 452;
+    if (smart < kSmartReaches || std::getenv("ZENTRA_CORPUS_REPORT"))
         score(corpus, RecognizeMethod::Smart, true);
     EXPECT_GE(smart, kSmartReaches);
     EXPECT_GT(smart, standard);
@@ -103,12 +103,12 @@ TEST(RecognitionCorpus, SmartMethodKeepsItsScore)
 TEST(RecognitionCorpus, HeldOutTextsKeepTheirScore)
 {
     const std::vector<Labelled> heldOut = readCorpus("heldout.tsv");
-    ASSERT_GE(heldOut.size(), 100u);
+    ASSERT_GE(heldOut.size(), 170u);
     const int standard = score(heldOut, RecognizeMethod::Standard, false);
     const int smart = score(heldOut, RecognizeMethod::Smart, false);
     std::cout << "held-out set of " << heldOut.size() << " texts, all nine fields right: standard " << standard
               << ", smart " << smart << "\n";
-    constexpr int kSmartReaches = 39;
+    constexpr int kSmartReaches = 168;
     if (smart < kSmartReaches || std::getenv("ZENTRA_CORPUS_REPORT"))
         score(heldOut, RecognizeMethod::Smart, true);
     EXPECT_GE(smart, kSmartReaches);
