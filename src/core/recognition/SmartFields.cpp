@@ -96,7 +96,7 @@ constexpr LabelWord kLabels[] = {
     {U"收货人", LabelKind::Name},       {U"联系人", LabelKind::Name},       {U"联络人", LabelKind::Name},
     {U"姓名", LabelKind::Name},         {U"名字", LabelKind::Name},         {U"收件", LabelKind::Name},
     {U"买家", LabelKind::Name},         {U"客户", LabelKind::Name},         {U"收", LabelKind::Name},
-    {U"称呼", LabelKind::Name},         {U"手机号码", LabelKind::Number},   {U"联系电话", LabelKind::Number},
+    {U"称呼", LabelKind::Name},         {U"name", LabelKind::Name},         {U"手机号码", LabelKind::Number},   {U"联系电话", LabelKind::Number},
     {U"联系方式", LabelKind::Number},   {U"电话号码", LabelKind::Number},   {U"固定电话", LabelKind::Number},
     {U"移动电话", LabelKind::Number},   {U"联系手机", LabelKind::Number},   {U"收件人电话", LabelKind::Number},
     {U"收货人电话", LabelKind::Number}, {U"收件人手机", LabelKind::Number}, {U"收货人手机", LabelKind::Number},
@@ -322,11 +322,13 @@ void readNumbers(Text &t)
             std::u32string joined;
             for (std::size_t k = first; k < groups.size() && k < first + 4 && kind == None; ++k) {
                 joined += digits(groups[k]);
-                if (joined.size() > 13)
+                if (joined.size() > 15)
                     break;
                 std::u32string_view d = joined;
                 if (d.size() == 13 && d.substr(0, 2) == U"86" && k == first)
                     d.remove_prefix(2);
+                else if (d.size() == 15 && d.substr(0, 4) == U"0086" && k == first)
+                    d.remove_prefix(4);
                 if (mobileDigits(d) && !gluedToLetter(groups[k])) {
                     kind = Mobile;
                     value = ascii(d);
@@ -388,8 +390,17 @@ void readNumbers(Text &t)
             std::size_t to = groups[g + used - 1].end;
             if (kind == Drop && to < w.size() && (w[to] == 'X' || w[to] == 'x'))
                 ++to;
-            // An extension: 021-64370011转206.
-            if (kind == Phone && to + 1 < w.size() && (w[to] == U'转' || w[to] == '#') && isDigit(w[to + 1])) {
+            // An extension: 021-64370011转206, and the extension of a shop's
+            // privacy number: 18812345601-2231.
+            if (kind == Mobile && g + used < groups.size() && w[groups[g + used].begin - 1] == '-' &&
+                groups[g + used].begin == to + 1 && digits(groups[g + used]).size() >= 3 &&
+                digits(groups[g + used]).size() <= 5) {
+                value += "-" + ascii(digits(groups[g + used]));
+                to = groups[g + used].end;
+                ++used;
+            }
+            if ((kind == Phone || kind == Mobile) && to + 1 < w.size() && (w[to] == U'转' || w[to] == '#') &&
+                isDigit(w[to + 1]) && t.freeAt(to)) {
                 std::size_t k = to + 1;
                 while (k < w.size() && isDigit(w[k]) && k - to <= 5)
                     ++k;
@@ -545,6 +556,30 @@ bool companyStop(const std::u32string &w, std::size_t i)
     return after.find(w[i]) != std::u32string_view::npos;
 }
 
+// A university or a hospital is the company only where the street does not go
+// on after it: a field, the end, or a person's name follows (延安大学 高老师,
+// but 武汉大学 信息学部, 九江学院 附近).
+bool weakCompanyEnds(const Text &t, std::size_t e)
+{
+    const std::u32string &w = t.w;
+    std::size_t k = e;
+    for (;;) {
+        while (k < w.size() && t.mark[k] == Mark::Space)
+            ++k;
+        if (k >= w.size() || t.mark[k] != Mark::Free)
+            return true;
+        std::size_t ke = k;
+        while (ke < w.size() && t.freeAt(ke))
+            ++ke;
+        std::u32string_view next = std::u32string_view(w).substr(k, ke - k);
+        if (std::all_of(next.begin(), next.end(), [](char32_t c) { return c == '.' || c == '-'; })) {
+            k = ke; // 海南大学 ... 邱老师
+            continue;
+        }
+        return nameLikeness(next) >= 1.5;
+    }
+}
+
 // A road or a house number: a company's name holds none (a 中心 or a 城 it may).
 bool roadWord(std::u32string_view s)
 {
@@ -589,23 +624,12 @@ void readCompany(Text &t, const RegionIndex &index)
             --b;
         if (i - b < 2 || isDigit(w[b]) || roadWord(std::u32string_view(w).substr(b, i - b)))
             continue;
-        if (!end.strong) {
-            // A university or hospital is the company only where the street does
-            // not go on after it.
-            std::size_t k = e;
-            while (k < w.size() && (t.mark[k] == Mark::Space || t.mark[k] == Mark::Comma))
-                ++k;
-            std::size_t ke = k;
-            while (ke < w.size() && t.freeAt(ke))
-                ++ke;
-            std::u32string_view next = std::u32string_view(w).substr(k, ke - k);
-            // (楼小丽 is a name: the family name 楼 is no floor.)
-            bool streetGoesOn = ke > k && (hasStreetWord(next.substr(1)) || next.starts_with(U"附近") ||
-                                           next.starts_with(U"对面") || next.starts_with(U"隔壁") ||
-                                           std::any_of(next.begin(), next.end(), isDigit));
-            if (streetGoesOn || (k == e && e < w.size() && t.freeAt(e)))
-                continue;
-        }
+        // At the start of the text a university or hospital is the company.
+        std::size_t before = b;
+        while (before > 0 && isBreak(t.mark[before - 1]))
+            --before;
+        if (!end.strong && before > 0 && !weakCompanyEnds(t, e))
+            continue;
         // The rest of the name written apart: 中国银行 湖北省分行, 名创优品 大悦城门店.
         auto word = [&](std::size_t from, int step) {
             std::size_t k = from;

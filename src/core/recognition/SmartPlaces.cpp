@@ -145,6 +145,10 @@ private:
         double bestScore = 0;
         for (const Match *h : hits_) {
             const RegionIndex::Region &r = index_.region(h->region);
+            // The one district of a city without districts is the city itself
+            // (东莞市): written, it is the city; 中山港 is no second 中山.
+            if (r.level == RegionIndex::District && index_.onlyDistrict(r.parent) == h->region)
+                continue;
             int region[3] = {-1, -1, -1};
             const Match *written[3] = {nullptr, nullptr, nullptr};
             region[r.level] = h->region;

@@ -127,7 +127,6 @@ bool notName(std::u32string_view s)
                            U"暂无", U"家里", U"单位", U"附件", U"未知", U"默认", U"本人"});
 }
 
-// How much a word looks like a person's name on its own; below zero: not at all.
 double looksLikeName(std::u32string_view s)
 {
     if (s.empty() || s.size() > 12)
@@ -175,6 +174,12 @@ double looksLikeName(std::u32string_view s)
         score += 1.5;
     return score;
 }
+
+}
+
+double nameLikeness(std::u32string_view s) { return looksLikeName(s); }
+
+namespace {
 
 // A name written with 收 after it: 张丽收, 王刚(收).
 std::size_t withoutReceive(std::u32string_view s)

@@ -87,5 +87,8 @@ void readStreet(Text &t, const Places &places);
 bool hasStreetWord(std::u32string_view s);
 // Whether a piece of text is a courtesy or a request (谢谢, 请尽快发货).
 bool isCourtesy(std::u32string_view s);
+// How much a word looks like a person's name on its own (王芳 2, 王xx 2.5, a
+// bare family name 1); below zero: not at all.
+double nameLikeness(std::u32string_view s);
 
 }
