@@ -116,6 +116,7 @@ int main(int argc, char **argv)
     } shapes[] = {
         {"web page", ""},
         {"address lines", lines},
+        {"labelled forms", "收货人：张三 手机：13800138000 地址：陕西省西安市雁塔区高新路3号 公司：西安移动营业厅\n"},
         {"one line of places", "北京市朝阳区上海浦东新区广东深圳南山区"},
         {"digits and spaces", "1380013 8000 0571-8888 "},
     };

@@ -66,7 +66,7 @@ Text normalise(std::string_view utf8)
                          (i + 1 < w.size() && w[i + 1] == ' ')))
             w[i] = c = ',';
         // A star masks part of a name (刘*, 王**); alone it is decoration.
-        if (c == '*' && !(i > 0 && (isCjk(w[i - 1]) || isLatin(w[i - 1]) || w[i - 1] == '*')))
+        if (c == '*' && !(i > 0 && (isCjk(w[i - 1]) || isLatin(w[i - 1]) || isDigit(w[i - 1]) || w[i - 1] == '*')))
             w[i] = c = ' ';
         // 收 standing alone after a name (杨小婷 收 138...) only says "to".
         if (c == U'收' && i > 0 && w[i - 1] == ' ' && (i + 1 == w.size() || w[i + 1] == ' ' || w[i + 1] == ','))
@@ -274,6 +274,21 @@ void readNumbers(Text &t)
             ++i;
             continue;
         }
+        // A mobile masked on an order page: 138****0000.
+        if (i + 11 <= w.size() && (i == 0 || !isDigit(w[i - 1])) && (i + 11 == w.size() || !isDigit(w[i + 11]))) {
+            std::u32string_view m = std::u32string_view(w).substr(i, 11);
+            bool masked = m[0] == '1' && std::all_of(m.begin(), m.begin() + 3, isDigit) &&
+                          std::all_of(m.begin() + 3, m.begin() + 7, [](char32_t c) { return c == '*'; }) &&
+                          std::all_of(m.begin() + 7, m.end(), isDigit);
+            if (masked) {
+                if (t.r.mobile.empty())
+                    t.r.mobile = toUtf8(m);
+                t.set(i, i + 11, Mark::Number);
+                t.numbers.push_back(NumberAt{i, i + 11, NumberAt::Mobile});
+                i += 11;
+                continue;
+            }
+        }
         // A run of digit groups joined by spaces, dashes, brackets and a plus.
         groups.clear();
         std::size_t j = i;
@@ -371,6 +386,14 @@ void readNumbers(Text &t)
                 kind = Mobile;
                 value = ascii(a.substr(a.size() - 11));
                 from = groups[g].end - 11;
+                used = 1;
+            }
+            // A local landline without its area code, alone or after its label.
+            if (kind == None && groups.size() == 1 && (a.size() == 7 || a.size() == 8) && a[0] >= '2' &&
+                (groups[g].begin == 0 || !t.freeAt(groups[g].begin - 1)) &&
+                (groups[g].end == w.size() || !t.freeAt(groups[g].end))) {
+                kind = Phone;
+                value = ascii(a);
                 used = 1;
             }
             if (kind == None && a.size() == 6 && a[0] <= '8' && !gluedToLetter(groups[g]) &&
@@ -548,12 +571,17 @@ const WordTrie &companyTrie()
     return trie;
 }
 
-// Where a company's name cannot reach back over: the end of a house number, a
-// floor or a room (10层杭州云栖网络科技有限公司), or of a road.
+// Where a company's name cannot reach back over: the end of a road, or of a
+// numbered house, floor or room (10层杭州云栖网络科技有限公司); 鼓楼 and 钟楼
+// inside a name are no floors.
 bool companyStop(const std::u32string &w, std::size_t i)
 {
-    static const std::u32string_view after = U"号室层楼座栋幢#路街道巷弄";
-    return after.find(w[i]) != std::u32string_view::npos;
+    static const std::u32string_view roads = U"#路街道巷弄";
+    static const std::u32string_view numbered = U"号室层楼座栋幢";
+    if (roads.find(w[i]) != std::u32string_view::npos)
+        return true;
+    return numbered.find(w[i]) != std::u32string_view::npos && i > 0 &&
+           (isDigit(w[i - 1]) || isLatin(w[i - 1]) || std::u32string_view(U"一二三四五六七八九十").find(w[i - 1]) != std::u32string_view::npos);
 }
 
 // A university or a hospital is the company only where the street does not go

@@ -7,6 +7,7 @@
 #include "core/recognition/SmartText.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace zentra {
 
@@ -190,12 +191,13 @@ std::size_t withoutReceive(std::u32string_view s)
     return s.size();
 }
 
+// Whether a position lies in the value of an address label; zones are in
+// text order and do not overlap.
 bool inZone(const Text &t, std::size_t pos)
 {
-    for (const auto &[b, e] : t.zones)
-        if (pos >= b && pos < e)
-            return true;
-    return false;
+    auto it = std::upper_bound(t.zones.begin(), t.zones.end(), pos,
+                               [](std::size_t p, const std::pair<std::size_t, std::size_t> &z) { return p < z.first; });
+    return it != t.zones.begin() && pos < std::prev(it)->second;
 }
 
 bool streetLike(std::u32string_view s)
@@ -238,6 +240,17 @@ void readName(Text &t, const Places &places)
         }
         if (score < 0)
             continue;
+        // A family name with its title written apart: 张 先生.
+        if (s.size() == 1 && k + 1 < toks.size() && toks[k + 1].begin == tok.end + 1 && tok.right == Mark::Free &&
+            t.mark[tok.end] == Mark::Space) {
+            std::u32string_view title = text(toks[k + 1]);
+            if (title.size() <= 2 && titled(title) && !commonSurname(title[0])) {
+                last = k + 1;
+                end = toks[last].end;
+                nameLen = end - tok.begin;
+                score += 1.5;
+            }
+        }
         const Token &right = toks[last];
         const bool numberRight = right.right == Mark::Number, numberLeft = tok.left == Mark::Number;
         if (numberRight)
@@ -267,6 +280,9 @@ void readName(Text &t, const Places &places)
     }
     if (best < toks.size()) {
         t.name = std::u32string(w.substr(bestNameFrom, bestNameEnd - bestNameFrom));
+        std::erase(t.name, U' ');
+        if (std::all_of(t.name.begin(), t.name.end(), [](char32_t c) { return isLatin(c); }))
+            t.name = std::u32string(w.substr(bestNameFrom, bestNameEnd - bestNameFrom)); // WANG Lei keeps its space
         t.set(toks[best].begin, bestEnd, Mark::Name);
         return;
     }
@@ -370,10 +386,9 @@ void readStreet(Text &t, const Places &places)
                 break;
             if (t.mark[k] == Mark::Label) {
                 // An address label carries on the street; any other ends it.
-                bool address = false;
-                for (const LabelAt &l : t.labels)
-                    if (l.begin <= k && k < l.valueBegin)
-                        address = l.kind == LabelKind::Address;
+                auto l = std::upper_bound(t.labels.begin(), t.labels.end(), k,
+                                          [](std::size_t p, const LabelAt &a) { return p < a.begin; });
+                const bool address = l != t.labels.begin() && std::prev(l)->kind == LabelKind::Address;
                 if (!address)
                     break;
                 while (k < t.size() && t.mark[k] == Mark::Label)
