@@ -114,6 +114,9 @@ constexpr LabelWord kLabels[] = {
     {U"微信号", LabelKind::Token},      {U"微信", LabelKind::Token},        {U"qq", LabelKind::Token},
     {U"备注", LabelKind::Remark},       {U"留言", LabelKind::Remark},       {U"买家留言", LabelKind::Remark},
     {U"卖家备注", LabelKind::Remark},   {U"订单备注", LabelKind::Remark},
+    {U"省直辖县级行政区划", LabelKind::Filler}, {U"自治区直辖县级行政区划", LabelKind::Filler},
+    {U"直辖县级行政区划", LabelKind::Filler},   {U"省直辖", LabelKind::Filler},
+    {U"市辖区", LabelKind::Filler},             {U"县", LabelKind::Filler},
 };
 
 // Labels copied from pages in traditional characters (聯繫人, 電話).
@@ -189,6 +192,14 @@ void readLabels(Text &t)
         const bool before = i == 0 || isBreak(t.mark[i - 1]) || t.mark[i - 1] == Mark::Label ||
                             isDigit(w[i - 1]) || w[i - 1] == ')' || w[i - 1] == '(';
         const char32_t next = k < w.size() ? w[k] : 0;
+        if (l.kind == LabelKind::Filler) {
+            // Only a whole word: 县 between places, not 县 of 长沙县.
+            if (before && (j == w.size() || t.mark[j] != Mark::Free)) {
+                t.set(i, j, Mark::Dropped);
+                i = j - 1;
+            }
+            continue;
+        }
         bool accept = false;
         if (colon)
             accept = before || l.kind == LabelKind::Number || l.kind == LabelKind::Post;
@@ -576,9 +587,8 @@ const WordTrie &companyTrie()
 // inside a name are no floors.
 bool companyStop(const std::u32string &w, std::size_t i)
 {
-    static const std::u32string_view roads = U"#路街道巷弄";
     static const std::u32string_view numbered = U"号室层楼座栋幢";
-    if (roads.find(w[i]) != std::u32string_view::npos)
+    if (w[i] == '#')
         return true;
     return numbered.find(w[i]) != std::u32string_view::npos && i > 0 &&
            (isDigit(w[i - 1]) || isLatin(w[i - 1]) || std::u32string_view(U"一二三四五六七八九十").find(w[i - 1]) != std::u32string_view::npos);
@@ -604,14 +614,25 @@ bool weakCompanyEnds(const Text &t, std::size_t e)
             k = ke; // 海南大学 ... 邱老师
             continue;
         }
-        return nameLikeness(next) >= 1.5;
+        if (nameLikeness(next) < 1.5)
+            return false;
+        // A name ends the street only where no more street follows it (高三 2班).
+        std::size_t after = ke;
+        while (after < w.size() && t.mark[after] == Mark::Space)
+            ++after;
+        std::size_t afterEnd = after;
+        while (afterEnd < w.size() && t.freeAt(afterEnd))
+            ++afterEnd;
+        std::u32string_view more = std::u32string_view(w).substr(after, afterEnd - after);
+        return !(hasStreetWord(more) || std::any_of(more.begin(), more.end(), isDigit));
     }
 }
 
-// A road or a house number: a company's name holds none (a 中心 or a 城 it may).
+// A house number: a company's name holds none (a 中心, a 城 or a 路 as in
+// 台州路桥 it may).
 bool roadWord(std::u32string_view s)
 {
-    static const std::u32string_view chars = U"路街巷弄号室栋幢";
+    static const std::u32string_view chars = U"号室栋幢";
     return std::any_of(s.begin(), s.end(), [](char32_t c) { return chars.find(c) != std::u32string_view::npos; }) ||
            s.find(U"单元") != std::u32string_view::npos;
 }

@@ -47,7 +47,9 @@ bool hasStreetWord(std::u32string_view s)
 bool isCourtesy(std::u32string_view s)
 {
     return containsAny(s, {U"谢谢", U"麻烦", U"辛苦", U"尽快", U"发货", U"快递", U"包邮", U"请", U"亲", U"务必",
-                           U"周末", U"工作日", U"不要", U"放门卫", U"代收", U"驿站", U"丰巢", U"顺丰", U"送货上门"});
+                           U"周末", U"工作日", U"不要", U"放门卫", U"代收", U"驿站", U"丰巢", U"顺丰", U"送货上门",
+                           U"到付", U"加急", U"急件", U"包裹", U"家里有人", U"电话联系", U"打电话", U"提前联系",
+                           U"签收", U"放在", U"送到", U"上午", U"下午", U"晚上"});
 }
 
 namespace {
@@ -166,8 +168,10 @@ double looksLikeName(std::u32string_view s)
     if (cjk > 4) // 哈力木拉提: transcribed names, beside the number
         return titled(s) && cjk <= 5 ? 1.5 : cjk <= 6 ? 0.3 : -1;
     double score = 1.0;
-    if (commonSurname(s[0]) || (s.size() >= 3 && (s.substr(0, 2) == U"欧阳" || s.substr(0, 2) == U"司徒" ||
-                                                  s.substr(0, 2) == U"上官" || s.substr(0, 2) == U"诸葛")))
+    const bool compound = s.size() >= 3 && (s.substr(0, 2) == U"欧阳" || s.substr(0, 2) == U"司徒" ||
+                                            s.substr(0, 2) == U"上官" || s.substr(0, 2) == U"诸葛");
+    // Four characters after a single family name are more often a building (金鹰世界).
+    if (compound || (commonSurname(s[0]) && s.size() <= 3))
         score += 0.8;
     if (s[0] == U'小' || s[0] == U'老' || s[0] == U'阿')
         score += 0.8;
@@ -404,7 +408,9 @@ void readStreet(Text &t, const Places &places)
             std::u32string_view piece = w.substr(k, e - k);
             if (isCourtesy(piece) && !hasStreetWord(piece))
                 break;
-            if (!first && (comma || line) && !streetLike(piece))
+            // Past a comma the street goes on unless a name or a request
+            // follows; past a line break only with a street's words.
+            if (!first && ((line && !streetLike(piece)) || (comma && !streetLike(piece) && looksLikeName(piece) >= 1.4)))
                 break;
             append(street, piece);
             first = false;

@@ -28,7 +28,9 @@ enum class Mark : std::uint8_t {
 inline bool isBreak(Mark m) { return m == Mark::Space || m == Mark::Comma || m == Mark::Line; }
 
 // The kinds of labels.
-enum class LabelKind : std::uint8_t { Name, Number, Post, Address, Company, Token, Remark };
+// Filler: a word that is itself nobody's field (省直辖县级行政区划, copied from a
+// region chooser).
+enum class LabelKind : std::uint8_t { Name, Number, Post, Address, Company, Token, Remark, Filler };
 
 struct LabelAt {
     std::size_t begin, valueBegin;
