@@ -34,6 +34,8 @@ Text normalise(std::string_view utf8)
     t.w = toCodePoints(utf8);
     std::u32string &w = t.w;
     for (char32_t &c : w) {
+        if (isCjk(c) || isDigit(c) || isLatin(c))
+            continue; // most of a text: nothing to change
         if (c >= 0xFF01 && c <= 0xFF5E && c != 0xFF5E)
             c -= 0xFEE0;
         if (spaceLike(c) || (c < 0x20 && c != '\n'))
@@ -60,6 +62,8 @@ Text normalise(std::string_view utf8)
     };
     for (std::size_t i = 0; i < w.size(); ++i) {
         char32_t c = w[i];
+        if (isCjk(c) || isDigit(c) || isLatin(c))
+            continue;
         // A slash beside a phone number or between spaces separates fields
         // ("张三/13812345678/..."); elsewhere it belongs to the address ("3/F").
         if (c == '/' && (digitsAround(i, -1) >= 7 || digitsAround(i, 1) >= 7 || (i > 0 && w[i - 1] == ' ') ||
@@ -345,12 +349,15 @@ void readNumbers(Text &t)
             if ((a == U"86" || a == U"0086") && g + 1 < groups.size())
                 first = g + 1;
             // A mobile number, whole or written in groups (138 0013 8000).
-            std::u32string joined;
+            char32_t buffer[16];
+            std::size_t joinedSize = 0;
             for (std::size_t k = first; k < groups.size() && k < first + 4 && kind == None; ++k) {
-                joined += digits(groups[k]);
-                if (joined.size() > 15)
+                const std::u32string_view part = digits(groups[k]);
+                if (joinedSize + part.size() > 15)
                     break;
-                std::u32string_view d = joined;
+                std::copy(part.begin(), part.end(), buffer + joinedSize);
+                joinedSize += part.size();
+                std::u32string_view d(buffer, joinedSize);
                 if (d.size() == 13 && d.substr(0, 2) == U"86" && k == first)
                     d.remove_prefix(2);
                 else if (d.size() == 15 && d.substr(0, 4) == U"0086" && k == first)

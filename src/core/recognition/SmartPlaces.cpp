@@ -54,11 +54,24 @@ public:
     Places read()
     {
         index_.scan(t_.w, all_, 4 * kMaxHits);
-        startsAt_.assign(t_.size() + 1, 0);
-        endsAt_.assign(t_.size() + 1, 0);
-        for (const Match &m : all_) {
-            startsAt_[m.pos] = 1;
-            endsAt_[m.pos + m.len] = 1;
+        // Where the hits starting and ending at each position are listed:
+        // all_ is ordered by position; byEnd_ orders it by end.
+        startsAt_.assign(t_.size() + 1, -1);
+        endsAt_.assign(t_.size() + 1, -1);
+        byEnd_.resize(all_.size());
+        for (std::size_t i = 0; i < all_.size(); ++i) {
+            byEnd_[i] = static_cast<int>(i);
+            if (startsAt_[all_[i].pos] < 0)
+                startsAt_[all_[i].pos] = static_cast<int>(i);
+        }
+        std::stable_sort(byEnd_.begin(), byEnd_.end(), [this](int a, int b) {
+            return all_[static_cast<std::size_t>(a)].pos + all_[static_cast<std::size_t>(a)].len <
+                   all_[static_cast<std::size_t>(b)].pos + all_[static_cast<std::size_t>(b)].len;
+        });
+        for (std::size_t i = 0; i < byEnd_.size(); ++i) {
+            const Match &m = all_[static_cast<std::size_t>(byEnd_[i])];
+            if (endsAt_[m.pos + m.len] < 0)
+                endsAt_[m.pos + m.len] = static_cast<int>(i);
         }
         Places out = choose(false);
         if (!out.found)
@@ -93,9 +106,9 @@ private:
             return true;
         const std::size_t b = m.pos, e = m.pos + m.len, n = t_.size();
         auto boundary = [&](std::size_t i) { return t_.mark[i] != Mark::Free && t_.mark[i] != Mark::Company; };
-        if (!(b == 0 || boundary(b - 1) || endsAt_[b]))
+        if (!(b == 0 || boundary(b - 1) || endsAt_[b] >= 0))
             return false;
-        if (e >= n || boundary(e) || startsAt_[e])
+        if (e >= n || boundary(e) || startsAt_[e] >= 0)
             return true;
         if (!cityLike(m.region))
             return false;
@@ -137,6 +150,7 @@ private:
     Places choose(bool inCompany)
     {
         hits_.clear();
+        candidates_.clear();
         for (const Match &m : all_)
             if (hits_.size() < kMaxHits && valid(m, inCompany))
                 hits_.push_back(&m);
@@ -195,12 +209,27 @@ private:
             }
             std::size_t first = std::min({p ? p->pos : t_.size(), c ? c->pos : t_.size(), d ? d->pos : t_.size()});
             score -= 0.001 * static_cast<double>(std::min<std::size_t>(first, 2000));
+            Candidate cand;
+            cand.score = score;
+            std::copy(written, written + 3, cand.written);
+            std::copy(region, region + 3, cand.region);
+            candidates_.push_back(cand);
             if (score > bestScore) {
                 bestScore = score;
                 std::copy(written, written + 3, best);
                 std::copy(region, region + 3, bestRegion);
             }
         }
+        // The same places written twice (江苏 苏州 吴中区 ... 苏州市吴中区人民政府):
+        // the first writing is the address, the later one street text.
+        auto lowestPos = [](const Match *const w[3]) {
+            const Match *m = w[2] ? w[2] : w[1] ? w[1] : w[0];
+            return m ? m->pos : SIZE_MAX;
+        };
+        for (const Candidate &c : candidates_)
+            if (std::equal(c.region, c.region + 3, bestRegion) && c.score > bestScore - 3.0 &&
+                lowestPos(c.written) < lowestPos(best))
+                std::copy(c.written, c.written + 3, best);
         Places out;
         if (bestScore <= 0)
             return out;
@@ -219,6 +248,7 @@ private:
         absorbBackward(start, out);
         for (const auto &[zoneBegin, zoneEnd] : t_.zones)
             absorbForward(zoneBegin, out);
+        absorbWholeWords(out);
         return out;
     }
 
@@ -231,6 +261,23 @@ private:
                (p.city >= 0 && name == index_.region(p.city).name);
     }
 
+    // The longest hit of the chosen places starting (or ending) at pos.
+    const Match *repeatAt(std::size_t pos, const Places &p, bool ending) const
+    {
+        const Match *longest = nullptr;
+        if (pos > t_.size())
+            return nullptr;
+        int first = ending ? endsAt_[pos] : startsAt_[pos];
+        for (std::size_t i = first < 0 ? all_.size() : static_cast<std::size_t>(first); i < all_.size(); ++i) {
+            const Match &m = ending ? all_[static_cast<std::size_t>(byEnd_[i])] : all_[i];
+            if ((ending ? m.pos + m.len : m.pos) != pos)
+                break;
+            if (sameRegion(m.region, p) && valid(m, false) && (!longest || m.len > longest->len))
+                longest = &m;
+        }
+        return longest;
+    }
+
     // The chosen places written again right after `from` (a repeated prefix).
     std::size_t absorbForward(std::size_t from, const Places &p)
     {
@@ -239,14 +286,11 @@ private:
             std::size_t k = pos;
             while (k < t_.size() && isBreak(t_.mark[k]))
                 ++k;
-            const Match *longest = nullptr;
-            for (const Match &m : all_)
-                if (m.pos == k && sameRegion(m.region, p) && valid(m, false) && (!longest || m.len > longest->len))
-                    longest = &m;
-            if (!longest)
+            const Match *m = repeatAt(k, p, false);
+            if (!m)
                 return pos;
-            t_.set(longest->pos, longest->pos + longest->len, Mark::Place);
-            pos = longest->pos + longest->len;
+            t_.set(m->pos, m->pos + m->len, Mark::Place);
+            pos = m->pos + m->len;
         }
     }
 
@@ -257,15 +301,34 @@ private:
             std::size_t k = pos;
             while (k > 0 && isBreak(t_.mark[k - 1]))
                 --k;
-            const Match *longest = nullptr;
-            for (const Match &m : all_)
-                if (m.pos + m.len == k && sameRegion(m.region, p) && valid(m, false) &&
-                    (!longest || m.len > longest->len))
-                    longest = &m;
-            if (!longest)
+            const Match *m = repeatAt(k, p, true);
+            if (!m)
                 return;
-            t_.set(longest->pos, longest->pos + longest->len, Mark::Place);
-            pos = longest->pos;
+            t_.set(m->pos, m->pos + m->len, Mark::Place);
+            pos = m->pos;
+        }
+    }
+
+    // A word made of nothing but the chosen places, anywhere (…银河南路1号
+    // 河北省廊坊市安次区): a place name inside a longer word stays.
+    void absorbWholeWords(const Places &p)
+    {
+        std::size_t i = 0;
+        while (i < t_.size()) {
+            if (!t_.freeAt(i) || (i > 0 && t_.mark[i - 1] == Mark::Free)) {
+                ++i;
+                continue;
+            }
+            std::size_t e = i;
+            std::vector<const Match *> parts;
+            while (const Match *m = repeatAt(e, p, false)) {
+                parts.push_back(m);
+                e = m->pos + m->len;
+            }
+            if (!parts.empty() && (e >= t_.size() || t_.mark[e] != Mark::Free))
+                for (const Match *m : parts)
+                    t_.set(m->pos, m->pos + m->len, Mark::Place);
+            i = std::max(e, i + 1);
         }
     }
 
@@ -273,7 +336,13 @@ private:
     const RegionIndex &index_;
     std::vector<Match> all_;
     std::vector<const Match *> hits_;
-    std::vector<char> startsAt_, endsAt_;
+    struct Candidate {
+        double score = 0;
+        const Match *written[3] = {nullptr, nullptr, nullptr};
+        int region[3] = {-1, -1, -1};
+    };
+    std::vector<Candidate> candidates_;
+    std::vector<int> startsAt_, endsAt_, byEnd_;
 };
 
 }

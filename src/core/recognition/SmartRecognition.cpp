@@ -5,6 +5,7 @@
 #include "core/recognition/Recognition.h"
 #include "core/recognition/RegionIndex.h"
 #include "core/recognition/SmartText.h"
+#include "core/recognition/WordTrie.h"
 
 #include <algorithm>
 #include <iterator>
@@ -15,13 +16,30 @@ namespace smart {
 
 namespace {
 
-bool containsAny(std::u32string_view s, std::initializer_list<std::u32string_view> words)
-{
-    for (std::u32string_view w : words)
-        if (s.find(w) != std::u32string_view::npos)
-            return true;
-    return false;
-}
+// Word lists looked up in one pass over a piece of text.
+class WordSet {
+public:
+    explicit WordSet(std::initializer_list<std::u32string_view> words)
+    {
+        for (std::u32string_view w : words)
+            trie_.add(w, 0);
+    }
+    bool in(std::u32string_view s) const
+    {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (!trie_.starts(s[i]))
+                continue;
+            bool found = false;
+            trie_.matchAt(s, i, [&found](std::size_t, int) { found = true; });
+            if (found)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    WordTrie trie_;
+};
 
 bool endsWithAny(std::u32string_view s, std::initializer_list<std::u32string_view> words)
 {
@@ -31,25 +49,28 @@ bool endsWithAny(std::u32string_view s, std::initializer_list<std::u32string_vie
     return false;
 }
 
+bool anyCjk(std::u32string_view s) { return std::any_of(s.begin(), s.end(), isCjk); }
+
 }
 
 bool hasStreetWord(std::u32string_view s)
 {
-    static const std::u32string_view chars = U"路街道巷弄号楼栋幢座层室村组屯苑园院城厦舍镇乡旁区馆站湾场寓库埠坊墅";
-    for (char32_t c : s)
-        if (chars.find(c) != std::u32string_view::npos)
-            return true;
-    return containsAny(s, {U"单元", U"小区", U"花园", U"广场", U"大厦", U"中心", U"公寓", U"宿舍", U"校区", U"市场",
-                           U"基地", U"社区", U"附近", U"对面", U"隔壁", U"路口", U"门口", U"商铺", U"工业", U"期",
-                           U"大院", U"二环", U"三环", U"四环", U"五环", U"之间"});
+    static const WordSet words{
+        U"路", U"街", U"道", U"巷", U"弄", U"号", U"楼", U"栋", U"幢", U"座", U"层", U"室", U"村", U"组", U"屯",
+        U"苑", U"园", U"院", U"城", U"厦", U"舍", U"镇", U"乡", U"旁", U"区", U"馆", U"站", U"湾", U"场", U"寓",
+        U"库", U"埠", U"坊", U"墅", U"单元", U"小区", U"花园", U"广场", U"大厦", U"中心", U"公寓", U"宿舍", U"校区",
+        U"市场", U"基地", U"社区", U"附近", U"对面", U"隔壁", U"路口", U"门口", U"商铺", U"工业", U"期", U"大院",
+        U"二环", U"三环", U"四环", U"五环", U"之间"};
+    return anyCjk(s) && words.in(s);
 }
 
 bool isCourtesy(std::u32string_view s)
 {
-    return containsAny(s, {U"谢谢", U"麻烦", U"辛苦", U"尽快", U"发货", U"快递", U"包邮", U"请", U"亲", U"务必",
-                           U"周末", U"工作日", U"不要", U"放门卫", U"代收", U"驿站", U"丰巢", U"顺丰", U"送货上门",
-                           U"到付", U"加急", U"急件", U"包裹", U"家里有人", U"电话联系", U"打电话", U"提前联系",
-                           U"签收", U"放在", U"送到", U"上午", U"下午", U"晚上"});
+    static const WordSet words{U"谢谢", U"麻烦", U"辛苦", U"尽快", U"发货", U"快递", U"包邮", U"请", U"亲",
+                               U"务必", U"周末", U"工作日", U"不要", U"放门卫", U"代收", U"驿站", U"丰巢", U"顺丰",
+                               U"送货上门", U"到付", U"加急", U"急件", U"包裹", U"家里有人", U"电话联系", U"打电话",
+                               U"提前联系", U"签收", U"放在", U"送到", U"上午", U"下午", U"晚上"};
+    return anyCjk(s) && words.in(s);
 }
 
 namespace {
@@ -120,14 +141,11 @@ bool titled(std::u32string_view s)
 // What can never be in a name: place and street words, labels, requests.
 bool notName(std::u32string_view s)
 {
-    static const std::u32string_view chars = U"省市县州旗盟收";
-    for (char32_t c : s)
-        if (chars.find(c) != std::u32string_view::npos)
-            return true;
-    return hasStreetWord(s) || isCourtesy(s) ||
-           containsAny(s, {U"姓名", U"名字", U"地址", U"电话", U"手机", U"联系", U"收货", U"收件", U"号码", U"邮编",
-                           U"公司", U"电話", U"電話", U"聯繫", U"地區", U"备注", U"订单", U"身份", U"不详", U"没有",
-                           U"暂无", U"家里", U"单位", U"附件", U"未知", U"默认", U"本人"});
+    static const WordSet words{U"省", U"市", U"县", U"州", U"旗", U"盟", U"收", U"姓名", U"名字", U"地址", U"电话",
+                               U"手机", U"联系", U"号码", U"邮编", U"公司", U"電話", U"聯繫", U"地區", U"备注",
+                               U"订单", U"身份", U"不详", U"没有", U"暂无", U"家里", U"单位", U"附件", U"未知",
+                               U"默认", U"本人"};
+    return words.in(s) || hasStreetWord(s) || isCourtesy(s);
 }
 
 double looksLikeName(std::u32string_view s)
@@ -297,6 +315,17 @@ void readName(Text &t, const Places &places)
         if (!(tok.rightGlued && tok.right == Mark::Number) && tok.end != t.size())
             continue;
         std::u32string_view s = text(tok);
+        // In brackets at the end: 文三路478号(张三收).
+        std::size_t open = s.rfind('(');
+        if (s.size() > 3 && s.back() == ')' && open != std::u32string_view::npos && open > 0) {
+            std::u32string_view inner = s.substr(open + 1, s.size() - open - 2);
+            inner = inner.substr(0, withoutReceive(inner));
+            if (looksLikeName(inner) >= 1.0) {
+                t.name = std::u32string(inner);
+                t.set(tok.begin + open, tok.end, Mark::Name);
+                return;
+            }
+        }
         for (std::size_t n = 2; n <= 4 && n + 2 <= s.size(); ++n) {
             std::size_t at = s.size() - n;
             if (ends.find(s[at - 1]) != std::u32string_view::npos && commonSurname(s[at]) &&
@@ -408,9 +437,9 @@ void readStreet(Text &t, const Places &places)
             std::u32string_view piece = w.substr(k, e - k);
             if (isCourtesy(piece) && !hasStreetWord(piece))
                 break;
-            // Past a comma the street goes on unless a name or a request
-            // follows; past a line break only with a street's words.
-            if (!first && ((line && !streetLike(piece)) || (comma && !streetLike(piece) && looksLikeName(piece) >= 1.4)))
+            // Past a comma or a line break the street goes on unless a name
+            // or a request follows.
+            if (!first && (comma || line) && !streetLike(piece) && looksLikeName(piece) >= 1.4)
                 break;
             append(street, piece);
             first = false;

@@ -84,13 +84,13 @@ int score(const std::vector<Labelled> &corpus, RecognizeMethod method, bool repo
 TEST(RecognitionCorpus, SmartMethodKeepsItsScore)
 {
     const std::vector<Labelled> corpus = readCorpus("addresses.tsv");
-    ASSERT_GE(corpus.size(), 560u);
+    ASSERT_GE(corpus.size(), 600u);
     const int standard = score(corpus, RecognizeMethod::Standard, false);
     const int smart = score(corpus, RecognizeMethod::Smart, false);
     std::cout << "corpus of " << corpus.size() << " texts, all nine fields right: standard " << standard
               << ", smart " << smart << "\n";
     // Raise this when the method gets better; a drop names every text it got wrong.
-    constexpr int kSmartReaches = 564;
+    constexpr int kSmartReaches = 618;
     if (smart < kSmartReaches || std::getenv("ZENTRA_CORPUS_REPORT"))
         score(corpus, RecognizeMethod::Smart, true);
     EXPECT_GE(smart, kSmartReaches);
