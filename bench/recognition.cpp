@@ -30,7 +30,10 @@ double cpuNow()
     return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
 }
 
-double seconds(double since) { return cpuNow() - since; }
+double seconds(double since)
+{
+    return cpuNow() - since;
+}
 
 std::vector<std::string> corpus(const char *file)
 {
@@ -108,8 +111,8 @@ int main(int argc, char **argv)
             for (const std::string &t : texts)
                 sink += recognizeAddress(t, method).address.size();
         double perSecond = rounds * static_cast<double>(texts.size()) / seconds(start);
-        std::printf("%-8s %10.0f texts/s  (%zu)\n", method == RecognizeMethod::Smart ? "smart" : "standard",
-                    perSecond, sink % 10);
+        std::printf("%-8s %10.0f texts/s  (%zu)\n", method == RecognizeMethod::Smart ? "smart" : "standard", perSecond,
+                    sink % 10);
     }
 
     std::string lines;
@@ -138,7 +141,8 @@ int main(int argc, char **argv)
         std::printf("\n");
     }
     // A Taobao order split with the smart recognition, its address field 32 KB.
-    const std::string order = "张三，13800138000，，陕西省 西安市 雁塔区 " + repeat("高新路3号附近", 32 << 10) + "，710065";
+    const std::string order =
+        "张三，13800138000，，陕西省 西安市 雁塔区 " + repeat("高新路3号附近", 32 << 10) + "，710065";
     double start = cpuNow();
     OrderReceiver r = splitOrderAddress(order, AddressSplit::Smart);
     std::printf("\nTaobao order with a 32 KB address, smart split: %.1f ms (%s)\n", 1000 * seconds(start),

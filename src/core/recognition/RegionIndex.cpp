@@ -77,10 +77,10 @@ bool startsWith(std::u32string_view s, std::u32string_view prefix)
 // The ethnic names inside the names of autonomous regions, prefectures and
 // counties (延边朝鲜族自治州 -> 延边).
 constexpr std::u32string_view kPeoples[] = {
-    U"朝鲜", U"土家", U"苗", U"藏", U"羌", U"彝", U"布依", U"侗", U"哈尼", U"壮", U"傣", U"景颇", U"白",
-    U"傈僳", U"回", U"蒙古", U"柯尔克孜", U"哈萨克", U"维吾尔", U"满", U"瑶", U"畲", U"黎", U"仫佬", U"毛南",
-    U"仡佬", U"水", U"纳西", U"拉祜", U"佤", U"独龙", U"怒", U"普米", U"达斡尔", U"鄂温克", U"锡伯", U"土",
-    U"撒拉", U"保安", U"东乡", U"裕固", U"塔吉克", U"各族", U"鄂伦春"};
+    U"朝鲜",   U"土家",   U"苗",   U"藏",   U"羌",   U"彝",       U"布依",   U"侗",     U"哈尼",   U"壮",   U"傣",
+    U"景颇",   U"白",     U"傈僳", U"回",   U"蒙古", U"柯尔克孜", U"哈萨克", U"维吾尔", U"满",     U"瑶",   U"畲",
+    U"黎",     U"仫佬",   U"毛南", U"仡佬", U"水",   U"纳西",     U"拉祜",   U"佤",     U"独龙",   U"怒",   U"普米",
+    U"达斡尔", U"鄂温克", U"锡伯", U"土",   U"撒拉", U"保安",     U"东乡",   U"裕固",   U"塔吉克", U"各族", U"鄂伦春"};
 
 std::u32string withoutPeoples(std::u32string s)
 {
@@ -159,7 +159,8 @@ void formsOf(const std::u32string &full, RegionIndex::Level level, const std::u3
         // people use for it (合肥高新区, 高新区).
         std::u32string rest = full;
         for (const std::u32string &prefix : {province, city})
-            for (std::u32string_view p : {std::u32string_view(prefix), std::u32string_view(prefix).substr(0, prefix.size() - 1)})
+            for (std::u32string_view p :
+                 {std::u32string_view(prefix), std::u32string_view(prefix).substr(0, prefix.size() - 1)})
                 if (p.size() >= 2 && startsWith(rest, p) && rest.size() > p.size() + 2) {
                     rest = rest.substr(p.size());
                     break;
@@ -245,7 +246,8 @@ int RegionIndex::provinceOf(int index) const
 
 int RegionIndex::onlyDistrict(int city) const
 {
-    if (city < 0 || static_cast<std::size_t>(city) >= districtCount_.size() || districtCount_[static_cast<std::size_t>(city)] != 1)
+    if (city < 0 || static_cast<std::size_t>(city) >= districtCount_.size() ||
+        districtCount_[static_cast<std::size_t>(city)] != 1)
         return -1;
     for (std::size_t i = 0; i < regions_.size(); ++i)
         if (regions_[i].parent == city && regions_[i].level == District)
@@ -292,9 +294,7 @@ void RegionIndex::finish()
         formsOf(full, r.level, province, city, static_cast<int>(i), all);
     }
     // Another name never hides a region that carries it as its own name.
-    std::erase_if(all, [&](const Candidate &c) {
-        return c.form == Form::Suffixed && fullNames.count(c.text) > 0;
-    });
+    std::erase_if(all, [&](const Candidate &c) { return c.form == Form::Suffixed && fullNames.count(c.text) > 0; });
     std::stable_sort(all.begin(), all.end(), [](const Candidate &a, const Candidate &b) {
         return a.text != b.text ? a.text < b.text : a.region != b.region ? a.region < b.region : a.form < b.form;
     });

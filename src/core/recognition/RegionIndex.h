@@ -29,7 +29,7 @@ public:
     struct Region {
         std::string name; // UTF-8, as the tables hold it
         Level level = Province;
-        int parent = -1;  // index of the province of a city, the city of a district
+        int parent = -1;          // index of the province of a city, the city of a district
         bool placeholder = false; // a grouping row such as "省直辖县级行政区划", never written by people
     };
 

@@ -1,5 +1,5 @@
-// The smart recognition's first steps: the text made uniform, labels, phone
-// numbers and post codes, the values of labels, and the company.
+// The smart recognition's first steps: the text made uniform, labels, the
+// values of labels, and the company (numbers are in SmartNumbers.cpp).
 #include "core/recognition/SmartText.h"
 #include "core/recognition/WordTrie.h"
 
@@ -18,12 +18,11 @@ bool spaceLike(char32_t c)
 
 bool decoration(char32_t c)
 {
-    return c >= 0x1F000 || (c >= 0x2190 && c <= 0x2BFF) || c == 0xFE0F || c == 0x200D || c == 0x20E3 ||
-           c == 0x3010 || c == 0x3011 || c == 0x300A || c == 0x300B || c == 0x300C || c == 0x300D || c == 0x300E ||
-           c == 0x300F || c == 0x3016 || c == 0x3017 || c == 0x201C || c == 0x201D || c == 0x2018 || c == 0x2019 ||
-           c == 0x2026 || c == '[' || c == ']' || c == '{' || c == '}' || c == '<' || c == '>' || c == '!' ||
-           c == '?' || c == '~' || c == '"' || c == '`' || c == '^' || c == '\\' || c == '=' || c == '_' ||
-           c == 0xFF5E;
+    return c >= 0x1F000 || (c >= 0x2190 && c <= 0x2BFF) || c == 0xFE0F || c == 0x200D || c == 0x20E3 || c == 0x3010 ||
+           c == 0x3011 || c == 0x300A || c == 0x300B || c == 0x300C || c == 0x300D || c == 0x300E || c == 0x300F ||
+           c == 0x3016 || c == 0x3017 || c == 0x201C || c == 0x201D || c == 0x2018 || c == 0x2019 || c == 0x2026 ||
+           c == '[' || c == ']' || c == '{' || c == '}' || c == '<' || c == '>' || c == '!' || c == '?' || c == '~' ||
+           c == '"' || c == '`' || c == '^' || c == '\\' || c == '=' || c == '_' || c == 0xFF5E;
 }
 
 }
@@ -42,8 +41,7 @@ Text normalise(std::string_view utf8)
             c = ' ';
         else if (c == 0x3001 || c == 0x3002 || c == 0xFF64 || c == 0xFF61 || c == 0xFE50 || c == 0xFE51)
             c = ','; // 、 。
-        else if (c == 0x2014 || c == 0x2013 || c == 0x2212 || c == 0x2010 || c == 0x2015 || c == 0xFE63 ||
-                 c == 0x2011)
+        else if (c == 0x2014 || c == 0x2013 || c == 0x2212 || c == 0x2010 || c == 0x2015 || c == 0xFE63 || c == 0x2011)
             c = '-';
         else if (c == 0x2022 || c == 0x30FB || c == 0x2027 || c == 0xFF65 || c == 0x2219)
             c = 0xB7; // the middle dot of transcribed names
@@ -95,32 +93,81 @@ struct LabelWord {
 };
 
 constexpr LabelWord kLabels[] = {
-    {U"收件人姓名", LabelKind::Name},   {U"收货人姓名", LabelKind::Name},   {U"联系人姓名", LabelKind::Name},
-    {U"收件人信息", LabelKind::Name},   {U"收货人信息", LabelKind::Name},   {U"收件人", LabelKind::Name},
-    {U"收货人", LabelKind::Name},       {U"联系人", LabelKind::Name},       {U"联络人", LabelKind::Name},
-    {U"姓名", LabelKind::Name},         {U"名字", LabelKind::Name},         {U"收件", LabelKind::Name},
-    {U"买家", LabelKind::Name},         {U"客户", LabelKind::Name},         {U"收", LabelKind::Name},
-    {U"称呼", LabelKind::Name},         {U"name", LabelKind::Name},         {U"手机号码", LabelKind::Number},   {U"联系电话", LabelKind::Number},
-    {U"联系方式", LabelKind::Number},   {U"电话号码", LabelKind::Number},   {U"固定电话", LabelKind::Number},
-    {U"移动电话", LabelKind::Number},   {U"联系手机", LabelKind::Number},   {U"收件人电话", LabelKind::Number},
-    {U"收货人电话", LabelKind::Number}, {U"收件人手机", LabelKind::Number}, {U"收货人手机", LabelKind::Number},
-    {U"手机号", LabelKind::Number},     {U"手机", LabelKind::Number},       {U"电话", LabelKind::Number},
-    {U"固话", LabelKind::Number},       {U"座机", LabelKind::Number},       {U"tel", LabelKind::Number},
-    {U"mobile", LabelKind::Number},     {U"phone", LabelKind::Number},      {U"详细地址", LabelKind::Address},
-    {U"收货地址", LabelKind::Address},  {U"收件地址", LabelKind::Address},  {U"所在地区", LabelKind::Address},
-    {U"配送地址", LabelKind::Address},  {U"邮寄地址", LabelKind::Address},  {U"送货地址", LabelKind::Address},
-    {U"街道地址", LabelKind::Address},  {U"所在地", LabelKind::Address},    {U"省市区", LabelKind::Address},
-    {U"地址", LabelKind::Address},      {U"地区", LabelKind::Address},      {U"address", LabelKind::Address},
-    {U"公司名称", LabelKind::Company},  {U"单位名称", LabelKind::Company},  {U"公司", LabelKind::Company},
-    {U"单位", LabelKind::Company},      {U"邮政编码", LabelKind::Post},     {U"邮编", LabelKind::Post},
-    {U"订单编号", LabelKind::Token},    {U"订单号", LabelKind::Token},      {U"身份证号", LabelKind::Token},
-    {U"身份证", LabelKind::Token},      {U"运单号", LabelKind::Token},      {U"快递单号", LabelKind::Token},
-    {U"微信号", LabelKind::Token},      {U"微信", LabelKind::Token},        {U"qq", LabelKind::Token},
-    {U"备注", LabelKind::Remark},       {U"留言", LabelKind::Remark},       {U"买家留言", LabelKind::Remark},
-    {U"卖家备注", LabelKind::Remark},   {U"订单备注", LabelKind::Remark},
-    {U"省直辖县级行政区划", LabelKind::Filler}, {U"自治区直辖县级行政区划", LabelKind::Filler},
-    {U"直辖县级行政区划", LabelKind::Filler},   {U"省直辖", LabelKind::Filler},
-    {U"市辖区", LabelKind::Filler},             {U"县", LabelKind::Filler},
+    {U"收件人姓名", LabelKind::Name},
+    {U"收货人姓名", LabelKind::Name},
+    {U"联系人姓名", LabelKind::Name},
+    {U"收件人信息", LabelKind::Name},
+    {U"收货人信息", LabelKind::Name},
+    {U"收件人", LabelKind::Name},
+    {U"收货人", LabelKind::Name},
+    {U"联系人", LabelKind::Name},
+    {U"联络人", LabelKind::Name},
+    {U"姓名", LabelKind::Name},
+    {U"名字", LabelKind::Name},
+    {U"收件", LabelKind::Name},
+    {U"买家", LabelKind::Name},
+    {U"客户", LabelKind::Name},
+    {U"收", LabelKind::Name},
+    {U"称呼", LabelKind::Name},
+    {U"name", LabelKind::Name},
+    {U"手机号码", LabelKind::Number},
+    {U"联系电话", LabelKind::Number},
+    {U"联系方式", LabelKind::Number},
+    {U"电话号码", LabelKind::Number},
+    {U"固定电话", LabelKind::Number},
+    {U"移动电话", LabelKind::Number},
+    {U"联系手机", LabelKind::Number},
+    {U"收件人电话", LabelKind::Number},
+    {U"收货人电话", LabelKind::Number},
+    {U"收件人手机", LabelKind::Number},
+    {U"收货人手机", LabelKind::Number},
+    {U"手机号", LabelKind::Number},
+    {U"手机", LabelKind::Number},
+    {U"电话", LabelKind::Number},
+    {U"固话", LabelKind::Number},
+    {U"座机", LabelKind::Number},
+    {U"tel", LabelKind::Number},
+    {U"mobile", LabelKind::Number},
+    {U"phone", LabelKind::Number},
+    {U"详细地址", LabelKind::Address},
+    {U"收货地址", LabelKind::Address},
+    {U"收件地址", LabelKind::Address},
+    {U"所在地区", LabelKind::Address},
+    {U"配送地址", LabelKind::Address},
+    {U"邮寄地址", LabelKind::Address},
+    {U"送货地址", LabelKind::Address},
+    {U"街道地址", LabelKind::Address},
+    {U"所在地", LabelKind::Address},
+    {U"省市区", LabelKind::Address},
+    {U"地址", LabelKind::Address},
+    {U"地区", LabelKind::Address},
+    {U"address", LabelKind::Address},
+    {U"公司名称", LabelKind::Company},
+    {U"单位名称", LabelKind::Company},
+    {U"公司", LabelKind::Company},
+    {U"单位", LabelKind::Company},
+    {U"邮政编码", LabelKind::Post},
+    {U"邮编", LabelKind::Post},
+    {U"订单编号", LabelKind::Token},
+    {U"订单号", LabelKind::Token},
+    {U"身份证号", LabelKind::Token},
+    {U"身份证", LabelKind::Token},
+    {U"运单号", LabelKind::Token},
+    {U"快递单号", LabelKind::Token},
+    {U"微信号", LabelKind::Token},
+    {U"微信", LabelKind::Token},
+    {U"qq", LabelKind::Token},
+    {U"备注", LabelKind::Remark},
+    {U"留言", LabelKind::Remark},
+    {U"买家留言", LabelKind::Remark},
+    {U"卖家备注", LabelKind::Remark},
+    {U"订单备注", LabelKind::Remark},
+    {U"省直辖县级行政区划", LabelKind::Filler},
+    {U"自治区直辖县级行政区划", LabelKind::Filler},
+    {U"直辖县级行政区划", LabelKind::Filler},
+    {U"省直辖", LabelKind::Filler},
+    {U"市辖区", LabelKind::Filler},
+    {U"县", LabelKind::Filler},
 };
 
 // Labels copied from pages in traditional characters (聯繫人, 電話).
@@ -152,7 +199,10 @@ const WordTrie &labelTrie()
     return trie;
 }
 
-char32_t lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+char32_t lower(char32_t c)
+{
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+}
 
 }
 
@@ -193,8 +243,8 @@ void readLabels(Text &t)
         while (k < w.size() && w[k] == ' ')
             ++k;
         const bool colon = k < w.size() && w[k] == ':';
-        const bool before = i == 0 || isBreak(t.mark[i - 1]) || t.mark[i - 1] == Mark::Label ||
-                            isDigit(w[i - 1]) || w[i - 1] == ')' || w[i - 1] == '(';
+        const bool before = i == 0 || isBreak(t.mark[i - 1]) || t.mark[i - 1] == Mark::Label || isDigit(w[i - 1]) ||
+                            w[i - 1] == ')' || w[i - 1] == '(';
         const char32_t next = k < w.size() ? w[k] : 0;
         if (l.kind == LabelKind::Filler) {
             // Only a whole word: 县 between places, not 县 of 长沙县.
@@ -248,226 +298,6 @@ void readLabels(Text &t)
                 ++e;
             t.set(l.valueBegin, e, Mark::Dropped);
         }
-    }
-}
-
-// ---- numbers --------------------------------------------------------------
-
-namespace {
-
-struct Group {
-    std::size_t begin, end;
-};
-
-bool mobileDigits(std::u32string_view d) { return d.size() == 11 && d[0] == '1' && d[1] >= '3' && d[1] <= '9'; }
-
-std::string ascii(std::u32string_view d)
-{
-    std::string s;
-    for (char32_t c : d)
-        s += static_cast<char>(c);
-    return s;
-}
-
-// Area code length of a landline written without a dash: 010 and 02x are
-// three digits, the others four.
-std::size_t areaLength(std::u32string_view d) { return d.size() > 1 && (d[1] == '1' || d[1] == '2') ? 3 : 4; }
-
-bool joiner(char32_t c) { return c == ' ' || c == '-' || c == '(' || c == ')' || c == '+'; }
-
-}
-
-void readNumbers(Text &t)
-{
-    const std::u32string &w = t.w;
-    std::vector<Group> groups;
-    std::size_t i = 0;
-    while (i < w.size()) {
-        bool start = t.freeAt(i) && (isDigit(w[i]) || ((w[i] == '+' || w[i] == '(') && t.freeAt(i + 1) &&
-                                                       i + 1 < w.size() && isDigit(w[i + 1])));
-        if (!start) {
-            ++i;
-            continue;
-        }
-        // A mobile masked on an order page: 138****0000.
-        if (i + 11 <= w.size() && (i == 0 || !isDigit(w[i - 1])) && (i + 11 == w.size() || !isDigit(w[i + 11]))) {
-            std::u32string_view m = std::u32string_view(w).substr(i, 11);
-            bool masked = m[0] == '1' && std::all_of(m.begin(), m.begin() + 3, isDigit) &&
-                          std::all_of(m.begin() + 3, m.begin() + 7, [](char32_t c) { return c == '*'; }) &&
-                          std::all_of(m.begin() + 7, m.end(), isDigit);
-            if (masked) {
-                if (t.r.mobile.empty())
-                    t.r.mobile = toUtf8(m);
-                t.set(i, i + 11, Mark::Number);
-                t.numbers.push_back(NumberAt{i, i + 11, NumberAt::Mobile});
-                i += 11;
-                continue;
-            }
-        }
-        // A run of digit groups joined by spaces, dashes, brackets and a plus.
-        groups.clear();
-        std::size_t j = i;
-        while (j < w.size()) {
-            if (isDigit(w[j]) && t.freeAt(j)) {
-                std::size_t k = j;
-                while (k < w.size() && isDigit(w[k]) && t.freeAt(k))
-                    ++k;
-                groups.push_back(Group{j, k});
-                j = k;
-            } else if (joiner(w[j]) && (t.freeAt(j) || t.mark[j] == Mark::Space)) {
-                std::size_t k = j;
-                while (k < w.size() && joiner(w[k]) && (t.freeAt(k) || t.mark[k] == Mark::Space))
-                    ++k;
-                if (k - j > 3 || k >= w.size() || !isDigit(w[k]) || !t.freeAt(k))
-                    break;
-                j = k;
-            } else {
-                break;
-            }
-        }
-        auto digits = [&w](const Group &g) { return std::u32string_view(w).substr(g.begin, g.end - g.begin); };
-        // Digits glued to Latin letters are a code (an ID card's X, a room A12),
-        // never a phone number.
-        // A masked name may be glued before a number (孙xy15866712208).
-        auto gluedToLetter = [&w](const Group &g) {
-            if (g.end < w.size() && isLatin(w[g.end]))
-                return true;
-            std::size_t k = g.begin;
-            while (k > 0 && isLatin(w[k - 1]))
-                --k;
-            return k < g.begin && !(g.begin - k <= 3 && k > 0 && isCjk(w[k - 1]));
-        };
-        std::size_t g = 0;
-        while (g < groups.size()) {
-            const std::u32string_view a = digits(groups[g]);
-            std::size_t used = 0;
-            std::size_t from = groups[g].begin;
-            std::string value;
-            enum { None, Mobile, Phone, Post, Drop } kind = None;
-            // Country code in front of a mobile: 86, 0086, +86.
-            std::size_t first = g;
-            if ((a == U"86" || a == U"0086") && g + 1 < groups.size())
-                first = g + 1;
-            // A mobile number, whole or written in groups (138 0013 8000).
-            char32_t buffer[16];
-            std::size_t joinedSize = 0;
-            for (std::size_t k = first; k < groups.size() && k < first + 4 && kind == None; ++k) {
-                const std::u32string_view part = digits(groups[k]);
-                if (joinedSize + part.size() > 15)
-                    break;
-                std::copy(part.begin(), part.end(), buffer + joinedSize);
-                joinedSize += part.size();
-                std::u32string_view d(buffer, joinedSize);
-                if (d.size() == 13 && d.substr(0, 2) == U"86" && k == first)
-                    d.remove_prefix(2);
-                else if (d.size() == 15 && d.substr(0, 4) == U"0086" && k == first)
-                    d.remove_prefix(4);
-                if (mobileDigits(d) && !gluedToLetter(groups[k])) {
-                    kind = Mobile;
-                    value = ascii(d);
-                    used = k + 1 - g;
-                }
-            }
-            if (kind == None && a.size() >= 3 && a.size() <= 4 && a[0] == '0' && g + 1 < groups.size() &&
-                digits(groups[g + 1]).size() >= 7 && digits(groups[g + 1]).size() <= 8) {
-                kind = Phone;
-                value = ascii(a) + "-" + ascii(digits(groups[g + 1]));
-                used = 2;
-                if (g + 2 < groups.size() && digits(groups[g + 2]).size() <= 5 && w[groups[g + 2].begin - 1] == '-') {
-                    value += "-" + ascii(digits(groups[g + 2]));
-                    used = 3;
-                }
-            }
-            // The local number written in two halves: (0755) 8888 1234.
-            if (kind == None && a.size() >= 3 && a.size() <= 4 && a[0] == '0' && g + 2 < groups.size() &&
-                digits(groups[g + 1]).size() >= 3 && digits(groups[g + 1]).size() <= 4 &&
-                digits(groups[g + 2]).size() >= 3 && digits(groups[g + 2]).size() <= 4 &&
-                digits(groups[g + 1]).size() + digits(groups[g + 2]).size() >= 7) {
-                kind = Phone;
-                value = ascii(a) + "-" + ascii(digits(groups[g + 1])) + ascii(digits(groups[g + 2]));
-                used = 3;
-            }
-            if (kind == None && a.size() >= 10 && a.size() <= 12 && a[0] == '0' && a[1] != '0' &&
-                !gluedToLetter(groups[g])) {
-                std::size_t al = areaLength(a);
-                std::size_t rest = a.size() - al;
-                if (rest >= 7 && rest <= 8) {
-                    kind = Phone;
-                    value = ascii(a.substr(0, al)) + "-" + ascii(a.substr(al));
-                    used = 1;
-                }
-            }
-            // A room number glued to the mobile after it: 2单元502 13912345678
-            // written as 2单元50213912345678.
-            if (kind == None && a.size() >= 12 && a.size() <= 15 && mobileDigits(a.substr(a.size() - 11)) &&
-                groups[g].begin > 0 && (isCjk(w[groups[g].begin - 1]) || w[groups[g].begin - 1] == '-')) {
-                kind = Mobile;
-                value = ascii(a.substr(a.size() - 11));
-                from = groups[g].end - 11;
-                used = 1;
-            }
-            // A local landline without its area code, alone or after its label.
-            if (kind == None && groups.size() == 1 && (a.size() == 7 || a.size() == 8) && a[0] >= '2' &&
-                (groups[g].begin == 0 || !t.freeAt(groups[g].begin - 1)) &&
-                (groups[g].end == w.size() || !t.freeAt(groups[g].end))) {
-                kind = Phone;
-                value = ascii(a);
-                used = 1;
-            }
-            if (kind == None && a.size() == 6 && a[0] <= '8' && !gluedToLetter(groups[g]) &&
-                (groups[g].begin == 0 || !isCjk(w[groups[g].begin - 1]) || t.mark[groups[g].begin - 1] == Mark::Label)) {
-                kind = Post;
-                value = ascii(a);
-                used = 1;
-            }
-            if (kind == None && a.size() >= 12) {
-                kind = Drop; // an ID card, an order or tracking number
-                used = 1;
-            }
-            if (kind == None) {
-                ++g;
-                continue;
-            }
-            std::size_t to = groups[g + used - 1].end;
-            if (kind == Drop && to < w.size() && (w[to] == 'X' || w[to] == 'x'))
-                ++to;
-            // An extension: 021-64370011转206, and the extension of a shop's
-            // privacy number: 18812345601-2231.
-            if (kind == Mobile && g + used < groups.size() && w[groups[g + used].begin - 1] == '-' &&
-                groups[g + used].begin == to + 1 && digits(groups[g + used]).size() >= 3 &&
-                digits(groups[g + used]).size() <= 5) {
-                value += "-" + ascii(digits(groups[g + used]));
-                to = groups[g + used].end;
-                ++used;
-            }
-            if ((kind == Phone || kind == Mobile) && to + 1 < w.size() && (w[to] == U'转' || w[to] == '#') &&
-                isDigit(w[to + 1]) && t.freeAt(to)) {
-                std::size_t k = to + 1;
-                while (k < w.size() && isDigit(w[k]) && k - to <= 5)
-                    ++k;
-                value += "-" + ascii(std::u32string_view(w).substr(to + 1, k - to - 1));
-                to = k;
-            }
-            if (kind == Mobile && t.r.mobile.empty())
-                t.r.mobile = value;
-            else if (kind == Phone && t.r.phone.empty())
-                t.r.phone = value;
-            else if (kind == Post && t.r.post.empty())
-                t.r.post = value;
-            // A leading + or bracket belongs to the number.
-            if (from > 0 && (w[from - 1] == '+' || w[from - 1] == '(') && t.freeAt(from - 1))
-                --from;
-            if (to < w.size() && w[to] == ')' && t.freeAt(to))
-                ++to;
-            t.set(from, to, kind == Drop ? Mark::Dropped : Mark::Number);
-            if (kind != Drop)
-                t.numbers.push_back(NumberAt{from, to,
-                                             kind == Mobile  ? NumberAt::Mobile
-                                             : kind == Phone ? NumberAt::Phone
-                                                             : NumberAt::Post});
-            g += used;
-        }
-        i = std::max(j, i + 1);
     }
 }
 
@@ -570,12 +400,11 @@ struct CompanyEnd {
     bool strong;
 };
 constexpr CompanyEnd kCompanyEnds[] = {
-    {U"公司", true},   {U"事务所", true}, {U"营业部", true}, {U"营业厅", true}, {U"集团", true},
-    {U"工作室", true}, {U"厂", true},     {U"门店", true},   {U"商行", true},   {U"经营部", true},
-    {U"办事处", true}, {U"研究所", true}, {U"研究院", true}, {U"银行", true},   {U"支行", true},
-    {U"分行", true},   {U"酒店", true},   {U"宾馆", true},   {U"诊所", true},   {U"商厦", false},
-    {U"大学", false},  {U"学院", false},  {U"学校", false},  {U"医院", false},  {U"中学", false},
-    {U"小学", false},  {U"幼儿园", false}, {U"卫生院", false}, {U"机关", false},
+    {U"公司", true},   {U"事务所", true}, {U"营业部", true},  {U"营业厅", true},  {U"集团", true},   {U"工作室", true},
+    {U"厂", true},     {U"门店", true},   {U"商行", true},    {U"经营部", true},  {U"办事处", true}, {U"研究所", true},
+    {U"研究院", true}, {U"银行", true},   {U"支行", true},    {U"分行", true},    {U"酒店", true},   {U"宾馆", true},
+    {U"诊所", true},   {U"商厦", false},  {U"大学", false},   {U"学院", false},   {U"学校", false},  {U"医院", false},
+    {U"中学", false},  {U"小学", false},  {U"幼儿园", false}, {U"卫生院", false}, {U"机关", false},
 };
 
 const WordTrie &companyTrie()
@@ -598,7 +427,8 @@ bool companyStop(const std::u32string &w, std::size_t i)
     if (w[i] == '#')
         return true;
     return numbered.find(w[i]) != std::u32string_view::npos && i > 0 &&
-           (isDigit(w[i - 1]) || isLatin(w[i - 1]) || std::u32string_view(U"一二三四五六七八九十").find(w[i - 1]) != std::u32string_view::npos);
+           (isDigit(w[i - 1]) || isLatin(w[i - 1]) ||
+            std::u32string_view(U"一二三四五六七八九十").find(w[i - 1]) != std::u32string_view::npos);
 }
 
 // A university or a hospital is the company only where the street does not go

@@ -45,7 +45,10 @@ bool overlap(const Match *a, const Match *b)
     return a && b && a->pos < b->pos + b->len && b->pos < a->pos + a->len;
 }
 
-bool sameSpan(const Match *a, const Match *b) { return a && b && a->pos == b->pos && a->len == b->len; }
+bool sameSpan(const Match *a, const Match *b)
+{
+    return a && b && a->pos == b->pos && a->len == b->len;
+}
 
 class PlaceReader {
 public:
@@ -176,7 +179,8 @@ private:
             if (r.level != RegionIndex::Province && region[0] >= 0)
                 written[0] = upper(region[0], written[1] ? written[1] : h, h, written[1] != nullptr);
             // A municipality's province and city are the same words (上海市).
-            if (region[1] >= 0 && !written[1] && written[0] && index_.region(region[1]).name == index_.region(region[0]).name)
+            if (region[1] >= 0 && !written[1] && written[0] &&
+                index_.region(region[1]).name == index_.region(region[0]).name)
                 written[1] = written[0];
             const Match *p = written[0], *c = written[1], *d = written[2];
             if (h->form == Form::Zone && !c)
@@ -190,7 +194,8 @@ private:
                 score -= points(c) - 0.5; // one written name, not two
             score += 2.0 * ((p && c && !sameSpan(p, c)) + (c && d) + (p && d && !c));
             std::size_t order[3] = {p ? p->pos : 0, c ? c->pos : 0, d ? d->pos : 0};
-            if ((!p || !c || order[0] <= order[1]) && (!c || !d || order[1] <= order[2]) && (!p || !d || order[0] <= order[2]))
+            if ((!p || !c || order[0] <= order[1]) && (!c || !d || order[1] <= order[2]) &&
+                (!p || !d || order[0] <= order[2]))
                 score += 1.0;
             // Written together: only separators between them.
             const Match *seq[3] = {p, c, d};
@@ -199,7 +204,8 @@ private:
                 if (!m || m == prev)
                     continue;
                 if (prev) {
-                    std::size_t from = std::min(prev->pos + prev->len, m->pos), to = std::max(prev->pos + prev->len, m->pos);
+                    std::size_t from = std::min(prev->pos + prev->len, m->pos),
+                                to = std::max(prev->pos + prev->len, m->pos);
                     bool close = to - from <= 3;
                     for (std::size_t i = from; close && i < to; ++i)
                         close = isBreak(t_.mark[i]);

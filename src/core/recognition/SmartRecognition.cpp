@@ -49,27 +49,31 @@ bool endsWithAny(std::u32string_view s, std::initializer_list<std::u32string_vie
     return false;
 }
 
-bool anyCjk(std::u32string_view s) { return std::any_of(s.begin(), s.end(), isCjk); }
+bool anyCjk(std::u32string_view s)
+{
+    return std::any_of(s.begin(), s.end(), isCjk);
+}
 
 }
 
 bool hasStreetWord(std::u32string_view s)
 {
     static const WordSet words{
-        U"路", U"街", U"道", U"巷", U"弄", U"号", U"楼", U"栋", U"幢", U"座", U"层", U"室", U"村", U"组", U"屯",
-        U"苑", U"园", U"院", U"城", U"厦", U"舍", U"镇", U"乡", U"旁", U"区", U"馆", U"站", U"湾", U"场", U"寓",
-        U"库", U"埠", U"坊", U"墅", U"单元", U"小区", U"花园", U"广场", U"大厦", U"中心", U"公寓", U"宿舍", U"校区",
-        U"市场", U"基地", U"社区", U"附近", U"对面", U"隔壁", U"路口", U"门口", U"商铺", U"工业", U"期", U"大院",
-        U"二环", U"三环", U"四环", U"五环", U"之间"};
+        U"路",   U"街",   U"道",   U"巷",   U"弄",   U"号",   U"楼",   U"栋",   U"幢",   U"座",   U"层",   U"室",
+        U"村",   U"组",   U"屯",   U"苑",   U"园",   U"院",   U"城",   U"厦",   U"舍",   U"镇",   U"乡",   U"旁",
+        U"区",   U"馆",   U"站",   U"湾",   U"场",   U"寓",   U"库",   U"埠",   U"坊",   U"墅",   U"单元", U"小区",
+        U"花园", U"广场", U"大厦", U"中心", U"公寓", U"宿舍", U"校区", U"市场", U"基地", U"社区", U"附近", U"对面",
+        U"隔壁", U"路口", U"门口", U"商铺", U"工业", U"期",   U"大院", U"二环", U"三环", U"四环", U"五环", U"之间"};
     return anyCjk(s) && words.in(s);
 }
 
 bool isCourtesy(std::u32string_view s)
 {
-    static const WordSet words{U"谢谢", U"麻烦", U"辛苦", U"尽快", U"发货", U"快递", U"包邮", U"请", U"亲",
-                               U"务必", U"周末", U"工作日", U"不要", U"放门卫", U"代收", U"驿站", U"丰巢", U"顺丰",
-                               U"送货上门", U"到付", U"加急", U"急件", U"包裹", U"家里有人", U"电话联系", U"打电话",
-                               U"提前联系", U"签收", U"放在", U"送到", U"上午", U"下午", U"晚上"};
+    static const WordSet words{U"谢谢", U"麻烦", U"辛苦",     U"尽快",     U"发货",     U"快递",     U"包邮",
+                               U"请",   U"亲",   U"务必",     U"周末",     U"工作日",   U"不要",     U"放门卫",
+                               U"代收", U"驿站", U"丰巢",     U"顺丰",     U"送货上门", U"到付",     U"加急",
+                               U"急件", U"包裹", U"家里有人", U"电话联系", U"打电话",   U"提前联系", U"签收",
+                               U"放在", U"送到", U"上午",     U"下午",     U"晚上"};
     return anyCjk(s) && words.in(s);
 }
 
@@ -132,19 +136,19 @@ bool commonSurname(char32_t c)
 
 bool titled(std::u32string_view s)
 {
-    return endsWithAny(s, {U"先生", U"女士", U"小姐", U"老师", U"师傅", U"经理", U"老板", U"医生", U"律师", U"护士",
-                           U"主任", U"厂长", U"大爷", U"阿姨", U"大姐", U"大哥", U"同学", U"教授", U"总", U"工",
-                           U"哥", U"姐", U"伯", U"叔"}) ||
+    return endsWithAny(s, {U"先生", U"女士", U"小姐", U"老师", U"师傅", U"经理", U"老板", U"医生",
+                           U"律师", U"护士", U"主任", U"厂长", U"大爷", U"阿姨", U"大姐", U"大哥",
+                           U"同学", U"教授", U"总",   U"工",   U"哥",   U"姐",   U"伯",   U"叔"}) ||
            (s.size() == 2 && s[1] == U'生'); // 吴生: Mr Wu in the south
 }
 
 // What can never be in a name: place and street words, labels, requests.
 bool notName(std::u32string_view s)
 {
-    static const WordSet words{U"省", U"市", U"县", U"州", U"旗", U"盟", U"收", U"姓名", U"名字", U"地址", U"电话",
-                               U"手机", U"联系", U"号码", U"邮编", U"公司", U"電話", U"聯繫", U"地區", U"备注",
-                               U"订单", U"身份", U"不详", U"没有", U"暂无", U"家里", U"单位", U"附件", U"未知",
-                               U"默认", U"本人"};
+    static const WordSet words{U"省",   U"市",   U"县",   U"州",   U"旗",   U"盟",   U"收",   U"姓名",
+                               U"名字", U"地址", U"电话", U"手机", U"联系", U"号码", U"邮编", U"公司",
+                               U"電話", U"聯繫", U"地區", U"备注", U"订单", U"身份", U"不详", U"没有",
+                               U"暂无", U"家里", U"单位", U"附件", U"未知", U"默认", U"本人"};
     return words.in(s) || hasStreetWord(s) || isCourtesy(s);
 }
 
@@ -200,7 +204,10 @@ double looksLikeName(std::u32string_view s)
 
 }
 
-double nameLikeness(std::u32string_view s) { return looksLikeName(s); }
+double nameLikeness(std::u32string_view s)
+{
+    return looksLikeName(s);
+}
 
 namespace {
 
@@ -289,8 +296,8 @@ void readName(Text &t, const Places &places)
         if (places.found && tok.left == Mark::Place && tok.begin <= places.streetFrom + 1)
             score -= tok.leftGlued ? 3.0 : 1.0;
         // Between two pieces of the street it is a building's name.
-        if (k > 0 && last + 1 < toks.size() && tok.left == Mark::Free && right.right == Mark::Free &&
-            !tok.lineBefore && streetLike(text(toks[k - 1])) && streetLike(text(toks[last + 1])))
+        if (k > 0 && last + 1 < toks.size() && tok.left == Mark::Free && right.right == Mark::Free && !tok.lineBefore &&
+            streetLike(text(toks[k - 1])) && streetLike(text(toks[last + 1])))
             score -= 3.0;
         if (score > bestScore) {
             bestScore = score;
@@ -342,7 +349,10 @@ void readName(Text &t, const Places &places)
 
 namespace {
 
-bool asciiWord(char32_t c) { return isDigit(c) || isLatin(c); }
+bool asciiWord(char32_t c)
+{
+    return isDigit(c) || isLatin(c);
+}
 
 // Joins the pieces of the street: separators go, except a space between two
 // Latin words or numbers (Room 1203).
@@ -355,7 +365,8 @@ void append(std::u32string &out, std::u32string_view piece)
         piece.remove_suffix(1);
     if (piece.empty())
         return;
-    if (!out.empty() && asciiWord(out.back()) && asciiWord(piece.front()) && isLatin(out.back()) && isLatin(piece.front()))
+    if (!out.empty() && asciiWord(out.back()) && asciiWord(piece.front()) && isLatin(out.back()) &&
+        isLatin(piece.front()))
         out += ' ';
     out += piece;
 }

@@ -25,7 +25,10 @@ enum class Mark : std::uint8_t {
     Name     // the name
 };
 
-inline bool isBreak(Mark m) { return m == Mark::Space || m == Mark::Comma || m == Mark::Line; }
+inline bool isBreak(Mark m)
+{
+    return m == Mark::Space || m == Mark::Comma || m == Mark::Line;
+}
 
 // The kinds of labels.
 // Filler: a word that is itself nobody's field (省直辖县级行政区划, copied from a
@@ -71,9 +74,18 @@ struct Places {
 
 // ---- character classes -----------------------------------------------------
 
-inline bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
-inline bool isLatin(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline bool isCjk(char32_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF); }
+inline bool isDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
+inline bool isLatin(char32_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool isCjk(char32_t c)
+{
+    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF);
+}
 
 // The steps, in the order recognizeSmart runs them.
 Text normalise(std::string_view utf8);

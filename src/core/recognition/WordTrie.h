@@ -18,8 +18,7 @@ public:
 
     // Calls found(length, value) for every word that starts at text[pos],
     // shortest first.
-    template <typename F>
-    void matchAt(std::u32string_view text, std::size_t pos, F &&found) const
+    template <typename F> void matchAt(std::u32string_view text, std::size_t pos, F &&found) const
     {
         int node = 0;
         for (std::size_t i = pos; i < text.size(); ++i) {

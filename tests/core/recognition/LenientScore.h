@@ -72,14 +72,10 @@ inline std::string trimmedName(const std::string &s)
 // Whether each of the nine fields (in toList() order) counts as right.
 inline std::array<bool, 9> lenientFields(const RecognizedAddress &got, const RecognizedAddress &want)
 {
-    return {trimmedName(got.name) == trimmedName(want.name),
-            digitsOf(got.mobile) == digitsOf(want.mobile),
-            digitsOf(got.phone) == digitsOf(want.phone),
-            digitsOf(got.post) == digitsOf(want.post),
-            placeKey(got.province) == placeKey(want.province),
-            placeKey(got.city) == placeKey(want.city),
-            placeKey(got.district) == placeKey(want.district),
-            textKey(got.address) == textKey(want.address),
+    return {trimmedName(got.name) == trimmedName(want.name),   digitsOf(got.mobile) == digitsOf(want.mobile),
+            digitsOf(got.phone) == digitsOf(want.phone),       digitsOf(got.post) == digitsOf(want.post),
+            placeKey(got.province) == placeKey(want.province), placeKey(got.city) == placeKey(want.city),
+            placeKey(got.district) == placeKey(want.district), textKey(got.address) == textKey(want.address),
             textKey(got.company) == textKey(want.company)};
 }
 

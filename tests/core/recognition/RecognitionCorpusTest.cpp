@@ -73,8 +73,8 @@ int score(const std::vector<Labelled> &corpus, RecognizeMethod method, bool repo
         if (got == l.expected)
             ++right;
         else if (report)
-            ADD_FAILURE() << "line " << l.line << ": " << l.text << "\n  got      " << describe(got)
-                          << "\n  expected " << describe(l.expected);
+            ADD_FAILURE() << "line " << l.line << ": " << l.text << "\n  got      " << describe(got) << "\n  expected "
+                          << describe(l.expected);
     }
     if (!report)
         std::cout << lenient.row(method == RecognizeMethod::Smart ? "smart" : "standard") << "\n";
@@ -87,8 +87,8 @@ TEST(RecognitionCorpus, SmartMethodKeepsItsScore)
     ASSERT_GE(corpus.size(), 600u);
     const int standard = score(corpus, RecognizeMethod::Standard, false);
     const int smart = score(corpus, RecognizeMethod::Smart, false);
-    std::cout << "corpus of " << corpus.size() << " texts, all nine fields right: standard " << standard
-              << ", smart " << smart << "\n";
+    std::cout << "corpus of " << corpus.size() << " texts, all nine fields right: standard " << standard << ", smart "
+              << smart << "\n";
     // Raise this when the method gets better; a drop names every text it got wrong.
     constexpr int kSmartReaches = 618;
     if (smart < kSmartReaches || std::getenv("ZENTRA_CORPUS_REPORT"))

@@ -26,7 +26,10 @@ std::vector<std::string> formsOf(const char *text)
 
 constexpr int kFull = 0, kSuffixed = 1, kShort = 2, kZone = 3;
 
-std::string form(const char *region, int kind) { return std::string(region) + "/" + std::to_string(kind); }
+std::string form(const char *region, int kind)
+{
+    return std::string(region) + "/" + std::to_string(kind);
+}
 
 TEST(RegionIndex, FormsMadeFromTheTables)
 {
@@ -68,12 +71,9 @@ TEST(RegionIndex, HandKeptOldAndColloquialNames)
         const char *text;
         std::string region;
     } cases[] = {
-        {"襄樊市", form("襄阳市", kSuffixed)},
-        {"闸北区", form("静安区", kSuffixed)},
-        {"宣武区", form("西城区", kSuffixed)},
-        {"塘沽区", form("滨海新区", kSuffixed)},
-        {"内蒙", form("内蒙古自治区", kShort)},
-        {"莫旗", form("莫力达瓦达斡尔族自治旗", kSuffixed)},
+        {"襄樊市", form("襄阳市", kSuffixed)},  {"闸北区", form("静安区", kSuffixed)},
+        {"宣武区", form("西城区", kSuffixed)},  {"塘沽区", form("滨海新区", kSuffixed)},
+        {"内蒙", form("内蒙古自治区", kShort)}, {"莫旗", form("莫力达瓦达斡尔族自治旗", kSuffixed)},
     };
     for (const auto &c : cases)
         EXPECT_EQ(formsOf(c.text), std::vector<std::string>{c.region}) << c.text;

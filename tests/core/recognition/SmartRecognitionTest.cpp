@@ -65,8 +65,8 @@ TEST(SmartRecognition, NamesThatAreNotTwoToFourCharacters)
 
 TEST(SmartRecognition, OrderPageFormsJoinTheAreaAndTheDetail)
 {
-    const std::array<const char *, 9> fields = {"覃丽", "13912345620", "", "", "广西壮族自治区", "南宁市", "青秀区",
-                                                "新竹街道民族大道8号东盟商务区5楼", ""};
+    const std::array<const char *, 9> fields = {
+        "覃丽", "13912345620", "", "", "广西壮族自治区", "南宁市", "青秀区", "新竹街道民族大道8号东盟商务区5楼", ""};
     expectAll({
         {"收货人: 覃丽\n手机号码: 13912345620\n所在地区: 广西壮族自治区 南宁市 青秀区 新竹街道\n详细地址: 民族大道8号 "
          "东盟商务区5楼",
@@ -75,7 +75,8 @@ TEST(SmartRecognition, OrderPageFormsJoinTheAreaAndTheDetail)
          "东盟商务区5楼",
          fields},
         // The detail repeating the area line.
-        {"收货人：覃丽\n手机号码：13912345620\n所在地区：广西壮族自治区 南宁市 青秀区 新竹街道\n详细地址：广西壮族自治区"
+        {"收货人：覃丽\n手机号码：13912345620\n所在地区：广西壮族自治区 南宁市 青秀区 "
+         "新竹街道\n详细地址：广西壮族自治区"
          "南宁市青秀区新竹街道民族大道8号东盟商务区5楼",
          fields},
         {"所在地区：广西壮族自治区 南宁市 青秀区 新竹街道\n详细地址：民族大道8号东盟商务区5楼\n收货人：覃丽\n手机号码："
