@@ -5,16 +5,22 @@
 
 namespace zentra::ui {
 
+QString Dialogs::programName()
+{
+    return QStringLiteral("Zentra");
+}
+
 Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons,
                                    Icon icon)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(caption);
+    box.setObjectName(QStringLiteral("messageBox"));
+    // A box without a caption of its own shows the program's name; one
+    // without an icon of its own is an information.
+    box.setWindowTitle(caption.isEmpty() ? programName() : caption);
     box.setText(text);
     switch (icon) {
     case Icon::None:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
     case Icon::Information:
         box.setIcon(QMessageBox::Information);
         break;

@@ -22,7 +22,9 @@ public:
 
     virtual ~Dialogs() = default;
 
-    // A message box with the given caption, text, buttons and icon.
+    // A message box with the given caption, text, buttons and icon. Without a
+    // caption it shows the program's name, without an icon the information
+    // icon.
     virtual Answer message(QWidget *parent, const QString &caption, const QString &text,
                            Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
 
@@ -34,6 +36,9 @@ public:
     virtual QString saveFile(QWidget *parent, const QString &caption, const QString &dir,
                              const QString &filter) = 0;
     virtual QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir) = 0;
+
+    // The caption of a message box that has none of its own.
+    static QString programName();
 
     // Shorthands used all over the program.
     void warn(QWidget *parent, const QString &text, const QString &caption = QString())
