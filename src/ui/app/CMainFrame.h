@@ -39,8 +39,9 @@ struct MainFrameHooks {
     // The order panel's operations.
     std::function<void()> addToPrintList = [] {};
     std::function<void()> templateDefaultText = [] {};
-    // Saves the template in design to the given file path.
-    std::function<void(const std::string &path)> saveTemplate = [](const std::string &) {};
+    // Saves the template in design to the given file path; false when it
+    // could not be written (the user has been told).
+    std::function<bool(const std::string &path)> saveTemplate = [](const std::string &) { return true; };
     // The designer starts (panel shown, design mode on) and ends (before the
     // panel is hidden): the canvas and the panel enter and leave the mode.
     std::function<void()> enterDesignMode = [] {};
@@ -132,6 +133,10 @@ private:
     void singlePrint();
     void toggleDesignMode();
     void exitProgram();
+    // Before the program ends: a template in design with unsaved changes is
+    // saved first if the user wants ("是否保存当前模板？"); false when the
+    // user called the exit off or the template could not be written.
+    bool saveTemplateBeforeExit();
     void openHelp();
     void startCalculator();
     void onlineUpgrade();
