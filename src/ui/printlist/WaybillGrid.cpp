@@ -10,6 +10,7 @@
 #include "ui/waybill/CQuorvelView.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPushButton>
@@ -73,6 +74,11 @@ void setUp(CReportCtrl &grid, int rowHeight)
     grid.setSelectionBehavior(QAbstractItemView::SelectRows);
     grid.setShowGrid(true);
     grid.setItemHeight(rowHeight);
+}
+
+int searchBoxWidth(const QWidget &box)
+{
+    return box.fontMetrics().horizontalAdvance(QStringLiteral("13800138000 浙江省杭州市西湖区文三路")) + 12;
 }
 
 void fill(CReportCtrl &grid, std::vector<WaybillRow> rows)
