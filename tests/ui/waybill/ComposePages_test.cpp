@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -421,6 +422,27 @@ private slots:
         QVERIFY(history[0].integer("printId") != listed.printId());
         // The listed row stays to be printed with its batch.
         QCOMPARE(f.query("select * from printList").size(), std::size_t(1));
+    }
+
+    void theClockMarksNoWaybillAsChanged()
+    {
+        Fixture f;
+        f.make();
+        CPrintOrderInfo *order = f.order();
+        f.state.waybillModified = false;
+        QSignalSpy ticks(order->clock(), &QTimer::timeout);
+        order->clock()->setInterval(5);
+        QTRY_VERIFY(ticks.size() >= 2);
+        QCOMPARE(f.item(56), QString::number(QDate::currentDate().year()));
+        QVERIFY(!f.state.waybillModified);
+        // So "新快递单" asks nothing.
+        QVERIFY(f.frame->runCommand(cmd::NewWaybill));
+        QVERIFY(f.dialogs.asked.empty());
+
+        // A time the user picks is a change.
+        order->clock()->stop();
+        child<QDateTimeEdit>(order, "printPicker")->setDateTime(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)));
+        QVERIFY(f.state.waybillModified);
     }
 
     void unfixedTimesFollowTheClockAndFixedOnesStay()
