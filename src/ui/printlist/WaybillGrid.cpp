@@ -3,7 +3,6 @@
 #include "core/config/AppState.h"
 #include "core/config/DataFolder.h"
 #include "core/templates/TemplateFile.h"
-#include "core/waybill/WaybillFields.h"
 #include "ui/common/AcceleratorFilter.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
@@ -152,10 +151,7 @@ void openOnCanvas(const WaybillRow &row, CQuorvelView &canvas, AppState &state, 
         if (canvas.loadTemplate(name + ".ttp"))
             state.currentTemplateName = name;
     }
-    const std::array<std::string, 60> texts = fieldTextsForRow(row);
-    for (int i = 0; i < 60; ++i)
-        if (canvas.item(i))
-            canvas.setItemText(i, QString::fromStdString(texts[static_cast<std::size_t>(i)]));
+    canvas.showRow(row);
     state.waybillModified = modified;
 }
 

@@ -63,6 +63,12 @@ void installComposePages(CMainFrame &frame, CQuorvelView &view, AppState &state,
     CMainFrame *f = &frame;
     order->printCommand = [f] { f->runCommand(cmd::SinglePrint); };
     view.setAfterSinglePrint([order] { order->storePrinted(); });
+    // The receiver and sender a stored row brings go with it into the rows
+    // stored from the canvas; a template loaded afresh shows none.
+    QObject::connect(&view, &CQuorvelView::rowShown, &frame,
+                     [&session](const WaybillRow &row) { session.draft().takeParties(row); });
+    QObject::connect(&view, &CQuorvelView::templateLoaded, &frame,
+                     [&session] { session.draft().takeParties(WaybillRow{}); });
 }
 
 }

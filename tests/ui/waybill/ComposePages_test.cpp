@@ -5,6 +5,7 @@
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
 #include "core/waybill/PrintStore.h"
+#include "core/waybill/WaybillFields.h"
 #include "support/PopupMenu.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
@@ -422,6 +423,79 @@ private slots:
         QVERIFY(history[0].integer("printId") != listed.printId());
         // The listed row stays to be printed with its batch.
         QCOMPARE(f.query("select * from printList").size(), std::size_t(1));
+    }
+
+    void aRowStoredFromTheCanvasCarriesThePartiesTheTemplateDoesNotShow()
+    {
+        // The destination item, but no province and city items.
+        Fixture f;
+        Template d;
+        d.imgWidth = "23";
+        d.imgHeight = "12.7";
+        for (int field : {0, 20, 36, 41}) {
+            TemplateItem it;
+            it.id = 100 + field;
+            it.left = 10;
+            it.top = field * 5;
+            it.right = 300;
+            it.bottom = it.top + 30;
+            d.items[static_cast<std::size_t>(field)] = it;
+        }
+        saveTemplateFile(f.folder.templateDir() + "d.ttp", d);
+        f.config.writeText("Template", "Default", "d.ttp");
+        f.make();
+        f.receivers()->chooseRow(Fixture::rowOf(f.receivers()->grid(), "1"));
+        f.senders()->chooseRow(0);
+        const QString destination = f.item(36);
+        QCOMPARE(destination, QStringLiteral("浙江省杭州市"));
+        QTest::mouseClick(child<QPushButton>(f.order(), "addButton"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("添加成功！"));
+
+        std::vector<WaybillRow> listed;
+        {
+            DbConnection db;
+            db.open(f.folder.databasePath());
+            bool ok = false;
+            listed = readPrintList(db, &ok);
+            QVERIFY(ok);
+        }
+        QCOMPARE(listed.size(), std::size_t(1));
+        const WaybillRow &row = listed.front();
+        QCOMPARE(row.cell(WaybillRow::TemplateName), std::string("d"));
+        QCOMPARE(row.cell(20), std::string("浙江省")); // rprovince
+        QCOMPARE(row.cell(21), std::string("杭州市")); // rcity
+        QCOMPARE(row.cell(WaybillRow::ReceiverMobile), std::string("1"));
+        QCOMPARE(row.cell(WaybillRow::SenderMobile), std::string("9"));
+        QCOMPARE(row.cell(WaybillRow::SenderSignature), std::string("李签名"));
+        // The batch page fills the destination from the row as the canvas did.
+        QCOMPARE(QString::fromStdString(fieldTextsForRow(row)[36]), destination);
+
+        // Opened again and printed singly, the history row keeps them too.
+        waybillgrid::openOnCanvas(row, *f.view, f.state, f.folder, f.dialogs, nullptr);
+        QCOMPARE(f.item(36), destination);
+        const std::string pdf = f.dir.file("again.pdf");
+        f.view->setPrinterUi({[&pdf](QPrinter &printer, QWidget *) {
+                                  printer.setOutputFormat(QPrinter::PdfFormat);
+                                  printer.setOutputFileName(QString::fromStdString(pdf));
+                                  return true;
+                              },
+                              {}});
+        QTest::mouseClick(child<QPushButton>(f.order(), "printButton"), Qt::LeftButton);
+        const DbRows history = f.query("select * from printHistory");
+        QCOMPARE(history.size(), std::size_t(1));
+        QCOMPARE(history[0].text("rprovince"), std::string("浙江省"));
+        QCOMPARE(history[0].text("rcity"), std::string("杭州市"));
+        QCOMPARE(history[0].text("smobile"), std::string("9"));
+
+        // Another template loaded afresh shows, and stores, no old receiver.
+        f.view->destroyAllItems();
+        QVERIFY(f.view->loadTemplate("t.ttp"));
+        f.state.currentTemplateName = "t";
+        QTest::mouseClick(child<QPushButton>(f.order(), "addButton"), Qt::LeftButton);
+        const DbRows rows = f.query("select * from printList order by printId");
+        QCOMPARE(rows.size(), std::size_t(2));
+        QCOMPARE(rows[1].text("rcity"), std::string());
+        QCOMPARE(rows[1].text("smobile"), std::string());
     }
 
     void theClockMarksNoWaybillAsChanged()
