@@ -18,6 +18,7 @@ class QToolBar;
 
 namespace zentra {
 struct AppState;
+struct BookKind;
 }
 
 namespace zentra::ui {
@@ -52,6 +53,9 @@ struct MainFrameHooks {
     std::function<bool()> designKeysActive = [] { return false; };
     std::function<void()> undoDesign = [] {};
     std::function<void()> redoDesign = [] {};
+    // A book dialog closed after changing its book (receivers, senders or
+    // goods): the composing pages show the change.
+    std::function<void(const BookKind &book)> bookChanged = [](const BookKind &) {};
 };
 
 // The main window: menu bar, toolbar "标准", status bar, and the splitter

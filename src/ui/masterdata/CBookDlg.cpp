@@ -449,8 +449,10 @@ void CBookDlg::save()
         showFailure(r);
         return;
     }
-    if (r.changed == 1)
+    if (r.changed == 1) {
         fillGrid();
+        emit bookChanged();
+    }
 }
 
 void CBookDlg::showFailure(const BookResult &r)
@@ -476,8 +478,10 @@ void CBookDlg::deleteSelected()
         showFailure(r);
         return;
     }
-    if (r.changed > 0)
+    if (r.changed > 0) {
         grid_->deleteRow(row);
+        emit bookChanged();
+    }
 }
 
 void CBookDlg::batchDelete()
@@ -498,6 +502,7 @@ void CBookDlg::batchDelete()
     // before), so exactly those rows leave the grid, last first.
     for (int i = int(rows.size()) - 1; i >= 0; --i)
         grid_->deleteRow(rows[i]);
+    emit bookChanged();
 }
 
 void CBookDlg::selectAll()
@@ -538,6 +543,8 @@ void CBookDlg::batchClass()
     }
     if (!r.ok())
         showFailure(r);
+    else
+        emit bookChanged();
     fillGrid();
 }
 
@@ -566,6 +573,7 @@ void CBookDlg::addClass()
     auto *item = new QListWidgetItem(*name);
     classList_->insertItem(classList_->currentRow() + 1, item);
     classList_->setCurrentItem(item);
+    emit bookChanged();
 }
 
 void CBookDlg::renameClass()
@@ -586,6 +594,7 @@ void CBookDlg::renameClass()
         return;
     }
     item->setText(*name);
+    emit bookChanged();
 }
 
 void CBookDlg::deleteClass()
@@ -606,6 +615,7 @@ void CBookDlg::deleteClass()
     }
     delete item;
     classList_->setCurrentRow(0);
+    emit bookChanged();
 }
 
 }

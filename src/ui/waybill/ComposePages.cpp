@@ -1,6 +1,7 @@
 #include "ui/waybill/ComposePages.h"
 
 #include "core/config/DataFolder.h"
+#include "core/masterdata/BookKind.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/app/MainCommands.h"
@@ -59,6 +60,14 @@ void installComposePages(CMainFrame &frame, CQuorvelView &view, AppState &state,
         sender->fillDefault();
         receiver->fillDefault();
         cargo->clearGoods();
+    };
+    hooks.bookChanged = [receiver, sender, cargo](const BookKind &book) {
+        if (&book == &receiverBook())
+            receiver->showBookChanges();
+        else if (&book == &senderBook())
+            sender->showBookChanges();
+        else if (&book == &cargoBook())
+            cargo->showBookChanges();
     };
     CMainFrame *f = &frame;
     order->printCommand = [f] { f->runCommand(cmd::SinglePrint); };

@@ -13,6 +13,8 @@
 #include "ui/app/MainCommands.h"
 #include "ui/app/ShellServices.h"
 #include "ui/common/Dialogs.h"
+#include "ui/masterdata/CBookDlg.h"
+#include "ui/masterdata/MasterDataCommands.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/printlist/WaybillGrid.h"
 #include "ui/waybill/CPrintCargo.h"
@@ -27,6 +29,7 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -126,6 +129,35 @@ template <typename T> T *child(QWidget *w, const char *name)
     if (!c)
         qFatal("no child %s", name);
     return c;
+}
+
+// Runs `step` once the next modal dialog is up.
+void whenModal(std::function<void(QWidget *)> step)
+{
+    QTimer::singleShot(0, [step = std::move(step)] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w) {
+            whenModal(step);
+            return;
+        }
+        step(w);
+    });
+}
+
+QStringList gridColumn(CReportCtrl *grid, int column)
+{
+    QStringList out;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        out << grid->cellText(r, column);
+    return out;
+}
+
+QStringList comboTexts(QComboBox *combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
 }
 
 }
@@ -517,6 +549,52 @@ private slots:
         order->clock()->stop();
         child<QDateTimeEdit>(order, "printPicker")->setDateTime(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)));
         QVERIFY(f.state.waybillModified);
+    }
+
+    void aBookClosedAfterAChangeShowsInItsPage()
+    {
+        Fixture f;
+        f.make();
+        installMasterDataCommands(*f.frame, f.folder, f.dialogs);
+        auto addEntry = [](const std::vector<std::pair<const char *, QString>> &fields) {
+            return [fields](QWidget *w) {
+                auto *dlg = qobject_cast<CBookDlg *>(w);
+                QVERIFY(dlg);
+                QTest::mouseClick(child<QPushButton>(dlg, "newButton"), Qt::LeftButton);
+                for (const auto &[name, text] : fields)
+                    child<QLineEdit>(dlg, name)->insert(text);
+                QTest::mouseClick(child<QPushButton>(dlg, "saveButton"), Qt::LeftButton);
+                dlg->reject();
+            };
+        };
+
+        whenModal(addEntry({{"rname", QStringLiteral("孙八")}, {"rmobile", "13912345678"}, {"raddress", "x"}}));
+        QVERIFY(f.frame->runCommand(cmd::NewReceiver));
+        QVERIFY(gridColumn(f.receivers()->grid(), CPrintReceiver::Name).contains(QStringLiteral("孙八")));
+
+        whenModal(addEntry({{"sname", QStringLiteral("周九")}, {"smobile", "13800000009"}, {"saddress", "y"}}));
+        QVERIFY(f.frame->runCommand(cmd::NewSender));
+        QVERIFY(gridColumn(f.senders()->grid(), CPrintReceiver::Name).contains(QStringLiteral("周九")));
+
+        whenModal(addEntry({{"cname", QStringLiteral("龙井")}, {"cshort", QStringLiteral("茶")}}));
+        QVERIFY(f.frame->runCommand(cmd::AddGoods));
+        QVERIFY(gridColumn(f.cargo()->catalogue(), CPrintCargo::Name).contains(QStringLiteral("龙井")));
+
+        // A class added in the book is offered by the page, which keeps the
+        // class it shows.
+        auto *classes = child<QComboBox>(f.receivers(), "classCombo");
+        classes->setCurrentIndex(0);
+        const QString shown = classes->currentText();
+        whenModal([](QWidget *w) {
+            auto *dlg = qobject_cast<CBookDlg *>(w);
+            QVERIFY(dlg);
+            dlg->askClassName = [](const QString &, const QString &) { return std::optional<QString>("批发"); };
+            QTest::mouseClick(child<QPushButton>(dlg, "classAdd"), Qt::LeftButton);
+            dlg->reject();
+        });
+        QVERIFY(f.frame->runCommand(cmd::NewReceiver));
+        QVERIFY(comboTexts(classes).contains(QStringLiteral("批发")));
+        QCOMPARE(classes->currentText(), shown);
     }
 
     void unfixedTimesFollowTheClockAndFixedOnesStay()
