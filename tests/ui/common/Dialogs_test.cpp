@@ -17,6 +17,8 @@ struct Seen {
     QString caption;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString text;
+    int width = 0;
+    int captionWidth = 0;
 };
 
 void whenBoxIsUp(Seen &seen, QMessageBox::StandardButton answer)
@@ -27,7 +29,8 @@ void whenBoxIsUp(Seen &seen, QMessageBox::StandardButton answer)
             whenBoxIsUp(seen, answer);
             return;
         }
-        seen = {box->windowTitle(), box->icon(), box->text()};
+        seen = {box->windowTitle(), box->icon(), box->text(), box->width(),
+                box->fontMetrics().horizontalAdvance(box->windowTitle())};
         box->button(answer)->click();
     });
 }
@@ -68,6 +71,8 @@ private slots:
         QCOMPARE(seen.caption, shownCaption);
         QCOMPARE(int(seen.icon), shownIcon);
         QCOMPARE(seen.text, QStringLiteral("请导入图片"));
+        // Wide enough for the title bar to show the caption beside its buttons.
+        QVERIFY2(seen.width >= seen.captionWidth + 100, qPrintable(QString::number(seen.width)));
     }
 
     void cancelIsTheAnswerOfCancel()
