@@ -104,11 +104,12 @@ void CPrintTmpChose::chooseRow(int row)
     if (row < 0 || row >= list_->rowCount())
         return;
     if (state_.designMode == 1) {
-        dialogs_.inform(this, QStringLiteral("当前模板正在编辑,无法进行切换！"));
         // The press of the double click moved the highlight; it goes back to
-        // the current template, now and after the click's release.
+        // the current template, before the message and after the click's
+        // release.
         selectCurrentRow();
         restoreOnRelease_ = true;
+        dialogs_.inform(this, QStringLiteral("当前模板正在编辑,无法进行切换！"));
         return;
     }
     list_->clearSelection();
