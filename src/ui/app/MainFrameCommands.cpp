@@ -64,9 +64,22 @@ void CMainFrame::setDesignMode(bool on)
     syncCheckMarks();
 }
 
+bool CMainFrame::saveTemplateBeforeExit()
+{
+    if (state_.designMode != 1 || !state_.templateModified)
+        return true;
+    if (!dialogs_.ask(this, QStringLiteral("是否保存当前模板？"), QStringLiteral("模板保存")))
+        return false;
+    if (!state_.currentTemplateName.empty() &&
+        !hooks_.saveTemplate(folder_.templateDir() + state_.currentTemplateName + ".ttp"))
+        return false;
+    state_.templateModified = false;
+    return true;
+}
+
 void CMainFrame::exitProgram()
 {
-    if (!dialogs_.ask(this, QString::fromUtf8(kExitQuestionText)))
+    if (!saveTemplateBeforeExit() || !dialogs_.ask(this, QString::fromUtf8(kExitQuestionText)))
         return;
     state_.skipExitConfirm = true;
     close();
@@ -100,6 +113,8 @@ void CMainFrame::startCalculator()
 
 void CMainFrame::onlineUpgrade()
 {
+    if (!saveTemplateBeforeExit())
+        return;
     // The updater compares this file with the release's version file, so
     // without it there is nothing sensible for the updater to do.
     std::string error;

@@ -50,6 +50,10 @@ public:
     void fillGrid(DbRows rows);
     void fillGridByClass(const std::string &className);
 
+signals:
+    // An entry or a class of the book was stored, changed or deleted.
+    void bookChanged();
+
 private:
     QPushButton *button(const QString &text, const char *name, void (CBookDlg::*slot)());
     QWidget *buildPanel();

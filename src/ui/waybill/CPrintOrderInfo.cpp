@@ -260,12 +260,17 @@ void CPrintOrderInfo::insuredLockToggled(bool on)
 
 void CPrintOrderInfo::tradeChanged()
 {
+    takeTradeTime();
+    session_.markChanged();
+}
+
+void CPrintOrderInfo::takeTradeTime()
+{
     OrderLocks &o = session_.order;
     o.tradeTime = tradeText();
     session_.pull();
     session_.draft().setTradeTime(o.tradeTime);
     session_.push();
-    session_.markChanged();
     o.tradeTimeLock = false;
     tradeLockBox_->setChecked(false);
     writeUnlockedValue(session_.config(), OrderValue::TradeTime, o.tradeTime);
@@ -273,12 +278,17 @@ void CPrintOrderInfo::tradeChanged()
 
 void CPrintOrderInfo::printChanged()
 {
+    takePrintTime();
+    session_.markChanged();
+}
+
+void CPrintOrderInfo::takePrintTime()
+{
     OrderLocks &o = session_.order;
     o.printTime = printText();
     session_.pull();
     session_.draft().setPrintTime(o.printTime);
     session_.push();
-    session_.markChanged();
     o.printTimeLock = false;
     printLockBox_->setChecked(false);
     writeUnlockedValue(session_.config(), OrderValue::PrintTime, o.printTime);
@@ -301,13 +311,14 @@ void CPrintOrderInfo::clockTick()
 {
     if (session_.state().designMode == 1)
         return;
+    // The clock is no change of the user's: the waybill is not marked.
     if (!session_.order.tradeTimeLock) {
         setQuietly(tradePicker_, QDateTime::currentDateTime());
-        tradeChanged();
+        takeTradeTime();
     }
     if (!session_.order.printTimeLock) {
         setQuietly(printPicker_, QDateTime::currentDateTime());
-        printChanged();
+        takePrintTime();
     }
 }
 

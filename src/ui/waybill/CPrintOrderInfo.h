@@ -41,7 +41,8 @@ public:
     // Count-ups after a stored waybill (or batch row).
     void advanceOrderNumber();
     void advanceExpressNumber();
-    // The 10-second clock: unfixed times follow it outside design mode.
+    // The 10-second clock: unfixed times follow it outside design mode. It
+    // marks nothing as changed.
     void clockTick();
 
     // "打印本快递单(P)" runs this (the window's single print, behind its
@@ -62,8 +63,12 @@ private:
     void tradeLockToggled(bool on);
     void printLockToggled(bool on);
     void insuredLockToggled(bool on);
+    // A time the user chose: taken, and the waybill marked as changed.
     void tradeChanged();
     void printChanged();
+    // A picker's time into the items, the time unfixed (the clock's path).
+    void takeTradeTime();
+    void takePrintTime();
     void insuredEdited(const QString &text);
     std::string tradeText() const;
     std::string printText() const;

@@ -175,14 +175,37 @@ private slots:
         QCOMPARE(dlg.grid()->rowCount(), 1);
         QCOMPARE(dlg.grid()->cellText(0, 14), QStringLiteral("新备注"));
 
-        // The dialog's keys work from a text box too: Ctrl+A checks every row
-        // rather than selecting the box's text.
+        // The dialog's keys work from a text box too, but for the box's own
+        // editing keys: there Ctrl+A selects the text, which typing replaces.
+        dlg.grid()->setFocus();
+        QTest::keyClick(dlg.grid(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(dlg.grid()->checkedRows(), QList<int>{0});
         auto *search = child<QLineEdit>(&dlg, "searchEdit");
         search->setFocus();
-        QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(dlg.grid()->checkedRows(), QList<int>{0});
         QTest::keyClick(search, Qt::Key_W, Qt::ControlModifier);
         QVERIFY(dlg.grid()->checkedRows().isEmpty());
+        // A read-only box (the mobile while editing) keeps Ctrl+A too.
+        auto *mobile = child<QLineEdit>(&dlg, "rmobile");
+        mobile->setFocus();
+        QTest::keyClick(mobile, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(mobile->selectedText(), QStringLiteral("138"));
+        QVERIFY(dlg.grid()->checkedRows().isEmpty());
+        // A new receiver's name: Ctrl+A selects, typing replaces, Ctrl+Z and
+        // Ctrl+Y undo and redo.
+        dlg.grid()->setFocus();
+        QTest::keyClick(dlg.grid(), Qt::Key_N, Qt::ControlModifier);
+        auto *name = child<QLineEdit>(&dlg, "rname");
+        QVERIFY(!name->isReadOnly());
+        name->setFocus();
+        QTest::keyClicks(name, QStringLiteral("Zh"));
+        QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(name, QStringLiteral("Li"));
+        QCOMPARE(name->text(), QStringLiteral("Li"));
+        QVERIFY(dlg.grid()->checkedRows().isEmpty());
+        QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(name->text() != QStringLiteral("Li"));
+        QTest::keyClick(name, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(name->text(), QStringLiteral("Li"));
     }
 
     void editingKeepsAClassAndRegionTheListsLack()

@@ -89,6 +89,7 @@ private slots:
         auto *grid = dlg.findChild<CReportCtrl *>("userGrid");
         QCOMPARE(grid->columnTitle(1).trimmed(), QStringLiteral("姓名"));
         QCOMPARE(names(grid), QStringList{"admin"});
+        QVERIFY(!grid->checkBoxRect(0).isValid()); // no "选择" column, no check boxes
         QCOMPARE(dlg.findChild<QLineEdit *>("password")->echoMode(), QLineEdit::Password);
 
         const struct {
