@@ -98,6 +98,10 @@ private slots:
             {"packer", "pw", "pW", "请输入正确的密码！"},
             {"packer", "", "", "请输入正确的密码！"},
             {"ADMIN", "pw", "pw", "该用户已经存在！"},
+            {"admin ", "pw", "pw", "该用户已经存在！"},
+            {"\xEF\xBD\x81\xEF\xBD\x84\xEF\xBD\x8D\xEF\xBD\x89\xEF\xBD\x8E", "pw", "pw", "该用户已经存在！"},
+            {"ad\xE2\x80\x8Bmin", "pw", "pw", "用户名不能包含控制字符或不可见字符！"},
+            {" \xE3\x80\x80 ", "pw", "pw", "请输入用户名！"},
         };
         for (const auto &r : refused) {
             type(dlg, "userName", QString::fromUtf8(r.name));
