@@ -68,9 +68,10 @@ int main(int argc, char **argv)
     setup.home = DataFolder::resolve(options->home.toStdString());
     setup.programDir = options->programDir.isEmpty() ? QCoreApplication::applicationDirPath().toStdString()
                                                      : options->programDir.toStdString();
-    const QString base = options->base.isEmpty()
-                             ? QString::fromStdString(ConfigFile(setup.home.configPath()).readText("Update", "baseUrl"))
-                             : options->base;
+    const ConfigFile config(setup.home.configPath());
+    const QString base =
+        options->base.isEmpty() ? QString::fromStdString(config.readText("Update", "baseUrl")) : options->base;
+    setup.maxFileBytes = maxReleaseFileBytes(config.readText("Update", "maxFileMB"));
     setup.base = QUrl(base.trimmed(), QUrl::StrictMode);
     setup.timeoutMs = options->timeoutMs;
     setup.restart = options->restart;
