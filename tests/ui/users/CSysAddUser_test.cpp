@@ -124,6 +124,27 @@ private slots:
         QVERIFY(f.logsIn("打包员", "pw"));
     }
 
+    void aBusyDatabaseIsSaidToBeBusy()
+    {
+        Fixture f;
+        CSysAddUser dlg(*f.accounts, f.dialogs);
+        dlg.show();
+        // Another connection holds the database past a short busy timeout.
+        qputenv("ZENTRA_BUSY_TIMEOUT_MS", "200");
+        zentra::DbConnection holder;
+        QVERIFY(holder.open(f.folder.databasePath()));
+        QVERIFY(holder.executeScript("BEGIN EXCLUSIVE"));
+        type(dlg, "userName", QStringLiteral("packer"));
+        type(dlg, "password", QStringLiteral("pw"));
+        type(dlg, "confirmPassword", QStringLiteral("pw"));
+        click(dlg, "addButton");
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("数据库正忙，请稍后再试"));
+        QVERIFY(holder.executeScript("ROLLBACK"));
+        qunsetenv("ZENTRA_BUSY_TIMEOUT_MS");
+        click(dlg, "addButton");
+        QCOMPARE(names(dlg.findChild<CReportCtrl *>("userGrid")), (QStringList{"admin", "packer"}));
+    }
+
     void deletesTheSelectedUserButNeverAdmin()
     {
         Fixture f;
