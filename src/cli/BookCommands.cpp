@@ -164,7 +164,7 @@ int bookCommand(CliContext &ctx, const std::string &group, const BookKind &kind)
         }
         DbRows rows = searching ? book.search(text) : book.list(cls);
         if (!rows.ok) {
-            std::cerr << "zentra-cli: cannot read the " << kind.table << " table\n";
+            std::cerr << "zentra-cli: cannot read the " << kind.table << " table: " << rows.error << "\n";
             return 1;
         }
         for (const DbRow &r : rows)
@@ -177,7 +177,7 @@ int bookCommand(CliContext &ctx, const std::string &group, const BookKind &kind)
     if (verb == "export" && a.size() == 2) {
         DbRows rows = book.list();
         if (!rows.ok) {
-            std::cerr << "zentra-cli: cannot read the " << kind.table << " table\n";
+            std::cerr << "zentra-cli: cannot read the " << kind.table << " table: " << rows.error << "\n";
             return 1;
         }
         if (!writeFileAtomically(a[1], exportBookCsv(kind, rows), 0644, &error)) {

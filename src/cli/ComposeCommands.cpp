@@ -168,9 +168,16 @@ int compose(CliContext &ctx)
     draft.setPrintTime(o.printTime.value_or(now));
     draft.setInsuredAmount(o.insured.value_or(locks.protectMoneyLock ? locks.protectMoney : std::string()));
 
+    // A look-up that failed (the database busy) is no missing entry: its
+    // message is the database's.
+    const auto dbFailed = [&db] {
+        std::cerr << db.lastError() << "\n";
+        return 1;
+    };
     // The receiver and sender given, else the defaults the panels keep.
     BookEntry receiver, sender;
     // A default whose row is gone leaves the fields empty; a given id must exist.
+    bool failed = false;
     const auto party = [&](Party p, std::int64_t id, BookEntry &out) {
         const bool given = id != 0;
         if (!given) {
@@ -179,15 +186,15 @@ int compose(CliContext &ctx)
                 return true;
             id = d.id;
         }
-        auto entry = findParty(db, p, id);
+        auto entry = findParty(db, p, id, &failed);
         if (entry)
             out = std::move(*entry);
-        else if (given)
+        else if (given && !failed)
             std::cerr << "no " << (p == Party::Receiver ? "receiver " : "sender ") << id << "\n";
-        return entry || !given;
+        return !failed && (entry || !given);
     };
     if (!party(Party::Receiver, o.receiver, receiver) || !party(Party::Sender, o.sender, sender))
-        return 1;
+        return failed ? dbFailed() : 1;
     if (!receiver.empty())
         draft.fillReceiver(receiver);
     if (!sender.empty())
@@ -195,7 +202,9 @@ int compose(CliContext &ctx)
 
     std::vector<GoodsUnit> goods;
     for (const std::string &name : o.goods) {
-        auto unit = catalogueGoods(db, name);
+        auto unit = catalogueGoods(db, name, &failed);
+        if (failed)
+            return dbFailed();
         if (!unit) {
             std::cerr << "no goods " << name << "\n";
             return 1;
@@ -203,6 +212,9 @@ int compose(CliContext &ctx)
         goods.push_back(*unit);
     }
     fillGoodsAndFreight(draft, db, o.templateName, receiver["rprovince"], goods);
+    // The freight of a rate that could not be read would be wrong.
+    if (db.busy())
+        return dbFailed();
     db.close();
 
     const bool countedOrder = !o.orderNo && locks.autoOrderNum;
@@ -299,7 +311,13 @@ int addParties(CliContext &ctx, Party side)
                           << " ID...\n";
                 return 2;
             }
-            auto entry = findParty(db, side, id);
+            bool failed = false;
+            auto entry = findParty(db, side, id, &failed);
+            if (failed) {
+                std::cerr << db.lastError() << "\n";
+                std::cout << "添加失败！\n";
+                return 1;
+            }
             if (!entry) {
                 std::cerr << "no " << (receivers ? "receiver " : "sender ") << id << "\n";
                 return 1;

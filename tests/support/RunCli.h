@@ -8,6 +8,7 @@ namespace zentra::test {
 struct CliResult {
     int exitCode = -1;
     std::string out; // standard output
+    std::string err; // standard error
 };
 
 // Runs `binary` with the arguments (no shell quoting issues: each argument is

@@ -76,22 +76,49 @@ DbConnection::~DbConnection()
     close();
 }
 
+int DbConnection::busyTimeoutMs()
+{
+    if (const char *env = std::getenv("ZENTRA_BUSY_TIMEOUT_MS"); env && *env) {
+        char *end = nullptr;
+        const long ms = std::strtol(env, &end, 10);
+        if (*end == '\0' && ms > 0 && ms <= 24L * 3600 * 1000)
+            return static_cast<int>(ms);
+    }
+    return kDefaultBusyTimeoutMs;
+}
+
+void DbConnection::takeEngineError()
+{
+    if (!db_) {
+        setError("database is not open");
+        return;
+    }
+    const int code = sqlite3_extended_errcode(db_) & 0xFF;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+        error_ = kDatabaseBusyMessage;
+        busy_ = true;
+        return;
+    }
+    error_ = sqlite3_errmsg(db_);
+    busy_ = false;
+}
+
 bool DbConnection::open(const std::string &path, bool create)
 {
     close();
-    error_.clear();
+    setError({});
     int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     bool existed = create && ::access(path.c_str(), F_OK) == 0;
     int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
-        error_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        setError(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
         sqlite3_close(db_);
         db_ = nullptr;
         return false;
     }
     if (create && !existed)
         ::chmod(path.c_str(), 0600);
-    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_busy_timeout(db_, busyTimeoutMs());
     sqlite3_extended_result_codes(db_, 1);
     registerGbkCollation(db_);
     return true;
@@ -160,15 +187,20 @@ DbRows DbConnection::query(std::string_view sql, const DbParams &params)
 {
     DbRows result;
     if (!db_) {
-        error_ = "database is not open";
+        setError("database is not open");
         result.ok = false;
+        result.error = error_;
         return result;
     }
     StatementGuard g;
     g.stmt = prepared(sql);
     if (!g.stmt || !bindAll(g.stmt, params)) {
-        error_ = g.stmt || sqlite3_errcode(db_) != SQLITE_OK ? sqlite3_errmsg(db_) : "empty statement";
+        if (g.stmt || sqlite3_errcode(db_) != SQLITE_OK)
+            takeEngineError();
+        else
+            setError("empty statement");
         result.ok = false;
+        result.error = error_;
         return result;
     }
     int n = sqlite3_column_count(g.stmt);
@@ -184,8 +216,9 @@ DbRows DbConnection::query(std::string_view sql, const DbParams &params)
         result.rows.emplace_back(names, std::move(row));
     }
     if (rc != SQLITE_DONE) {
-        error_ = sqlite3_errmsg(db_);
+        takeEngineError();
         result.ok = false;
+        result.error = error_;
     }
     return result;
 }
@@ -193,20 +226,23 @@ DbRows DbConnection::query(std::string_view sql, const DbParams &params)
 int DbConnection::execute(std::string_view sql, const DbParams &params)
 {
     if (!db_) {
-        error_ = "database is not open";
+        setError("database is not open");
         return -1;
     }
     StatementGuard g;
     g.stmt = prepared(sql);
     if (!g.stmt || !bindAll(g.stmt, params)) {
-        error_ = g.stmt || sqlite3_errcode(db_) != SQLITE_OK ? sqlite3_errmsg(db_) : "empty statement";
+        if (g.stmt || sqlite3_errcode(db_) != SQLITE_OK)
+            takeEngineError();
+        else
+            setError("empty statement");
         return -1;
     }
     int rc;
     while ((rc = sqlite3_step(g.stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) {
-        error_ = sqlite3_errmsg(db_);
+        takeEngineError();
         return -1;
     }
     return sqlite3_changes(db_);
@@ -215,17 +251,36 @@ int DbConnection::execute(std::string_view sql, const DbParams &params)
 bool DbConnection::executeScript(std::string_view sql)
 {
     if (!db_) {
-        error_ = "database is not open";
+        setError("database is not open");
         return false;
     }
-    char *msg = nullptr;
     std::string text(sql);
-    if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
-        error_ = msg ? msg : sqlite3_errmsg(db_);
-        sqlite3_free(msg);
+    if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        takeEngineError();
         return false;
     }
     return true;
+}
+
+bool DbConnection::begin()
+{
+    return executeScript("BEGIN IMMEDIATE");
+}
+
+bool DbConnection::commit()
+{
+    return executeScript("COMMIT");
+}
+
+void DbConnection::rollback()
+{
+    // The failure being handled keeps its message.
+    const std::string error = error_;
+    const bool busy = busy_;
+    if (db_ && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    error_ = error;
+    busy_ = busy;
 }
 
 std::int64_t DbConnection::lastInsertId() const
@@ -235,13 +290,13 @@ std::int64_t DbConnection::lastInsertId() const
 
 Transaction::Transaction(DbConnection &db) : db_(db)
 {
-    active_ = db_.executeScript("BEGIN IMMEDIATE");
+    active_ = db_.begin();
 }
 
 Transaction::~Transaction()
 {
     if (active_)
-        db_.executeScript("ROLLBACK");
+        db_.rollback();
 }
 
 bool Transaction::commit()
@@ -249,9 +304,9 @@ bool Transaction::commit()
     if (!active_)
         return false;
     active_ = false;
-    if (db_.executeScript("COMMIT"))
+    if (db_.commit())
         return true;
-    db_.executeScript("ROLLBACK");
+    db_.rollback();
     return false;
 }
 
@@ -261,7 +316,7 @@ DbStatement::DbStatement(DbConnection &db, std::string_view sql) : db_(db)
     if (!db_.handle() ||
         sqlite3_prepare_v3(db_.handle(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
                            &stmt_, nullptr) != SQLITE_OK) {
-        db_.setError(db_.handle() ? sqlite3_errmsg(db_.handle()) : "database is not open");
+        db_.takeEngineError();
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
     }
@@ -279,7 +334,7 @@ bool DbStatement::start(const DbParams &params)
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
     if (!bindAll(stmt_, params)) {
-        db_.setError(sqlite3_errmsg(db_.handle()));
+        db_.takeEngineError();
         return false;
     }
     return true;
@@ -293,7 +348,7 @@ int DbStatement::execute(const DbParams &params)
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) {
-        db_.setError(sqlite3_errmsg(db_.handle()));
+        db_.takeEngineError();
         sqlite3_reset(stmt_);
         return -1;
     }
@@ -313,7 +368,7 @@ bool DbStatement::exists(const DbParams &params, bool *failed)
     }
     const int rc = sqlite3_step(stmt_);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        db_.setError(sqlite3_errmsg(db_.handle()));
+        db_.takeEngineError();
         if (failed)
             *failed = true;
     }

@@ -64,7 +64,8 @@ class DbRows {
 public:
     std::vector<std::string> columns;
     std::vector<DbRow> rows;
-    bool ok = true; // false when the statement failed
+    bool ok = true;    // false when the statement failed
+    std::string error; // then the failure's message, as lastError() gave it
 
     bool empty() const { return rows.empty(); }
     std::size_t size() const { return rows.size(); }
@@ -73,12 +74,29 @@ public:
     const DbRow &operator[](std::size_t i) const { return rows[i]; }
 };
 
+// The message of every failure that came from another connection holding
+// the database longer than the busy timeout (a compaction, a batch, another
+// program). It stands in for the engine's own words ("database is locked"),
+// which would tell a user nothing.
+inline constexpr const char *kDatabaseBusyMessage = "数据库正忙，请稍后再试";
+
 // The database connection (SQLite through its C API). Each operation opens
 // it, runs its statements and closes it again; nothing stays open between
 // user actions. The core never shows anything: a failure leaves the engine's
 // own message in lastError() for the caller to show.
+//
+// Contention with other connections is handled here and nowhere else: every
+// statement and every transaction start waits for the database up to
+// busyTimeoutMs(); when that is not enough, the failure is marked busy() and
+// its message is kDatabaseBusyMessage.
 class DbConnection {
 public:
+    // How long a statement waits for another connection's lock before it
+    // fails as busy: long enough to outlast the compaction of a large
+    // database. $ZENTRA_BUSY_TIMEOUT_MS (milliseconds above 0) overrides it.
+    static constexpr int kDefaultBusyTimeoutMs = 120000;
+    static int busyTimeoutMs();
+
     DbConnection() = default;
     ~DbConnection();
     DbConnection(const DbConnection &) = delete;
@@ -101,10 +119,26 @@ public:
 
     std::int64_t lastInsertId() const;
 
+    // Starts a transaction as a writer: the write lock is taken now (waiting
+    // for it up to the busy timeout), not at the first change, so two
+    // writers never both read and then find they cannot write.
+    bool begin();
+    bool commit();
+    void rollback();
+
     void close();
 
     const std::string &lastError() const { return error_; }
-    void setError(std::string message) { error_ = std::move(message); }
+    // Whether the last failure was another connection holding the database.
+    bool busy() const { return busy_; }
+    void setError(std::string message)
+    {
+        error_ = std::move(message);
+        busy_ = false;
+    }
+    // Takes the engine's account of the failure that just happened (for code
+    // that runs its own statements on handle()).
+    void takeEngineError();
 
     sqlite3 *handle() const { return db_; }
 
@@ -115,6 +149,7 @@ private:
 
     sqlite3 *db_ = nullptr;
     std::string error_;
+    bool busy_ = false;
     std::unordered_map<std::string, sqlite3_stmt *> statements_;
 };
 

@@ -336,6 +336,7 @@ DbRows MasterBook::list(const std::string &className) const
     if (!db.open(path_)) {
         DbRows none;
         none.ok = false;
+        none.error = db.lastError();
         return none;
     }
     const std::string order = " order by " + kind_.nameColumn + " collate GBK asc, " + kind_.idColumn + " asc";
@@ -373,6 +374,7 @@ DbRows MasterBook::entriesWithIds(const std::vector<std::int64_t> &ids) const
     if (!db.open(path_)) {
         DbRows none;
         none.ok = false;
+        none.error = db.lastError();
         return none;
     }
     // The ids travel as one bound JSON array, whatever their number.
@@ -391,6 +393,7 @@ DbRows MasterBook::search(const std::string &text) const
     if (!db.open(path_)) {
         DbRows none;
         none.ok = false;
+        none.error = db.lastError();
         return none;
     }
     std::string sql = "select * from " + kind_.table + " where ";

@@ -20,10 +20,12 @@ std::vector<GoodsUnit> readSelectedGoods(DbConnection &db, bool *ok)
     return out;
 }
 
-std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name)
+std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name, bool *failed)
 {
     DbRows rows = db.query(
         "select cname, cshort, cweight, cpriceOut from cargo where cname=? order by cargoID asc limit 1", {name});
+    if (failed)
+        *failed = !rows.ok;
     if (rows.empty())
         return std::nullopt;
     const DbRow &r = rows[0];
@@ -99,10 +101,12 @@ DbRows goodsOfClassLike(DbConnection &db, const std::string &className)
     return db.query("select * from cargo where cclass like ? escape '\\' order by cname asc", {pattern});
 }
 
-std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id)
+std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id, bool *failed)
 {
     const BookKind &kind = party == Party::Receiver ? receiverBook() : senderBook();
     DbRows rows = db.query("select * from " + kind.table + " where " + kind.idColumn + "=?", {id});
+    if (failed)
+        *failed = !rows.ok;
     if (rows.empty())
         return std::nullopt;
     return entryOf(kind, rows[0]);
@@ -140,8 +144,14 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
         return result;
     }
     std::optional<BookEntry> other;
+    bool otherFailed = false;
     if (batch.other.locked)
-        other = findParty(db, batch.side == Party::Receiver ? Party::Sender : Party::Receiver, batch.other.id);
+        other = findParty(db, batch.side == Party::Receiver ? Party::Sender : Party::Receiver, batch.other.id,
+                          &otherFailed);
+    if (otherFailed) {
+        result.error = db.lastError();
+        return result;
+    }
     bool ok = true;
     std::vector<GoodsUnit> goods;
     if (batch.cargoLock)

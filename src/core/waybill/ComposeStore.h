@@ -18,8 +18,9 @@ class ConfigFile;
 // The goods of the waybill being composed: one unit per row of `cargoSel`,
 // ordered by name as its list shows them.
 std::vector<GoodsUnit> readSelectedGoods(DbConnection &db, bool *ok = nullptr);
-// A unit of the catalogue's goods of that name, if there is one.
-std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name);
+// A unit of the catalogue's goods of that name, if there is one; `failed`
+// tells a failed look-up (see the connection's lastError()) from no goods.
+std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name, bool *failed = nullptr);
 
 // The goods list of the waybill being composed (`cargoSel`): its rows
 // ordered by name, a unit added as a copy of a catalogue entry, one removed,
@@ -38,8 +39,9 @@ DbRows searchBook(const MasterBook &book, const std::string &className, const st
 // `className` ("_全部类别_" or empty: all).
 DbRows goodsOfClassLike(DbConnection &db, const std::string &className);
 
-// The receiver (sender) with that counter, as an entry of its book.
-std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id);
+// The receiver (sender) with that counter, as an entry of its book; `failed`
+// tells a failed look-up (see the connection's lastError()) from no entry.
+std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id, bool *failed = nullptr);
 
 // Fills a draft's goods and money items: the goods given, priced by the rate
 // of `templateName` for the receiver's province.

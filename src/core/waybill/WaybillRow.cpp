@@ -99,7 +99,7 @@ std::vector<WaybillRow> queryWaybillRows(DbConnection &db, std::string_view sql,
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK ||
         !stmt || !bind(stmt, params)) {
-        db.setError(sqlite3_errmsg(db.handle()));
+        db.takeEngineError();
         sqlite3_finalize(stmt);
         return out;
     }
@@ -123,7 +123,7 @@ std::vector<WaybillRow> queryWaybillRows(DbConnection &db, std::string_view sql,
     }
     const bool done = rc == SQLITE_DONE;
     if (!done)
-        db.setError(sqlite3_errmsg(db.handle()));
+        db.takeEngineError();
     sqlite3_finalize(stmt);
     if (ok)
         *ok = done;

@@ -3,6 +3,7 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
+#include "core/data/Maintenance.h"
 #include "core/data/Schema.h"
 #include "core/templates/TemplateFile.h"
 #include "core/users/UserLogin.h"
@@ -62,6 +63,7 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
                          Dialogs::Buttons::Ok, Dialogs::Icon::Error);
         return 1;
     }
+    checkDatabaseAtStart();
     state_.connectionString = folder_->databasePath();
     readStartupSettings(state_, ConfigFile(folder_->configPath()));
 
@@ -98,6 +100,33 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
         frame_->move(frameRect.topLeft());
     }
     return std::nullopt;
+}
+
+void CQuorvelApp::checkDatabaseAtStart()
+{
+    const DatabaseCheck check = checkDatabase(folder_->databasePath());
+    // A busy database is no damaged one; the first reads say it is busy.
+    if (check.state != DatabaseCheck::State::Damaged)
+        return;
+    const QString damaged = QStringLiteral("数据库已损坏：%1").arg(QString::fromStdString(check.reason));
+    if (!checkDatabase(folder_->backupPath()).good()) {
+        dialogs_.message(nullptr, QString(),
+                         damaged + QStringLiteral("\n\n没有可用的备份（backup/backup.bak），无法还原。"),
+                         Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+        return;
+    }
+    if (!dialogs_.ask(nullptr, damaged + QStringLiteral("\n\n备份 backup/backup.bak 完好，是否用它还原数据库？"
+                                                        "\n（损坏的数据库另存为 data/data.db.damaged）")))
+        return;
+    const MaintenanceResult r = restoreDamagedDatabase(*folder_);
+    QString text = QString::fromStdString(r.message);
+    if (!r.ok && !r.detail.empty())
+        text += QLatin1Char('\n') + QString::fromStdString(r.detail);
+    dialogs_.message(nullptr, QString(), text, Dialogs::Buttons::Ok,
+                     r.ok ? Dialogs::Icon::Information : Dialogs::Icon::Warning);
+    // A backup made by an older version gets what was added since.
+    if (r.ok)
+        initDataFolder(*folder_);
 }
 
 void CQuorvelApp::plugCanvas()
