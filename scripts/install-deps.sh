@@ -11,6 +11,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
   poppler-utils
   xdg-utils
+  file librsvg2-bin lintian desktop-file-utils appstream
 )
 
 missing=()
