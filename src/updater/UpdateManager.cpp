@@ -2,6 +2,7 @@
 
 #include "core/update/FileInstaller.h"
 #include "core/update/Md5.h"
+#include "core/update/PackageOwner.h"
 #include "updater/Downloader.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,13 @@ UpdateManager::~UpdateManager() = default;
 
 void UpdateManager::start()
 {
+    // A packaged install is upgraded by the package manager, never by us.
+    if (packageManagedPrograms(setup_.programDir)) {
+        ended_ = true;
+        prompts_.tell(QString::fromUtf8(kPackageManagedText));
+        emit finished(Outcome::Refused);
+        return;
+    }
     emit message(QStringLiteral("Zentra在线更新系统..."));
     emit message(QStringLiteral("正在获取最新版本信息..."));
     const QString scheme = setup_.base.scheme();

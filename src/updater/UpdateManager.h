@@ -48,7 +48,9 @@ struct UpdateSetup {
 class UpdateManager : public QObject {
     Q_OBJECT
 public:
-    enum class Outcome { UpToDate, Updated, Cancelled, Failed };
+    // Refused: the programs belong to the system's package manager; nothing
+    // was fetched and zentra is not started.
+    enum class Outcome { UpToDate, Updated, Cancelled, Failed, Refused };
 
     UpdateManager(UpdateSetup setup, UpdatePrompts &prompts, QObject *parent = nullptr);
     ~UpdateManager() override;

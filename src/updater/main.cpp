@@ -2,6 +2,7 @@
 // folder named in config.ini and restarts zentra. See UpdateOptions.h.
 #include "core/Version.h"
 #include "core/config/ConfigFile.h"
+#include "core/update/PackageOwner.h"
 #include "updater/CNorvane_UpdateDlg.h"
 #include "updater/UpdateManager.h"
 #include "updater/UpdateOptions.h"
@@ -84,7 +85,8 @@ int main(int argc, char **argv)
         int exitCode = 1;
         QObject::connect(&manager, &UpdateManager::message, &PrintingPrompts::print);
         QObject::connect(&manager, &UpdateManager::finished, [&](UpdateManager::Outcome outcome) {
-            exitCode = outcome == UpdateManager::Outcome::Failed ? 1 : 0;
+            const bool failed = outcome == UpdateManager::Outcome::Failed || outcome == UpdateManager::Outcome::Refused;
+            exitCode = failed ? 1 : 0;
             QCoreApplication::exit(exitCode);
         });
         QTimer::singleShot(0, &manager, &UpdateManager::start);
@@ -99,5 +101,11 @@ int main(int argc, char **argv)
         QCoreApplication::installTranslator(&qtTexts);
     CNorvane_UpdateDlg dialog(std::move(setup));
     dialog.exec();
+    // Run by hand on a packaged install: the message box said why; the shell
+    // learns it from the exit code and the same text.
+    if (dialog.outcome() == UpdateManager::Outcome::Refused) {
+        std::fprintf(stderr, "zentra-update: %s\n", kPackageManagedText);
+        return 1;
+    }
     return 0;
 }

@@ -340,5 +340,42 @@ TEST_F(UpdaterBatchTest, AtTheEndZentraStartsWithTheSameDataFolder)
     EXPECT_EQ(slurp(started), "--home " + home + "\n");
 }
 
+TEST_F(UpdaterBatchTest, AProgramFolderThePackageManagerOwnsIsNeverUpdated)
+{
+    server.serve("/update/Version.txt", "1.0.0.0");
+    const std::string started = dir.file("started");
+    spit(program + "/zentra", "#!/bin/sh\ntouch " + started + "\n");
+    ::chmod((program + "/zentra").c_str(), 0755);
+    spit(program + "/zentra-update", "program");
+    // A dpkg database of our own whose package lists the program folder, as
+    // /var/lib/dpkg/info/zentra.list lists /usr/bin.
+    const std::string admin = dir.file("admin");
+    ::mkdir(admin.c_str(), 0755);
+    ::mkdir((admin + "/info").c_str(), 0755);
+    spit(admin + "/info/zentra.list", "/.\n" + program + "\n" + program + "/zentra\n" + program + "/zentra-update\n");
+    const std::vector<std::string> env = {"DPKG_ADMINDIR=" + admin};
+    const std::vector<std::string> args = {"--batch", "--home", home, "--dir", program, "--base", base()};
+
+    auto r = test::runProgram(ZENTRA_UPDATE, args, env);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "请使用系统的软件包管理器升级本软件\n");
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(slurp(home + "/Version.txt"), "1.0.0.0");
+    EXPECT_FALSE(fs::exists(home + "/tmp"));
+    // zentra would be started detached: give it the time it takes below.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(fs::exists(started));
+
+    // Unlisted (an unpacked copy, an install to a prefix) it runs as always
+    // and starts zentra at the end.
+    spit(admin + "/info/zentra.list", "/.\n/usr/bin/zentra\n");
+    r = test::runProgram(ZENTRA_UPDATE, args, env);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(server.requests(), std::vector<std::string>{"/update/Version.txt"});
+    for (int i = 0; i < 200 && !fs::exists(started); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(fs::exists(started));
+}
+
 }
 }

@@ -4,6 +4,7 @@
 
 #include "core/Version.h"
 #include "core/config/AppState.h"
+#include "core/update/PackageOwner.h"
 #include "ui/app/CAboutDlg.h"
 #include "ui/app/MainCommands.h"
 #include "ui/app/ST_SplitterWnd.h"
@@ -113,6 +114,13 @@ void CMainFrame::startCalculator()
 
 void CMainFrame::onlineUpgrade()
 {
+    // Programs the package manager installed are upgraded by it: nothing is
+    // written, started or closed.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (packageManagedPrograms(programDir.toStdString())) {
+        dialogs_.inform(this, QString::fromUtf8(kPackageManagedText));
+        return;
+    }
     if (!saveTemplateBeforeExit())
         return;
     // The updater compares this file with the release's version file, so
@@ -125,7 +133,7 @@ void CMainFrame::onlineUpgrade()
     }
     state_.skipExitConfirm = true;
     // Not checked: the program closes whether the updater started or not.
-    shell_.startProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/zentra-update"),
+    shell_.startProgram(programDir + QStringLiteral("/zentra-update"),
                         {QStringLiteral("--home"), QString::fromStdString(folder_.root())});
     close();
 }

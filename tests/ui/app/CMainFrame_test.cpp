@@ -110,6 +110,7 @@ private slots:
     void resizingKeepsFixedPanes_data();
     void resizingKeepsFixedPanes();
     void onlineUpgradeWritesExactVersionAndCloses();
+    void onlineUpgradeOfAPackagedInstallStartsNothing();
     void helpOpensFirstExistingFile_data();
     void helpOpensFirstExistingFile();
     void calculatorIsFirstInstalled_data();
@@ -541,6 +542,38 @@ void CMainFrameTest::onlineUpgradeWritesExactVersionAndCloses()
     QCOMPARE(f.shell.started, QStringList{QCoreApplication::applicationDirPath() + "/zentra-update"});
     QVERIFY(!frame.isVisible());
     QVERIFY(f.dialogs.asked.empty());
+}
+
+void CMainFrameTest::onlineUpgradeOfAPackagedInstallStartsNothing()
+{
+    // A dpkg database of our own whose package lists this program folder's
+    // updater, as /var/lib/dpkg lists /usr/bin/zentra-update.
+    zentra::test::TempDir admin;
+    QDir(QString::fromStdString(admin.path())).mkdir(QStringLiteral("info"));
+    zentra::test::spit(admin.file("info/zentra.list"),
+                       "/.\n" + (QCoreApplication::applicationDirPath() + "/zentra-update\n").toStdString());
+    const QByteArray saved = qgetenv("DPKG_ADMINDIR");
+    qputenv("DPKG_ADMINDIR", QByteArray::fromStdString(admin.path()));
+
+    Fixture f;
+    zentra::test::spit(f.folder.versionPath(), "0.0.0.9");
+    CMainFrame &frame = f.shown();
+    frame.action(cmd::OnlineUpgrade)->trigger();
+    if (saved.isNull())
+        qunsetenv("DPKG_ADMINDIR");
+    else
+        qputenv("DPKG_ADMINDIR", saved);
+
+    QCOMPARE(f.dialogs.asked.size(), std::size_t(1));
+    QCOMPARE(f.dialogs.lastText(), QStringLiteral("请使用系统的软件包管理器升级本软件"));
+    QCOMPARE(f.shell.started, QStringList());
+    QCOMPARE(QString::fromStdString(zentra::test::slurp(f.folder.versionPath())), QStringLiteral("0.0.0.9"));
+    QVERIFY(!f.state.skipExitConfirm);
+    QVERIFY(frame.isVisible());
+
+    // The same folder outside the package manager updates itself again.
+    frame.action(cmd::OnlineUpgrade)->trigger();
+    QCOMPARE(f.shell.started, QStringList{QCoreApplication::applicationDirPath() + "/zentra-update"});
 }
 
 void CMainFrameTest::helpOpensFirstExistingFile_data()
