@@ -128,6 +128,8 @@ int print(CliContext &ctx)
         std::cerr << "usage: zentra-cli print --template NAME --pdf OUT [--dpi N] [--set INDEX=TEXT]...\n";
         return 2;
     }
+    if (!mayWriteOutput(ctx, o.pdf))
+        return 1;
     const std::string path = templateFilePath(ctx.folder, o.templateName);
     Template t;
     if (path.empty() || !readTemplateFile(path, t)) {
@@ -150,6 +152,8 @@ int printList(CliContext &ctx)
         std::cerr << "usage: zentra-cli print-list --pdf OUT [--dpi N] [--ids ID,ID,...] [--keep]\n";
         return 2;
     }
+    if (!mayWriteOutput(ctx, o.pdf))
+        return 1;
     DbConnection db;
     if (!fileExists(ctx.folder.databasePath()) || !db.open(ctx.folder.databasePath())) {
         std::cerr << "cannot open the database: " << db.lastError() << "\n";
@@ -229,6 +233,8 @@ int printCalibration(CliContext &ctx)
         std::cerr << "usage: zentra-cli print-calibration --pdf OUT [--dpi N]\n";
         return 2;
     }
+    if (!mayWriteOutput(ctx, o.pdf))
+        return 1;
     const Gui gui;
     QString error;
     if (!render::writeCalibrationPdf(QString::fromStdString(o.pdf), o.dpi, &error)) {

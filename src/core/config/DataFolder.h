@@ -35,6 +35,13 @@ private:
     std::string root_;
 };
 
+// Why a file the user names for output (an export, a PDF, a copy) must not
+// be written there: the path is, or resolves to (through links, "..", or a
+// second name of the same file), one of the data folder's own files: the
+// database and its journals, the compaction target, the backup, config.ini
+// and its lock, or a template file. Empty when it may be written.
+std::string dataFileOverwriteProblem(const DataFolder &folder, const std::string &path);
+
 // Writes `content` to `path` by writing a temporary file in the same folder and
 // renaming it over the old one, so readers see the old or the new file, never a
 // half-written one. An existing file keeps its permissions, and one that is
