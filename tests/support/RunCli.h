@@ -15,4 +15,9 @@ struct CliResult {
 CliResult runProgram(const std::string &binary, const std::vector<std::string> &args,
                      const std::vector<std::string> &env = {});
 
+// Starts one process of `binary` per argument list, all before waiting for
+// any, and collects each one's output and exit code (in the same order).
+std::vector<CliResult> runConcurrently(const std::string &binary, const std::vector<std::vector<std::string>> &argLists,
+                                       const std::vector<std::string> &env = {});
+
 }
