@@ -137,8 +137,9 @@ std::optional<DbRow> MasterBook::find(const BookEntry &key, std::string *error) 
 }
 
 BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
-                              const std::optional<DbRow> *known) const
+                              const std::optional<DbRow> *known, bool givenDate) const
 {
+    givenDate = givenDate && !kind_.dateColumn.empty() && !valueOf(entry, kind_.dateColumn).empty();
     std::string missing = missingField(entry);
     if (!missing.empty())
         return BookResult::refused(missing);
@@ -152,7 +153,7 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
             if (c != kind_.idColumn)
                 cols.push_back(c);
         BookEntry values = entry;
-        if (!kind_.dateColumn.empty())
+        if (!kind_.dateColumn.empty() && !givenDate)
             values[kind_.dateColumn] = now();
         std::string sql = "insert into " + kind_.table + "(";
         std::string marks;
@@ -172,10 +173,10 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
     }
     if (mode == Mode::Add)
         return BookResult::refused(kind_.duplicateMessage);
-    // The identity, the counter and the time of entry stay as they are.
+    // The identity, the counter and (unless given) the time of entry stay as they are.
     std::vector<std::string> cols;
     for (const std::string &c : kind_.columns)
-        if (c != kind_.idColumn && c != kind_.dateColumn &&
+        if (c != kind_.idColumn && (c != kind_.dateColumn || givenDate) &&
             std::find(kind_.keyColumns.begin(), kind_.keyColumns.end(), c) == kind_.keyColumns.end())
             cols.push_back(c);
     std::string sql = "update " + kind_.table + " set ";
@@ -213,7 +214,7 @@ BookResult MasterBook::save(const BookEntry &entry, Mode mode) const
     return r;
 }
 
-MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries) const
+MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries, bool givenDates) const
 {
     Upsert u;
     DbConnection db;
@@ -237,7 +238,7 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries)
         BookEntry e = existing ? entryOf(kind_, *existing) : BookEntry();
         for (const auto &[column, value] : given)
             e[column] = value;
-        BookResult r = saveIn(db, e, Mode::Edit, &existing);
+        BookResult r = saveIn(db, e, Mode::Edit, &existing, givenDates && given.count(kind_.dateColumn));
         if (!r.ok()) {
             u.result = r;
             u.inserted = u.updated = 0;

@@ -98,13 +98,16 @@ public:
 
     // Upserts many entries in one transaction (the import): an entry whose
     // identity exists takes the columns given and keeps the others, the
-    // others are inserted. On failure (or a refusal) nothing is written.
+    // others are inserted. With `givenDates` an entry that holds a time of
+    // entry (checked by the caller) keeps it, inserted or updated; otherwise
+    // new entries get the time now and known ones keep theirs. On failure (or
+    // a refusal) nothing is written.
     struct Upsert {
         BookResult result;
         int inserted = 0;
         int updated = 0;
     };
-    Upsert upsertMany(const std::vector<BookEntry> &entries) const;
+    Upsert upsertMany(const std::vector<BookEntry> &entries, bool givenDates = false) const;
 
     // The first required field that is empty, as its message; empty when all
     // are given.
@@ -115,7 +118,7 @@ private:
     std::optional<DbRow> findIn(DbConnection &db, const BookEntry &key, bool &failed) const;
     // `known` is the entry of that identity when the caller looked it up already.
     BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode,
-                      const std::optional<DbRow> *known = nullptr) const;
+                      const std::optional<DbRow> *known = nullptr, bool givenDate = false) const;
     DbParams valuesOf(const BookEntry &entry, const std::vector<std::string> &columns) const;
 
     std::string path_;
