@@ -6,6 +6,7 @@
 //
 // The first byte picks the caps (the defaults, or small ones that short
 // inputs can reach); the rest is the file.
+#include "core/taobao/ReportReader.h"
 #include "core/taobao/TaobaoOrders.h"
 #include "core/text/CsvReader.h"
 #include "core/text/Gbk.h"

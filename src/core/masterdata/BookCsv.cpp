@@ -81,22 +81,32 @@ CsvImport importRead(const MasterBook &book, const BookCsvRead &read)
 
 }
 
-std::string exportBookCsv(const BookKind &kind, const DbRows &rows, BookCsvEncoding encoding)
+std::string exportBookCsv(const BookKind &kind, const DbRows &rows, BookCsvEncoding encoding, int *unwritableRow)
 {
+    if (unwritableRow)
+        *unwritableRow = -1;
     std::string out = encoding == BookCsvEncoding::Utf8WithMark ? "\xEF\xBB\xBF" : "";
     std::string line;
-    auto put = [&] {
-        out += encoding == BookCsvEncoding::Gbk ? utf8ToGbk(line) : line;
+    auto put = [&](int row) {
+        if (encoding == BookCsvEncoding::Gbk) {
+            const std::string gbk = utf8ToGbk(line);
+            if (unwritableRow && *unwritableRow < 0 && gbkToUtf8(gbk) != line)
+                *unwritableRow = row;
+            out += gbk;
+        } else {
+            out += line;
+        }
         out += "\r\n";
         line.clear();
     };
     for (std::size_t i = 0; i < kind.gridColumns.size(); ++i)
         line += (i ? "," : "") + csvField(kind.gridColumns[i].first);
-    put();
+    put(-1);
+    int row = 0;
     for (const DbRow &r : rows) {
         for (std::size_t i = 0; i < kind.gridColumns.size(); ++i)
             line += (i ? "," : "") + csvField(r.text(kind.gridColumns[i].second));
-        put();
+        put(row++);
     }
     return out;
 }
@@ -113,7 +123,14 @@ BookExport exportBookCsvFile(const MasterBook &book, const DataFolder &folder, c
         r.error = "cannot read the " + book.kind().table + " table";
         return r;
     }
-    if (!writeFileAtomically(path, exportBookCsv(book.kind(), rows, encoding), 0644, &r.error))
+    int unwritable = -1;
+    const std::string file = exportBookCsv(book.kind(), rows, encoding, &unwritable);
+    if (unwritable >= 0) {
+        r.error = "“" + rows[static_cast<std::size_t>(unwritable)].text(book.kind().nameColumn) +
+                  "”中有 GBK 无法写出的字符，请用 UTF-8 导出";
+        return r;
+    }
+    if (!writeFileAtomically(path, file, 0644, &r.error))
         return r;
     r.ok = true;
     r.written = static_cast<int>(rows.size());

@@ -29,9 +29,12 @@ namespace zentra {
 
 enum class BookCsvEncoding { Utf8WithMark, Gbk };
 
-// The file's bytes: the header and one record per row.
+// The file's bytes: the header and one record per row. GBK is written as
+// GB18030, which keeps characters GBK lacks; the few it cannot write either
+// come out as "?", and `unwritableRow` (when given) is set to the first row
+// that holds one (else -1).
 std::string exportBookCsv(const BookKind &kind, const DbRows &rows,
-                          BookCsvEncoding encoding = BookCsvEncoding::Utf8WithMark);
+                          BookCsvEncoding encoding = BookCsvEncoding::Utf8WithMark, int *unwritableRow = nullptr);
 
 struct BookExport {
     bool ok = false;
@@ -41,7 +44,8 @@ struct BookExport {
 
 // Writes every entry of the book to `path`, replacing the file atomically.
 // The data folder's own files (the database, backup, settings, templates)
-// are refused, whatever name leads to them.
+// are refused, whatever name leads to them; so is a GBK export of an entry
+// with a character GBK cannot write (nothing is written).
 BookExport exportBookCsvFile(const MasterBook &book, const DataFolder &folder, const std::string &path,
                              BookCsvEncoding encoding = BookCsvEncoding::Utf8WithMark);
 

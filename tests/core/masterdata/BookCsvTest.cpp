@@ -217,6 +217,13 @@ TEST_F(BookCsvTest, ExportsInGbkReadBackAndNeverReplaceTheDataFoldersFiles)
         EXPECT_NE(r.error.find("数据文件夹"), std::string::npos) << p;
         EXPECT_TRUE((fileExists(p) ? test::slurp(p) : std::string()) == before) << p;
     }
+    // A character even GB18030 cannot write refuses the GBK export, not the UTF-8 one.
+    ASSERT_TRUE(receivers.save({{"rname", "私\uE78D"}, {"rmobile", "2"}, {"raddress", "路"}}, MasterBook::Mode::Add).ok());
+    const BookExport refused = exportBookCsvFile(receivers, folder, path, BookCsvEncoding::Gbk);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.error, "“私\uE78D”中有 GBK 无法写出的字符，请用 UTF-8 导出");
+    EXPECT_TRUE(exportBookCsvFile(receivers, folder, path).ok);
+
     const CsvImport none = importBookCsvFile(receivers, dir.file("none.csv"));
     EXPECT_FALSE(none.ok);
     EXPECT_TRUE(none.unreadable);
