@@ -261,8 +261,6 @@ CsvReader::Parse CsvReader::parse(std::string_view t) const
             field.erase(std::remove(field.begin(), field.end(), '\0'), field.end());
             p.fields.push_back(std::move(field));
         }
-        if (p.crossed && expectedFields_ != 0 && p.fields.size() > expectedFields_)
-            return stop(Status::Broken);
         if (i >= n) {
             p.end = n;
             break;
@@ -277,6 +275,15 @@ CsvReader::Parse CsvReader::parse(std::string_view t) const
         p.end = i + len;
         ++p.lines;
         break;
+    }
+    // A quote that "closed" at another record's quote gives more fields than
+    // the header (empty ones at the end, which some exports write, aside).
+    if (p.crossed && expectedFields_ != 0 && p.problem == CsvProblem::None) {
+        std::size_t filled = p.fields.size();
+        while (filled > 0 && p.fields[filled - 1].empty())
+            --filled;
+        if (filled > expectedFields_)
+            return stop(Status::Broken);
     }
     p.status = Status::Complete;
     return p;

@@ -61,7 +61,8 @@ struct CsvSkipped {
 //   "引号不成对" and read again as its first line alone, when it ends the
 //   file still open, or when, having run over a line end, it is followed by
 //   text other than a separator or a line end, or gives its record more
-//   fields than the header has (expectFields), or runs past the record cap.
+//   (non-empty) fields than the header has (expectFields), or runs past the
+//   record cap.
 //   So one stray quote costs one line, never the rest of the file.
 // - NUL characters are dropped from fields.
 // - A record over a cap, or with text the encoding cannot decode, is
@@ -89,7 +90,8 @@ public:
     TextEncoding encoding() const { return encoding_; }
 
     // After the header: a record whose quoted field ran over a line end and
-    // that has more fields than this is an unmatched quote.
+    // that has more fields than this (not counting empty ones at its end) is
+    // an unmatched quote.
     void expectFields(std::size_t count) { expectedFields_ = count; }
 
     // The next record; false at the end of the input or when reading failed

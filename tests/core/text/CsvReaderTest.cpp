@@ -109,8 +109,10 @@ TEST(CsvReader, AnUnmatchedQuoteCostsItsOwnLineOnly)
         // It closes at a later quote followed by a separator, but the record
         // then has more fields than the header.
         {"a,b\n1,\"x\n2,\",3,4\n5,6\n", {{1, {"a", "b"}}, {2, {}, kQuote}, {3, {}, kQuote}, {4, {"5", "6"}}}},
-        // A quoted field over two lines that fits the header stays one record.
+        // A quoted field over two lines that fits the header stays one record,
+        // empty fields at the end of it included.
         {"a,b\n\"x\ny\",2\n3,4\n", {{1, {"a", "b"}}, {2, {"x\ny", "2"}}, {4, {"3", "4"}}}},
+        {"a,b\n\"x\ny\",2,,\n3,4,\n", {{1, {"a", "b"}}, {2, {"x\ny", "2", "", ""}}, {4, {"3", "4", ""}}}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(records(c.text, {}, true), c.expected) << c.text;
