@@ -132,6 +132,8 @@ int compose(CliContext &ctx)
         std::cerr << "usage: zentra-cli " << kComposeUsage << "\n";
         return 2;
     }
+    if (o.output == ComposeOptions::Output::Print && !mayWriteOutput(ctx, o.pdf))
+        return 1;
     // Printing needs the application object; a print queue that does not
     // exist prints and stores nothing.
     std::unique_ptr<Gui> gui;
@@ -238,17 +240,26 @@ int compose(CliContext &ctx)
 
     std::string error;
     if (o.output == ComposeOptions::Output::Add) {
+        // The counted numbers are taken now, as one step with the count-up,
+        // so that another process adding at the same time gets the next ones.
+        const TakenNumbers taken = takeNumbers(config, 1, countedOrder, countedExpress);
+        if (!taken.ok) {
+            std::cerr << "cannot take the numbers: " << taken.error << "\n";
+            return 1;
+        }
+        if (!taken.orderNum.empty())
+            draft.setOrderNumber(taken.orderNum);
+        if (!taken.expressNum.empty())
+            draft.setExpressNumber(taken.expressNum);
+        for (const auto &[index, text] : o.sets)
+            draft.setText(index, text); // an item's text given still wins
         const std::int64_t id =
             storeWaybill(dbPath, WaybillTable::PrintList, draft.printListRow(o.templateName), &error);
         if (id == 0) {
+            returnNumbers(config, taken);
             std::cerr << "cannot add the waybill: " << error << "\n";
             return 1;
         }
-        // The numbers it took from the counters are used now.
-        if (countedOrder && !locks.orderNum.empty())
-            writeOrderNumber(config, advanceNumber(locks.orderNum));
-        if (countedExpress && !locks.expressNum.empty())
-            writeExpressNumber(config, advanceNumber(locks.expressNum));
         std::cout << id << "\n";
         return 0;
     }

@@ -147,8 +147,11 @@ std::optional<DbRow> MasterBook::find(const BookEntry &key, std::string *error) 
 }
 
 BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known,
-                              bool refreshDate) const
+                              UpsertDate date) const
 {
+    // Only an entry that holds a time of entry can keep the one given.
+    if (date == UpsertDate::Given && (kind_.dateColumn.empty() || valueOf(entry, kind_.dateColumn).empty()))
+        date = UpsertDate::Keep;
     std::string missing = missingField(entry);
     if (!missing.empty())
         return BookResult::refused(missing);
@@ -162,7 +165,7 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
             if (c != kind_.idColumn)
                 cols.push_back(c);
         BookEntry values = entry;
-        if (!kind_.dateColumn.empty())
+        if (!kind_.dateColumn.empty() && date != UpsertDate::Given)
             values[kind_.dateColumn] = now();
         std::string sql = "insert into " + kind_.table + "(";
         std::string marks;
@@ -185,10 +188,10 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
     if (mode == Mode::Add)
         return BookResult::refused(kind_.duplicateMessage);
     // The identity and the counter stay as they are; so does the time of
-    // entry, unless the caller refreshes it.
+    // entry, unless the caller refreshes it or gives one.
     std::vector<std::string> cols;
     for (const std::string &c : kind_.columns)
-        if (c != kind_.idColumn && (c != kind_.dateColumn || refreshDate) &&
+        if (c != kind_.idColumn && (c != kind_.dateColumn || date != UpsertDate::Keep) &&
             std::find(kind_.keyColumns.begin(), kind_.keyColumns.end(), c) == kind_.keyColumns.end())
             cols.push_back(c);
     std::string sql = "update " + kind_.table + " set ";
@@ -196,7 +199,7 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
         sql += (i ? "," : "") + cols[i] + "=?";
     sql += " where " + kind_.idColumn + "=?";
     BookEntry values = entry;
-    if (refreshDate && !kind_.dateColumn.empty())
+    if (date == UpsertDate::Now && !kind_.dateColumn.empty())
         values[kind_.dateColumn] = now();
     DbParams p = valuesOf(values, cols);
     p.values.emplace_back(existing->integer(kind_.idColumn));
@@ -249,6 +252,7 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (progress && i % kProgressStep == 0 && !progress(i, entries.size())) {
             u.result = BookResult::failed("导入已取消");
+            u.cancelled = true;
             return u;
         }
         const BookEntry &given = entries[i];
@@ -261,7 +265,11 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
         BookEntry e = existing ? entryOf(kind_, *existing) : BookEntry();
         for (const auto &[column, value] : given)
             e[column] = value;
-        BookResult r = saveIn(db, e, Mode::Edit, &existing, date == UpsertDate::Now);
+        // A known entry brings its own time of entry: only the one given
+        // may be kept.
+        const UpsertDate entryDate =
+            date == UpsertDate::Given && !given.count(kind_.dateColumn) ? UpsertDate::Keep : date;
+        BookResult r = saveIn(db, e, Mode::Edit, &existing, entryDate);
         if (!r.ok()) {
             u.result = r;
             u.inserted = u.updated = 0;
@@ -271,6 +279,7 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
     }
     if (progress && !progress(entries.size(), entries.size())) {
         u.result = BookResult::failed("导入已取消");
+        u.cancelled = true;
         u.inserted = u.updated = 0;
         return u;
     }

@@ -183,8 +183,9 @@ BatchResult exportTemplates(const DataFolder &folder, const std::vector<std::str
     if (!dir.empty() && dir.back() != '/')
         dir += '/';
     for (const std::string &name : fileNames) {
-        std::string error;
-        if (name.find('/') != std::string::npos || !copyFile(folder.templateDir() + name, dir + name, error)) {
+        std::string error = dataFileOverwriteProblem(folder, dir + name);
+        if (!error.empty() || name.find('/') != std::string::npos ||
+            !copyFile(folder.templateDir() + name, dir + name, error)) {
             r = {false, r.done, name, error.empty() ? "bad file name " + name : error};
             return r;
         }

@@ -82,7 +82,7 @@ bool isImportableTemplate(const std::string &path, std::string &error);
 BatchResult importTemplates(const DataFolder &folder, const std::vector<std::string> &paths);
 
 // Copies each template file (names with ".ttp") into `targetDir`, replacing
-// files of the same name.
+// files of the same name; never into the data folder's own template folder.
 BatchResult exportTemplates(const DataFolder &folder, const std::vector<std::string> &fileNames,
                             const std::string &targetDir);
 

@@ -171,11 +171,25 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     const std::string tradeTime = lockedTime(locks.tradeTimeLock, locks.tradeTime);
     const std::string printTime = lockedTime(locks.printTimeLock, locks.printTime);
 
+    // The numbers are taken before the rows are made and given back should
+    // nothing be stored.
+    const int count = static_cast<int>(batch.entries.size());
+    const TakenNumbers taken = takeNumbers(config, count, true, true);
+    if (!taken.ok) {
+        result.error = taken.error;
+        return result;
+    }
+    auto fail = [&](std::string error) {
+        returnNumbers(config, taken);
+        result.error = std::move(error);
+        return result;
+    };
+
     // Every row is made (and priced for its receiver) before the transaction starts.
     std::map<std::string, FreightRate> rateOfProvince;
     std::vector<WaybillRow> rows;
-    std::string orderNum = locks.autoOrderNum ? locks.orderNum : std::string();
-    std::string expressNum = locks.autoExpressNum ? locks.expressNum : std::string();
+    std::string orderNum = taken.orderNum;
+    std::string expressNum = taken.expressNum;
     for (const BookEntry &entry : batch.entries) {
         WaybillDraft d;
         d.setAllPresent();
@@ -201,37 +215,25 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     }
 
     Transaction tx(db);
-    if (!tx.active()) {
-        result.error = db.lastError();
-        return result;
-    }
+    if (!tx.active())
+        return fail(db.lastError());
     std::vector<std::int64_t> ids;
     for (const WaybillRow &row : rows) {
         const std::int64_t id = insertWaybillRow(db, WaybillTable::PrintList, row);
-        if (id == 0) {
-            result.error = db.lastError();
-            return result;
-        }
+        if (id == 0)
+            return fail(db.lastError());
         ids.push_back(id);
     }
-    if (!tx.commit()) {
-        result.error = db.lastError();
-        return result;
-    }
+    if (!tx.commit())
+        return fail(db.lastError());
     db.close();
 
     result.ok = true;
     result.printIds = std::move(ids);
-    if (!rows.empty()) {
-        if (locks.autoOrderNum) {
-            result.orderNum = orderNum;
-            writeOrderNumber(config, orderNum);
-        }
-        if (locks.autoExpressNum) {
-            result.expressNum = expressNum;
-            writeExpressNumber(config, expressNum);
-        }
-    }
+    if (!taken.orderNum.empty())
+        result.orderNum = taken.nextOrderNum;
+    if (!taken.expressNum.empty())
+        result.expressNum = taken.nextExpressNum;
     return result;
 }
 

@@ -58,9 +58,8 @@ std::int64_t storeWaybill(const std::string &databasePath, WaybillTable table, c
 // goods of `cargoSel` when the goods lock is on (else none), the order values
 // from the locks in config.ini. Each row is priced for its own receiver's
 // province and, with automatic numbering on, gets its own order and express
-// number counted on from the stored one. The rows go in one transaction;
-// after it commits the counters are written back. A failure stores nothing
-// and counts nothing on.
+// number taken from the counters in config.ini (takeNumbers). The rows go in
+// one transaction. A failure stores nothing and gives the numbers back.
 struct BatchAdd {
     std::string databasePath;
     std::string templateName;

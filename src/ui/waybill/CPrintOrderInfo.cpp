@@ -322,28 +322,6 @@ void CPrintOrderInfo::clockTick()
     }
 }
 
-void CPrintOrderInfo::advanceOrderNumber()
-{
-    OrderLocks &o = session_.order;
-    if (o.orderNum.empty())
-        return;
-    o.orderNum = advanceNumber(o.orderNum);
-    orderEdit_->setText(qs(o.orderNum));
-    if (o.autoOrderNum)
-        writeOrderNumber(session_.config(), o.orderNum);
-}
-
-void CPrintOrderInfo::advanceExpressNumber()
-{
-    OrderLocks &o = session_.order;
-    if (o.expressNum.empty())
-        return;
-    o.expressNum = advanceNumber(o.expressNum);
-    expressEdit_->setText(qs(o.expressNum));
-    if (o.autoExpressNum)
-        writeExpressNumber(session_.config(), o.expressNum);
-}
-
 void CPrintOrderInfo::resetItems()
 {
     const OrderLocks &o = session_.order;
@@ -386,17 +364,38 @@ void CPrintOrderInfo::addToPrintList()
     d.setInsuredAmount(session_.order.protectMoney);
     // The times and amount above are the values stored; the items keep what they show.
     session_.pull();
+    AppState &state = session_.state();
+    OrderLocks &o = session_.order;
+    // A changed waybill takes its counted numbers from config.ini, where
+    // another window or the command line may have counted on since this page
+    // showed them; an unchanged one is stored as it shows and counts nothing.
+    TakenNumbers taken;
+    if (state.waybillModified && (o.autoOrderNum || o.autoExpressNum)) {
+        taken = takeNumbers(session_.config(), 1, o.autoOrderNum, o.autoExpressNum);
+        if (!taken.orderNum.empty())
+            d.setOrderNumber(taken.orderNum);
+        if (!taken.expressNum.empty())
+            d.setExpressNumber(taken.expressNum);
+    }
     std::string error;
     if (storeWaybill(session_.databasePath(), WaybillTable::PrintList,
-                     d.printListRow(session_.state().currentTemplateName), &error) > 0)
+                     d.printListRow(session_.state().currentTemplateName), &error) > 0) {
         session_.dialogs().inform(this, QStringLiteral("添加成功！"));
+    } else {
+        returnNumbers(session_.config(), taken);
+        taken = {};
+    }
 
-    AppState &state = session_.state();
     if (state.waybillModified) {
-        if (session_.order.autoOrderNum)
-            advanceOrderNumber();
-        if (session_.order.autoExpressNum)
-            advanceExpressNumber();
+        // The page shows the counters' next numbers (a number not stored was given back).
+        if (!taken.orderNum.empty()) {
+            o.orderNum = taken.nextOrderNum;
+            orderEdit_->setText(qs(o.orderNum));
+        }
+        if (!taken.expressNum.empty()) {
+            o.expressNum = taken.nextExpressNum;
+            expressEdit_->setText(qs(o.expressNum));
+        }
         if (!session_.order.tradeTimeLock)
             setQuietly(tradePicker_, QDateTime::currentDateTime());
         if (!session_.order.printTimeLock)

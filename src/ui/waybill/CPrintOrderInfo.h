@@ -38,9 +38,6 @@ public:
     void addToPrintList();
     // After a single print: the waybill into the history.
     void storePrinted();
-    // Count-ups after a stored waybill (or batch row).
-    void advanceOrderNumber();
-    void advanceExpressNumber();
     // The 10-second clock: unfixed times follow it outside design mode. It
     // marks nothing as changed.
     void clockTick();

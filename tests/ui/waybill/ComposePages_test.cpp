@@ -7,6 +7,7 @@
 #include "core/waybill/PrintStore.h"
 #include "core/waybill/WaybillFields.h"
 #include "support/PopupMenu.h"
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CPrintTemplate.h"
@@ -332,6 +333,38 @@ private slots:
         QCOMPARE(rows[1].text("orderNo"), std::string("0099"));
         QCOMPARE(rows[1].text("templateName"), std::string("t"));
         QVERIFY(!rows[1].text("rname").empty());
+    }
+
+    // The command line takes numbers while the window shows the next one:
+    // the waybill the window adds gets a number nobody has, not the one
+    // shown.
+    void theWindowTakesItsNumberFromTheCounterNotFromThePage()
+    {
+        Fixture f;
+        f.config.writeText("Order", "AutoOrderNum", "1");
+        f.config.writeText("Order", "OrderNum", "100");
+        f.config.writeText("Order", "AutoExpressNum", "1");
+        f.config.writeText("Order", "ExpressNum", "500");
+        f.make();
+        auto *edit = child<QLineEdit>(f.order(), "orderEdit");
+        QCOMPARE(edit->text(), QStringLiteral("100"));
+        const test::CliResult cli =
+            test::runProgram(ZENTRA_CLI, {"--home", f.folder.root(), "compose", "--receiver", "2", "--add"},
+                             {"QT_QPA_PLATFORM=offscreen"});
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(f.config.readText("Order", "OrderNum"), std::string("101"));
+
+        f.receivers()->chooseRow(0);
+        f.order()->addToPrintList();
+        const DbRows rows = f.query("select orderNo, expressNo from printList order by printId");
+        QCOMPARE(rows.size(), std::size_t(2));
+        QCOMPARE(rows[0].text("orderNo"), std::string("100"));
+        QCOMPARE(rows[1].text("orderNo"), std::string("101"));
+        QCOMPARE(rows[1].text("expressNo"), std::string("501"));
+        QCOMPARE(edit->text(), QStringLiteral("102"));
+        QCOMPARE(child<QLineEdit>(f.order(), "expressEdit")->text(), QStringLiteral("502"));
+        QCOMPARE(f.config.readText("Order", "OrderNum"), std::string("102"));
+        QCOMPARE(f.config.readText("Order", "ExpressNum"), std::string("502"));
     }
 
     void batchAddGivesEachReceiverItsNumber()
