@@ -35,7 +35,9 @@ for p in fonts-noto-cjk libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 l
 done
 grep -qx cups < <(field Recommends | tr ',' '\n' | sed 's/^ *//; s/ .*//') ||
     fail "Recommends lacks cups: $(field Recommends)"
-dpkg-deb --info "$deb" | grep -qw md5sums || fail "no md5sums"
+# Checked on the whole output: under pipefail a "grep -q" that stops at its
+# match can make the writer die of SIGPIPE and fail the pipeline.
+grep -qw md5sums <<<"$(dpkg-deb --info "$deb")" || fail "no md5sums"
 
 # The file list: exactly the expected files (help pages may be added), owned
 # by root, programs executable, everything else readable by all.
@@ -61,7 +63,7 @@ done <"$tmp/contents"
 root=$tmp/root
 dpkg -x "$deb" "$root"
 for p in zentra zentra-cli zentra-update; do
-    if ldd "$root/usr/bin/$p" | grep -q 'not found'; then
+    if grep -q 'not found' <<<"$(ldd "$root/usr/bin/$p")"; then
         fail "$p misses libraries: $(ldd "$root/usr/bin/$p" | grep 'not found' | tr '\n' ' ')"
     fi
 done
