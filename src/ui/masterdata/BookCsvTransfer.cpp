@@ -27,6 +27,16 @@ QString importSummary(const CsvImport &r)
     return text;
 }
 
+// The core's reason without the file name it starts with, where it does:
+// the message names the file once.
+QString reasonFor(const QString &path, const std::string &error)
+{
+    QString why = qs(error);
+    if (why.startsWith(path + QStringLiteral(": ")))
+        why = why.mid(path.size() + 2);
+    return why;
+}
+
 }
 
 bool importBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, const QString &dir)
@@ -65,10 +75,7 @@ bool importBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, c
     if (progress)
         progress->hide();
     if (r.unreadable) {
-        // The reader names the file first; the message names it once.
-        QString why = qs(r.error);
-        if (why.startsWith(path + QStringLiteral(": ")))
-            why = why.mid(path.size() + 2);
+        const QString why = reasonFor(path, r.error);
         dialogs.warn(parent, QStringLiteral("无法读取文件 %1%2").arg(path, why.isEmpty() ? QString() : "：" + why));
         return false;
     }
@@ -100,7 +107,7 @@ void exportBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, c
         return;
     }
     if (!r.ok) {
-        dialogs.warn(parent, QStringLiteral("无法写入文件 %1：%2").arg(path, qs(r.error)));
+        dialogs.warn(parent, QStringLiteral("无法写入文件 %1：%2").arg(path, reasonFor(path, r.error)));
         return;
     }
     dialogs.inform(parent, QStringLiteral("已导出 %1 条记录到 %2").arg(r.written).arg(path), QStringLiteral("导出"));

@@ -448,6 +448,22 @@ private slots:
         QVERIFY(gbk.starts_with(utf8ToGbk("姓名,类别,")));
         QCOMPARE(gbkToUtf8(gbk), utf8.substr(3));
 
+        // The data folder's own files are refused, whatever the name given;
+        // so is GBK for an entry it cannot write. Nothing is written.
+        const std::string database = test::slurp(f.db());
+        const QString own = QString::fromStdString(f.folder.path("data/../data/data.db"));
+        f.dialogs.paths = {own, QString::fromStdString(f.dir.file("gbk.csv"))};
+        f.dialogs.fileTypes = {0, 1};
+        click(&dlg, "exportButton");
+        QCOMPARE(
+            f.dialogs.lastText(),
+            QStringLiteral("无法写入文件 %1：这是数据文件夹自己的文件（数据库、备份、设置或模板），不能写入").arg(own));
+        QVERIFY(test::slurp(f.db()) == database);
+        f.add(receiverBook(), {{"rname", "私\uE78D"}, {"rmobile", "2"}, {"raddress", "路"}});
+        click(&dlg, "exportButton");
+        QVERIFY(f.dialogs.lastText().contains(QStringLiteral("中有 GBK 无法写出的字符，请用 UTF-8 导出")));
+        QVERIFY(test::slurp(f.dir.file("gbk.csv")) == gbk);
+
         // Import into another shop: the entries, the summary with the skipped
         // lines, the grid and the class list read again.
         Fixture other;
