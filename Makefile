@@ -1,9 +1,10 @@
 # make run   installs what is missing, builds, starts Zentra on the default data folder
 # make test  installs what is missing, builds, runs every test
+# make package  installs what is missing, builds, makes build/zentra_VERSION_amd64.deb
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test package clean
 
 all: build
 
@@ -22,6 +23,10 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+package: build
+	@cmake --build $(BUILD_DIR) --target package
+	@ls $(BUILD_DIR)/zentra_*_amd64.deb
 
 clean:
 	rm -rf $(BUILD_DIR)

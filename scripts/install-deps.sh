@@ -13,6 +13,7 @@ packages=(
   poppler-utils
   xdg-utils
   cups cups-daemon cups-client cups-bsd cups-filters printer-driver-cups-pdf ghostscript
+  file librsvg2-bin lintian desktop-file-utils appstream
 )
 
 missing=()

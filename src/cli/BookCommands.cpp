@@ -164,7 +164,7 @@ int bookCommand(CliContext &ctx, const std::string &group, const BookKind &kind)
         }
         DbRows rows = searching ? book.search(text) : book.list(cls);
         if (!rows.ok) {
-            std::cerr << "zentra-cli: cannot read the " << kind.table << " table\n";
+            std::cerr << "zentra-cli: cannot read the " << kind.table << " table: " << rows.error << "\n";
             return 1;
         }
         for (const DbRow &r : rows)
@@ -175,25 +175,20 @@ int bookCommand(CliContext &ctx, const std::string &group, const BookKind &kind)
     if (verb == "class")
         return classCommand(book, a, group);
     if (verb == "export" && a.size() == 2) {
-        DbRows rows = book.list();
-        if (!rows.ok) {
-            std::cerr << "zentra-cli: cannot read the " << kind.table << " table\n";
+        const BookExport r = exportBookCsvFile(book, ctx.folder, a[1]);
+        if (!r.ok) {
+            std::cerr << "zentra-cli: " << r.error << "\n";
             return 1;
         }
-        if (!writeFileAtomically(a[1], exportBookCsv(kind, rows), 0644, &error)) {
-            std::cerr << "zentra-cli: " << error << "\n";
-            return 1;
-        }
-        std::cout << rows.size() << "\n";
+        std::cout << r.written << "\n";
         return 0;
     }
     if (verb == "import" && a.size() == 2) {
-        std::string bytes;
-        if (readRegularFile(a[1], bytes, kMaxBookCsvBytes, &error) != ReadStatus::Ok) {
-            std::cerr << "zentra-cli: cannot read " << a[1] << (error.empty() ? "" : ": " + error) << "\n";
+        CsvImport r = importBookCsvFile(book, a[1]);
+        if (r.unreadable) {
+            std::cerr << "zentra-cli: cannot read " << a[1] << ": " << r.error << "\n";
             return 1;
         }
-        CsvImport r = importBookCsv(book, bytes);
         if (!r.ok) {
             std::cout << r.error << "\n";
             return 1;

@@ -34,4 +34,8 @@ struct CliCommandInfo {
 };
 std::vector<CliCommandInfo> &cliCommands();
 
+// False, with the reason on standard error, when `path` (a file the command
+// is asked to write) is one of the data folder's own files.
+bool mayWriteOutput(const CliContext &ctx, const std::string &path);
+
 }

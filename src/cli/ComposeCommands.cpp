@@ -134,6 +134,8 @@ int compose(CliContext &ctx)
         std::cerr << "usage: zentra-cli " << kComposeUsage << "\n";
         return 2;
     }
+    if (o.output == ComposeOptions::Output::Print && !mayWriteOutput(ctx, o.pdf))
+        return 1;
     // Printing needs the application object; a print queue that does not
     // exist prints and stores nothing.
     std::unique_ptr<Gui> gui;
@@ -166,20 +168,18 @@ int compose(CliContext &ctx)
     }
 
     // A new waybill on the template, as the panels start one. On a shared
-    // database the order number is the shop's: a waybill that is stored
-    // takes its number from the counter now.
+    // database the order number shown is the shop's; a waybill that is
+    // stored in the print list takes its numbers below.
     OrderLocks locks = readOrderLocks(config);
     const OrderCounter counter(ctx.folder);
-    bool takenShared = false;
     if (counter.shared() && locks.autoOrderNum && !o.orderNo) {
         std::string error;
-        const auto number = o.output == ComposeOptions::Output::Add ? counter.take(1, &error) : counter.peek(&error);
+        const auto number = counter.peek(&error);
         if (!number) {
             std::cerr << "cannot take an order number: " << error << "\n";
             return 1;
         }
         locks.orderNum = *number;
-        takenShared = o.output == ComposeOptions::Output::Add;
     }
     const std::string now = nowText();
     WaybillDraft draft;
@@ -189,9 +189,16 @@ int compose(CliContext &ctx)
     draft.setPrintTime(o.printTime.value_or(now));
     draft.setInsuredAmount(o.insured.value_or(locks.protectMoneyLock ? locks.protectMoney : std::string()));
 
+    // A look-up that failed (the database busy) is no missing entry: its
+    // message is the database's.
+    const auto dbFailed = [&db] {
+        std::cerr << db.lastError() << "\n";
+        return 1;
+    };
     // The receiver and sender given, else the defaults the panels keep.
     BookEntry receiver, sender;
     // A default whose row is gone leaves the fields empty; a given id must exist.
+    bool failed = false;
     const auto party = [&](Party p, std::int64_t id, BookEntry &out) {
         const bool given = id != 0;
         if (!given) {
@@ -200,15 +207,15 @@ int compose(CliContext &ctx)
                 return true;
             id = d.id;
         }
-        auto entry = findParty(db, p, id);
+        auto entry = findParty(db, p, id, &failed);
         if (entry)
             out = std::move(*entry);
-        else if (given)
+        else if (given && !failed)
             std::cerr << "no " << (p == Party::Receiver ? "receiver " : "sender ") << id << "\n";
-        return entry || !given;
+        return !failed && (entry || !given);
     };
     if (!party(Party::Receiver, o.receiver, receiver) || !party(Party::Sender, o.sender, sender))
-        return 1;
+        return failed ? dbFailed() : 1;
     if (!receiver.empty())
         draft.fillReceiver(receiver);
     if (!sender.empty())
@@ -216,7 +223,9 @@ int compose(CliContext &ctx)
 
     std::vector<GoodsUnit> goods;
     for (const std::string &name : o.goods) {
-        auto unit = catalogueGoods(db, name);
+        auto unit = catalogueGoods(db, name, &failed);
+        if (failed)
+            return dbFailed();
         if (!unit) {
             std::cerr << "no goods " << name << "\n";
             return 1;
@@ -224,6 +233,9 @@ int compose(CliContext &ctx)
         goods.push_back(*unit);
     }
     fillGoodsAndFreight(draft, db, o.templateName, receiver["rprovince"], goods);
+    // The freight of a rate that could not be read would be wrong.
+    if (db.busy())
+        return dbFailed();
     db.close();
 
     const bool countedOrder = !o.orderNo && locks.autoOrderNum;
@@ -247,17 +259,26 @@ int compose(CliContext &ctx)
 
     std::string error;
     if (o.output == ComposeOptions::Output::Add) {
+        // The counted numbers are taken now, as one step with the count-up,
+        // so that another process adding at the same time gets the next ones.
+        const TakenNumbers taken = takeWaybillNumbers(ctx.folder, 1, countedOrder, countedExpress);
+        if (!taken.ok) {
+            std::cerr << "cannot take the numbers: " << taken.error << "\n";
+            return 1;
+        }
+        if (!taken.orderNum.empty())
+            draft.setOrderNumber(taken.orderNum);
+        if (!taken.expressNum.empty())
+            draft.setExpressNumber(taken.expressNum);
+        for (const auto &[index, text] : o.sets)
+            draft.setText(index, text); // an item's text given still wins
         const std::int64_t id =
             storeWaybill(dbPath, WaybillTable::PrintList, draft.printListRow(o.templateName), &error);
         if (id == 0) {
+            returnNumbers(config, taken);
             std::cerr << "cannot add the waybill: " << error << "\n";
             return 1;
         }
-        // The numbers it took from the counters are used now.
-        if (countedOrder && !takenShared && !locks.orderNum.empty())
-            writeOrderNumber(config, advanceNumber(locks.orderNum));
-        if (countedExpress && !locks.expressNum.empty())
-            writeExpressNumber(config, advanceNumber(locks.expressNum));
         std::cout << id << "\n";
         return 0;
     }
@@ -320,7 +341,13 @@ int addParties(CliContext &ctx, Party side)
                           << " ID...\n";
                 return 2;
             }
-            auto entry = findParty(db, side, id);
+            bool failed = false;
+            auto entry = findParty(db, side, id, &failed);
+            if (failed) {
+                std::cerr << db.lastError() << "\n";
+                std::cout << "添加失败！\n";
+                return 1;
+            }
             if (!entry) {
                 std::cerr << "no " << (receivers ? "receiver " : "sender ") << id << "\n";
                 return 1;

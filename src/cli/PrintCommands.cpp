@@ -166,6 +166,8 @@ int print(CliContext &ctx)
                      "[--set INDEX=TEXT]...\n";
         return 2;
     }
+    if (!mayWriteOutput(ctx, o.pdf))
+        return 1;
     const std::string path = templateFilePath(ctx.folder, o.templateName);
     Template t;
     if (path.empty() || !readTemplateFile(path, t)) {
@@ -191,6 +193,8 @@ int printList(CliContext &ctx)
                      "[--keep]\n";
         return 2;
     }
+    if (!mayWriteOutput(ctx, o.pdf))
+        return 1;
     const Gui gui;
     if (!printerExists(o))
         return 1;
@@ -302,6 +306,8 @@ int printCalibration(CliContext &ctx)
                      "[--dpi N]\n";
         return 2;
     }
+    if (!mayWriteOutput(ctx, o.pdf))
+        return 1;
     Template paper;
     bool havePaper = false;
     if (!o.templateName.empty()) {

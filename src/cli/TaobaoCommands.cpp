@@ -32,7 +32,9 @@ bool openDatabase(const CliContext &ctx, DbConnection &db)
     return true;
 }
 
-// Reads a report with `read`, stores it with `store` and prints `summary`.
+// Reads a report with `read`, stores it with `store` and prints `summary`;
+// the records passed over are named on standard error, one a line, and
+// counted at the end of the summary.
 template <typename Row, typename Summary>
 int importReport(const CliContext &ctx, ReportRead (*read)(const std::string &, std::vector<Row> &),
                  StoreResult (*store)(DbConnection &, const std::vector<Row> &), Summary summary)
@@ -40,8 +42,9 @@ int importReport(const CliContext &ctx, ReportRead (*read)(const std::string &, 
     std::vector<Row> rows;
     const ReportRead r = read(ctx.args[1], rows);
     if (!r.ok) {
-        std::cout << "打开文件失败\n";
-        std::cerr << ctx.args[1] << ": " << r.error << "\n";
+        std::cout << r.message << "\n";
+        if (r.failure == ReportRead::Failure::Open)
+            std::cerr << ctx.args[1] << ": " << r.error << "\n";
         return 1;
     }
     DbConnection db;
@@ -52,7 +55,10 @@ int importReport(const CliContext &ctx, ReportRead (*read)(const std::string &, 
         std::cerr << "cannot store the report: " << stored.error << "\n";
         return 1;
     }
-    std::cout << summary(stored) << "\n";
+    for (const CsvSkipped &s : r.skipped)
+        std::cerr << "第" << s.line << "行：" << s.reason << "\n";
+    std::cout << summary(stored) << (r.skipped.empty() ? "" : "，跳过 " + std::to_string(r.skipped.size()))
+              << "\n";
     return 0;
 }
 

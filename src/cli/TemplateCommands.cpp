@@ -68,8 +68,10 @@ int show(const std::string &path)
     return 0;
 }
 
-int copy(const std::string &in, const std::string &out)
+int copy(const CliContext &ctx, const std::string &in, const std::string &out)
 {
+    if (!mayWriteOutput(ctx, out))
+        return 1;
     // A copy must hold everything: a damaged file is reported, not copied
     // without the items after the damage.
     Template t;
@@ -242,7 +244,7 @@ int templateCommand(CliContext &ctx)
     if (a.size() == 2 && a[0] == "show")
         return show(a[1]);
     if (a.size() == 3 && a[0] == "copy")
-        return copy(a[1], a[2]);
+        return copy(ctx, a[1], a[2]);
     if (a.size() == 1 && a[0] == "list")
         return list(ctx);
     if (a.size() >= 2 && a[0] == "new")

@@ -1,6 +1,7 @@
 // zentra-cli: the command line over the same core as the main program, for
 // automation and checks. Usage: zentra-cli [--home DIR] [--database URL] COMMAND [ARGS...]
 #include "cli/CliCommand.h"
+#include "core/Version.h"
 
 #include "core/config/DatabaseSetting.h"
 
@@ -25,11 +26,17 @@ CliRegistration::CliRegistration(std::string name, std::string usage, CliHandler
 
 namespace {
 
+void printUsage(std::ostream &out)
+{
+    out << "usage: zentra-cli [--home DIR] [--database URL] COMMAND [ARGS...]\n"
+           "       zentra-cli --help | --version\n\ncommands:\n";
+    for (const auto &c : zentra::cli::cliCommands())
+        out << "  " << c.usage << "\n";
+}
+
 int usage()
 {
-    std::cerr << "usage: zentra-cli [--home DIR] [--database URL] COMMAND [ARGS...]\n\ncommands:\n";
-    for (const auto &c : zentra::cli::cliCommands())
-        std::cerr << "  " << c.usage << "\n";
+    printUsage(std::cerr);
     return 2;
 }
 
@@ -63,6 +70,15 @@ int main(int argc, char **argv)
         return 1;
     }
     std::string name = argv[i++];
+    // Answered before any data folder is looked at.
+    if (name == "--help" || name == "-h") {
+        printUsage(std::cout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::cout << "zentra-cli " << zentra::kVersion << "\n";
+        return 0;
+    }
     // A command may have verbs registered on their own ("print-list list"):
     // the two-word name is looked for first, then the command itself.
     if (i < argc) {

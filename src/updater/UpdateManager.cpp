@@ -2,6 +2,7 @@
 
 #include "core/update/FileInstaller.h"
 #include "core/update/Md5.h"
+#include "core/update/PackageOwner.h"
 #include "updater/Downloader.h"
 
 #include <QCoreApplication>
@@ -37,12 +38,21 @@ UpdateManager::UpdateManager(UpdateSetup setup, UpdatePrompts &prompts, QObject 
     });
     connect(downloader_, &Downloader::finished, this, &UpdateManager::onDownloaded);
     connect(downloader_, &Downloader::failed, this, &UpdateManager::onFailed);
+    connect(downloader_, &Downloader::localFailure, this,
+            [this](const QString &detail) { fail(detail, kLocalFailure); });
 }
 
 UpdateManager::~UpdateManager() = default;
 
 void UpdateManager::start()
 {
+    // A packaged install is upgraded by the package manager, never by us.
+    if (packageManagedPrograms(setup_.programDir)) {
+        ended_ = true;
+        prompts_.tell(QString::fromUtf8(kPackageManagedText));
+        emit finished(Outcome::Refused);
+        return;
+    }
     emit message(QStringLiteral("Zentra在线更新系统..."));
     emit message(QStringLiteral("正在获取最新版本信息..."));
     const QString scheme = setup_.base.scheme();
@@ -56,39 +66,26 @@ void UpdateManager::start()
     ::mkdir(setup_.home.root().c_str(), 0700);
     ::mkdir(stagingDir().c_str(), 0700);
     state_ = 1;
-    fetch(QStringLiteral("Version.txt"));
+    fetch(QStringLiteral("Version.txt"), kMaxVersionFileBytes);
 }
 
-void UpdateManager::fetch(const QString &relative)
+void UpdateManager::fetch(const QString &relative, std::uint64_t maxBytes, const std::string &digest)
 {
     currentRelative_ = relative;
     QUrl path;
     path.setPath(relative);
-    downloader_->start(setup_.base.resolved(path));
+    // Only a release file that matches its listed digest stays staged.
+    downloader_->start(setup_.base.resolved(path), {stagingDir(), toStd(relative), maxBytes, digest});
 }
 
-void UpdateManager::onDownloaded(const QUrl &url, const QByteArray &content)
+void UpdateManager::onDownloaded()
 {
-    if (state_ == 3) {
-        // Only a file that matches its listed digest may reach the staging folder.
-        if (md5Hex(std::string_view(content.constData(), static_cast<std::size_t>(content.size()))) !=
-            current_.digest) {
-            fail(QStringLiteral("error:") + url.toString(), kFailed);
-            return;
-        }
-        fileArrived(content);
-        return;
-    }
-    std::string error;
-    if (!stageFile(stagingDir(), toStd(currentRelative_), std::string_view(content.constData(), content.size()),
-                   &error)) {
-        fail(QString::fromStdString(error), kLocalFailure);
-        return;
-    }
     if (state_ == 1)
         versionArrived();
     else if (state_ == 2)
         listArrived();
+    else if (state_ == 3)
+        fileArrived();
 }
 
 void UpdateManager::onFailed(const QUrl &url)
@@ -117,7 +114,7 @@ void UpdateManager::versionArrived()
         return;
     }
     state_ = 2;
-    fetch(QStringLiteral("FileList.txt"));
+    fetch(QStringLiteral("FileList.txt"), kMaxFileListBytes);
 }
 
 void UpdateManager::listArrived()
@@ -137,6 +134,10 @@ void UpdateManager::listArrived()
         fail(QStringLiteral("不安全的文件路径：") + QString::fromStdString(plan.refusedPath), kFailed);
         return;
     }
+    if (!plan.conflictingPath.empty()) {
+        fail(QStringLiteral("文件列表重复列出：") + QString::fromStdString(plan.conflictingPath), kFailed);
+        return;
+    }
     queue_.assign(plan.files.begin(), plan.files.end());
     total_ = static_cast<int>(queue_.size());
     emit message(QStringLiteral("本次更新需要下载%1个文件！").arg(total_));
@@ -144,13 +145,8 @@ void UpdateManager::listArrived()
     fetchNext();
 }
 
-void UpdateManager::fileArrived(const QByteArray &content)
+void UpdateManager::fileArrived()
 {
-    std::string error;
-    if (!stageFile(stagingDir(), current_.relative, std::string_view(content.constData(), content.size()), &error)) {
-        fail(QString::fromStdString(error), kLocalFailure);
-        return;
-    }
     staged_.push_back(current_);
     emit overallProgress(overallPercent(done_, total_));
     fetchNext();
@@ -165,21 +161,24 @@ void UpdateManager::fetchNext()
     current_ = queue_.front();
     queue_.pop_front();
     ++done_;
-    fetch(QString::fromStdString(current_.relative));
+    fetch(QString::fromStdString(current_.relative), setup_.maxFileBytes, current_.digest);
 }
 
 void UpdateManager::install()
 {
-    // Every changed file has arrived and matched; what was staged is read
-    // back and checked again, so what is installed is what was verified.
+    // Every changed file has arrived and matched; what was staged is copied
+    // and checked again on the way, so what is installed is what was
+    // verified.
     FileInstaller installer(setup_.programDir);
     for (const PendingFile &file : staged_) {
-        std::string content, error;
-        if (!readFile(stagingDir() + "/" + file.relative, content) || md5Hex(content) != file.digest) {
+        std::string error;
+        switch (installer.prepareFile(file.relative, stagingDir() + "/" + file.relative, file.digest, &error)) {
+        case FileInstaller::FromFile::Ok:
+            break;
+        case FileInstaller::FromFile::DigestDiffers:
             fail(QStringLiteral("error:") + QString::fromStdString(file.relative), kLocalFailure);
             return;
-        }
-        if (!installer.prepare(file.relative, content, &error)) {
+        case FileInstaller::FromFile::Failed:
             fail(QString::fromStdString(error), kLocalFailure);
             return;
         }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -31,6 +32,8 @@ struct UpdateSetup {
     QUrl base;              // the update folder; invalid or not http(s) when unset
     int timeoutMs = 30000;
     bool restart = true; // start zentra at the end
+    // The largest release file (Update/maxFileMB of config.ini).
+    std::uint64_t maxFileBytes = maxReleaseFileBytes({});
 };
 
 // One update run: the release's version file (state 1), its file list
@@ -39,11 +42,15 @@ struct UpdateSetup {
 // What must stay true: no program file is replaced by a file whose digest is
 // not the listed one, nor outside the program folder; nothing is replaced
 // before every changed file has arrived and matched its digest; each file is
-// replaced by a rename, never written in place.
+// replaced by a rename, never written in place. Downloads go straight to
+// their staged files under a size cap each, so memory does not grow with
+// what the server sends; a download that fails leaves nothing staged.
 class UpdateManager : public QObject {
     Q_OBJECT
 public:
-    enum class Outcome { UpToDate, Updated, Cancelled, Failed };
+    // Refused: the programs belong to the system's package manager; nothing
+    // was fetched and zentra is not started.
+    enum class Outcome { UpToDate, Updated, Cancelled, Failed, Refused };
 
     UpdateManager(UpdateSetup setup, UpdatePrompts &prompts, QObject *parent = nullptr);
     ~UpdateManager() override;
@@ -62,12 +69,12 @@ signals:
     void finished(Outcome outcome);
 
 private:
-    void fetch(const QString &relative);
-    void onDownloaded(const QUrl &url, const QByteArray &content);
+    void fetch(const QString &relative, std::uint64_t maxBytes, const std::string &digest = {});
+    void onDownloaded();
     void onFailed(const QUrl &url);
     void versionArrived();
     void listArrived();
-    void fileArrived(const QByteArray &content);
+    void fileArrived();
     void fetchNext();
     void install();
     void fail(const QString &detail, const QString &final);

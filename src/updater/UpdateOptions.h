@@ -8,6 +8,7 @@
 namespace zentra::updater {
 
 // zentra-update [--batch] [--home DIR] [--dir DIR] [--base URL] [--no-restart] [--timeout MS]
+//               | --help | --version
 struct UpdateOptions {
     bool batch = false;
     bool restart = true;
@@ -16,6 +17,10 @@ struct UpdateOptions {
     QString base;       // empty: Update/baseUrl of config.ini
     int timeoutMs = 30000;
 };
+
+inline constexpr const char *kUpdateUsage =
+    "usage: zentra-update [--batch] [--home DIR] [--dir DIR] [--base URL] [--no-restart] [--timeout MS]\n"
+    "       zentra-update --help | --version\n";
 
 // The options, or nothing with `error` set.
 std::optional<UpdateOptions> parseUpdateOptions(const QStringList &arguments, QString *error);

@@ -1,6 +1,8 @@
 // zentra-update: fetches the changed files of a newer release from the update
 // folder named in config.ini and restarts zentra. See UpdateOptions.h.
+#include "core/Version.h"
 #include "core/config/ConfigFile.h"
+#include "core/update/PackageOwner.h"
 #include "updater/CNorvane_UpdateDlg.h"
 #include "updater/UpdateManager.h"
 #include "updater/UpdateOptions.h"
@@ -33,34 +35,35 @@ public:
     }
 };
 
-bool wantsBatch(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::string_view(argv[i]) == "--batch")
-            return true;
-    return false;
-}
-
 }
 
 int main(int argc, char **argv)
 {
-    // The batch mode needs no display.
+    // The usage and the version need no display, nor does the batch mode.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    if (raw.contains(QLatin1String("--help")) || raw.contains(QLatin1String("-h"))) {
+        std::fputs(kUpdateUsage, stdout);
+        return 0;
+    }
+    if (raw.contains(QLatin1String("--version"))) {
+        std::printf("zentra-update %s\n", kVersion);
+        return 0;
+    }
     std::unique_ptr<QCoreApplication> app;
-    if (wantsBatch(argc, argv))
+    if (raw.contains(QLatin1String("--batch")))
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(QStringLiteral("zentra-update"));
 
+    // What is left once Qt took its own options (-platform and the like).
     QString error;
     const auto options = parseUpdateOptions(QCoreApplication::arguments().mid(1), &error);
     if (!options) {
-        std::fprintf(stderr,
-                     "zentra-update: %s\nusage: zentra-update [--batch] [--home DIR] [--dir DIR] [--base URL] "
-                     "[--no-restart] [--timeout MS]\n",
-                     error.toUtf8().constData());
+        std::fprintf(stderr, "zentra-update: %s\n%s", error.toUtf8().constData(), kUpdateUsage);
         return 2;
     }
 
@@ -68,9 +71,10 @@ int main(int argc, char **argv)
     setup.home = DataFolder::resolve(options->home.toStdString());
     setup.programDir = options->programDir.isEmpty() ? QCoreApplication::applicationDirPath().toStdString()
                                                      : options->programDir.toStdString();
-    const QString base = options->base.isEmpty()
-                             ? QString::fromStdString(ConfigFile(setup.home.configPath()).readText("Update", "baseUrl"))
-                             : options->base;
+    const ConfigFile config(setup.home.configPath());
+    const QString base =
+        options->base.isEmpty() ? QString::fromStdString(config.readText("Update", "baseUrl")) : options->base;
+    setup.maxFileBytes = maxReleaseFileBytes(config.readText("Update", "maxFileMB"));
     setup.base = QUrl(base.trimmed(), QUrl::StrictMode);
     setup.timeoutMs = options->timeoutMs;
     setup.restart = options->restart;
@@ -81,7 +85,8 @@ int main(int argc, char **argv)
         int exitCode = 1;
         QObject::connect(&manager, &UpdateManager::message, &PrintingPrompts::print);
         QObject::connect(&manager, &UpdateManager::finished, [&](UpdateManager::Outcome outcome) {
-            exitCode = outcome == UpdateManager::Outcome::Failed ? 1 : 0;
+            const bool failed = outcome == UpdateManager::Outcome::Failed || outcome == UpdateManager::Outcome::Refused;
+            exitCode = failed ? 1 : 0;
             QCoreApplication::exit(exitCode);
         });
         QTimer::singleShot(0, &manager, &UpdateManager::start);
@@ -96,5 +101,11 @@ int main(int argc, char **argv)
         QCoreApplication::installTranslator(&qtTexts);
     CNorvane_UpdateDlg dialog(std::move(setup));
     dialog.exec();
+    // Run by hand on a packaged install: the message box said why; the shell
+    // learns it from the exit code and the same text.
+    if (dialog.outcome() == UpdateManager::Outcome::Refused) {
+        std::fprintf(stderr, "zentra-update: %s\n", kPackageManagedText);
+        return 1;
+    }
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace zentra {
 namespace {
 
@@ -126,6 +128,78 @@ TEST_F(BookCommandsTest, ImportAndExport)
     auto again = runProgram(ZENTRA_CLI, {"--home", other.file("shop"), "receiver", "import", out});
     EXPECT_EQ(again.out, "新增 2，更新 0，跳过 0\n");
     EXPECT_EQ(cli({"receiver", "import", dir.file("missing.csv")}).exitCode, 1);
+}
+
+// The data folder's own files are never an export's target, whatever name
+// leads to them: the command fails and the file stays as it was.
+TEST_F(BookCommandsTest, ExportsAndOtherOutputsNeverReplaceTheDataFoldersFiles)
+{
+    ASSERT_EQ(cli({"receiver", "add", "name=张三", "mobile=1", "address=路"}).exitCode, 0);
+    ASSERT_EQ(cli({"backup"}).exitCode, 0);
+    ASSERT_EQ(cli({"config", "set", "System", "loginPass", "0"}).exitCode, 0);
+    test::spit(home + "/template/t.ttp", "template");
+    ASSERT_EQ(::symlink((home + "/data").c_str(), dir.file("data").c_str()), 0);
+    const std::string own[] = {home + "/data/data.db",  home + "/backup/backup.bak", home + "/config.ini",
+                               home + "/template/t.ttp", home + "/data/../data/data.db", dir.file("data/data.db")};
+    for (const std::string &path : own) {
+        const std::string before = test::slurp(path);
+        const std::vector<std::vector<std::string>> commands = {
+            {"receiver", "export", path},
+            {"sender", "export", path},
+            {"cargo", "export", path},
+            {"print", "--template", "t", "--pdf", path},
+            {"print-list", "--pdf", path},
+            {"print-calibration", "--pdf", path},
+            {"compose", "--receiver", "1", "--print", "--pdf", path},
+            {"template", "copy", ZENTRA_SOURCE_DIR "/fuzz/seeds/one-item.ttp", path},
+        };
+        for (const auto &command : commands) {
+            const auto r = cli(command);
+            EXPECT_EQ(r.exitCode, 1) << command[0] << " " << path;
+            EXPECT_TRUE(test::slurp(path) == before) << command[0] << " " << path;
+        }
+    }
+    EXPECT_NE(cli({"receiver", "list"}).out.find("张三"), std::string::npos);
+}
+
+// Moving entries to another data folder by export and import keeps their time
+// of entry and every value, formulas included, which go out marked as text.
+TEST_F(BookCommandsTest, MovedEntriesKeepTheirTimeOfEntryAndFormulasGoOutAsText)
+{
+    const std::string in = dir.file("in.csv");
+    test::spit(in, "姓名,手机,地址,备注,收录日期\r\n"
+                   "张三,1,路,\"=HYPERLINK(\"\"http://example.com\"\",\"\"点我\"\")\",2020-01-02 03:04:05\r\n"
+                   "李四,2,路,+1+cmd|x,2021/2/3 4:05\r\n");
+    ASSERT_EQ(cli({"receiver", "import", in}).out, "新增 2，更新 0，跳过 0\n");
+    const std::string out = dir.file("out.csv");
+    ASSERT_EQ(cli({"receiver", "export", out}).exitCode, 0);
+    const std::string csv = test::slurp(out);
+    EXPECT_NE(csv.find(",\"'=HYPERLINK("), std::string::npos);
+    EXPECT_NE(csv.find(",'+1+cmd|x,"), std::string::npos);
+
+    test::TempDir other;
+    const std::string shop = other.file("shop");
+    ASSERT_EQ(runProgram(ZENTRA_CLI, {"--home", shop, "receiver", "import", out}).out, "新增 2，更新 0，跳过 0\n");
+    const std::string list = runProgram(ZENTRA_CLI, {"--home", shop, "receiver", "list"}).out;
+    EXPECT_NE(list.find("\"rdate\":\"2020-01-02 03:04:05\""), std::string::npos) << list;
+    EXPECT_NE(list.find("\"rdate\":\"2021-02-03 04:05:00\""), std::string::npos) << list;
+    EXPECT_NE(list.find("\"rnote\":\"=HYPERLINK(\\\"http://example.com\\\",\\\"点我\\\")\""), std::string::npos)
+        << list;
+    EXPECT_NE(list.find("\"rnote\":\"+1+cmd|x\""), std::string::npos) << list;
+}
+
+// A UTF-8 file with a GBK line, and a file that ends in a cut character: the
+// damaged lines are named, and nothing stored is invalid UTF-8.
+TEST_F(BookCommandsTest, TextThatIsNotValidInItsEncodingIsNeverStored)
+{
+    const std::string in = dir.file("in.csv");
+    test::spit(in, "姓名,手机,地址\r\n张三,1,北京路\r\n" + utf8ToGbk("王五,2,广州路") + "\r\n李四,3,上海路\r\n赵六,4,深\xE5\x9C");
+    const auto r = cli({"receiver", "import", in});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "新增 2，更新 0，跳过 2\n");
+    const std::string list = cli({"receiver", "list"}).out;
+    EXPECT_TRUE(isValidUtf8(list));
+    EXPECT_NE(list.find("李四"), std::string::npos);
 }
 
 TEST_F(BookCommandsTest, FreightListSetQuote)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace zentra {
 namespace {
 
@@ -158,6 +160,48 @@ TEST_F(ComposeCommandsTest, BatchAddNumbersEachRowAndPricesItsProvince)
 
     EXPECT_EQ(cli({"print-list", "add-receivers", "77"}).exitCode, 1);
     EXPECT_EQ(query("select count(*) as n from printList")[0].text("n"), "4");
+}
+
+// Processes taking numbers at once: sixteen "compose --add", then compose and
+// batch adds mixed. Every stored waybill has its own order and express number
+// and the counters end past the last one handed out.
+TEST_F(ComposeCommandsTest, ProcessesAddingAtOnceNeverShareANumber)
+{
+    config.writeText("Order", "AutoOrderNum", "1");
+    config.writeText("Order", "OrderNum", "1000");
+    config.writeText("Order", "AutoExpressNum", "1");
+    config.writeText("Order", "ExpressNum", "5000");
+    struct Round {
+        std::vector<std::vector<std::string>> commands;
+        int rows; // waybills the round stores
+    };
+    std::vector<std::vector<std::string>> compose(16, {"--home", home, "compose", "--receiver", "1", "--add"});
+    std::vector<std::vector<std::string>> mixed;
+    for (int i = 0; i < 6; ++i) {
+        mixed.push_back({"--home", home, "compose", "--receiver", "2", "--add"});
+        mixed.push_back({"--home", home, "print-list", "add-receivers", "1", "2"});
+    }
+    const Round rounds[] = {{compose, 16}, {mixed, 18}};
+    int total = 0;
+    for (const Round &round : rounds) {
+        const auto results = test::runConcurrently(ZENTRA_CLI, round.commands, {"QT_QPA_PLATFORM=offscreen"});
+        for (const auto &r : results)
+            EXPECT_EQ(r.exitCode, 0) << r.out;
+        total += round.rows;
+        const DbRows rows = query("select orderNo, expressNo from printList");
+        ASSERT_EQ(static_cast<int>(rows.size()), total);
+        std::set<std::string> orders, expresses;
+        for (const DbRow &row : rows) {
+            orders.insert(row.text("orderNo"));
+            expresses.insert(row.text("expressNo"));
+        }
+        EXPECT_EQ(static_cast<int>(orders.size()), total);
+        EXPECT_EQ(static_cast<int>(expresses.size()), total);
+        EXPECT_EQ(*orders.begin(), "1000");
+        EXPECT_EQ(*orders.rbegin(), std::to_string(1000 + total - 1));
+        EXPECT_EQ(config.readText("Order", "OrderNum"), std::to_string(1000 + total));
+        EXPECT_EQ(config.readText("Order", "ExpressNum"), std::to_string(5000 + total));
+    }
 }
 
 }

@@ -1,3 +1,4 @@
+#include "core/text/Gbk.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 
@@ -73,6 +74,75 @@ TEST_F(TaobaoCommandsTest, ImportListGoodsAndDelete)
     EXPECT_EQ(r.out, "已删除订单 31\n");
     EXPECT_EQ(cli({"taobao", "goods", "31"}).out, "");
     EXPECT_EQ(cli({"taobao", "list", "--merge"}).out.find("\"31\""), std::string::npos);
+}
+
+// The shapes that once lost orders or imported nothing: a message opening a
+// quote it never closes, CR line ends, one CR-ended order among CR LFs.
+// Every order is stored or named with its line; the counts add up.
+TEST_F(TaobaoCommandsTest, EveryOrderIsStoredOrNamed)
+{
+    std::string report = "\xEF\xBB\xBF订单编号,买家会员名,收货人姓名,联系手机,收货地址,订单创建时间,买家留言\r\n";
+    for (int i = 1; i <= 10; ++i)
+        report += "=\"" + std::to_string(i) + "\",amy,王五,'13900000000,上海 上海市 浦东新区 某路," +
+                  "2026-12-01 10:00:00," + (i == 4 ? "\"请放门卫" : "好") + "\r\n";
+    auto r = cli({"taobao", "import-orders", write("quote.csv", report)});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "导入订单 9 条：新增 9，更新 0，跳过 1\n");
+    const std::string list = cli({"taobao", "list"}).out;
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 9);
+    EXPECT_NE(list.find("\"tb_orderNum\":\"10\""), std::string::npos);
+
+    std::string crOnly = kOrders;
+    std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
+    crOnly.erase(std::unique(crOnly.begin(), crOnly.end(), [](char a, char b) { return a == '\r' && b == '\r'; }),
+                 crOnly.end());
+    test::TempDir second;
+    r = runProgram(ZENTRA_CLI, {"--home", second.file("shop"), "taobao", "import-orders", write("cr.csv", crOnly)});
+    EXPECT_EQ(r.out, "导入订单 2 条：新增 2，更新 0\n");
+
+    std::string oneCr = kOrders;
+    oneCr.erase(oneCr.find("\r\n=\"32\"") + 1, 1); // the first order ends with CR alone
+    test::TempDir third;
+    r = runProgram(ZENTRA_CLI, {"--home", third.file("shop"), "taobao", "import-orders", write("one.csv", oneCr)});
+    EXPECT_EQ(r.out, "导入订单 2 条：新增 2，更新 0\n");
+}
+
+TEST_F(TaobaoCommandsTest, AFileThatIsNotAReportIsRefused)
+{
+    struct Case {
+        std::string bytes;
+        const char *out;
+    };
+    const Case cases[] = {
+        {"买家会员名,收货地址\r\namy,上海\r\n", "不是订单报表：没有“订单编号”列\n"},
+        {"", "不是订单报表：文件是空的\n"},
+        {std::string("\xFF\xFE\x00\xDC,\x00", 6), "不是订单报表：表头文字无法按 UTF-16LE 解码\n"},
+    };
+    for (const Case &c : cases) {
+        const auto r = cli({"taobao", "import-orders", write("not.csv", c.bytes)});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, c.out);
+    }
+    const auto items = cli({"taobao", "import-items", write("orders.csv", kOrders)});
+    EXPECT_EQ(items.exitCode, 1);
+    EXPECT_EQ(items.out, "不是宝贝报表：没有“标题”列\n");
+    EXPECT_EQ(cli({"taobao", "import-orders", dir.file("missing.csv")}).out, "打开文件失败\n");
+}
+
+// Damaged text is named by its order and never stored; the list stays valid
+// UTF-8 JSON. NUL characters are dropped.
+TEST_F(TaobaoCommandsTest, DamagedTextNeverReachesTheList)
+{
+    std::string report = kOrders;
+    report.replace(report.find("amy"), 3, std::string("a\0my", 4));
+    const std::string gbkOrder = utf8ToGbk("=\"33\",bob,等待发货,2026-12-03 10:00:00,1,0,1,赵六,,'1,,广州\r\n");
+    auto r = cli({"taobao", "import-orders", write("mixed.csv", report + gbkOrder + "=\"34\",x,\xE5\x9C")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "导入订单 2 条：新增 2，更新 0，跳过 2\n");
+    const std::string list = cli({"taobao", "list"}).out;
+    EXPECT_TRUE(isValidUtf8(list));
+    EXPECT_EQ(list.find('\0'), std::string::npos);
+    EXPECT_NE(list.find("\"tb_nickName\":\"amy\""), std::string::npos);
 }
 
 TEST_F(TaobaoCommandsTest, OrdersBecomeReceiversGoodsAndPrintListRows)

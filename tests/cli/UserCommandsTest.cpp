@@ -90,6 +90,25 @@ TEST_F(UserCommandsTest, RefusalsPrintTheDialogsMessages)
     EXPECT_EQ(cli({"user"}).exitCode, 2);
 }
 
+TEST_F(UserCommandsTest, LookAlikeAndBrokenNamesAreRefusedAndTheListStaysOneNameALine)
+{
+    const std::pair<std::string, std::string> refusals[] = {
+        {"admin ", "该用户已经存在！\n"},
+        {"\xEF\xBD\x81\xEF\xBD\x84\xEF\xBD\x8D\xEF\xBD\x89\xEF\xBD\x8E", "该用户已经存在！\n"},
+        {"ad\xE2\x80\x8Bmin", "用户名不能包含控制字符或不可见字符！\n"},
+        {"evil\nadmin", "用户名不能包含控制字符或不可见字符！\n"},
+        {" \t ", "请输入用户名！\n"},
+    };
+    for (const auto &[name, message] : refusals) {
+        const auto r = cli({"user", "add", name, "pw"});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_EQ(r.out, message) << name;
+    }
+    EXPECT_EQ(cli({"user", "add", " packer ", "pw"}).exitCode, 0);
+    EXPECT_EQ(cli({"user", "list"}).out, "admin\npacker\n");
+    EXPECT_EQ(cli({"login", "packer", "pw"}).exitCode, 0);
+}
+
 TEST_F(UserCommandsTest, PasswordChangeAndDeletion)
 {
     ASSERT_EQ(cli({"user", "add", "packer", "old"}).exitCode, 0);

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace zentra::test {
@@ -29,6 +31,8 @@ LocalHttpServer::~LocalHttpServer()
 {
     stop_ = true;
     thread_.join();
+    for (std::thread &t : streams_)
+        t.join();
     for (int fd : stalled_)
         ::close(fd);
     ::close(listenFd_);
@@ -44,6 +48,59 @@ void LocalHttpServer::misbehave(const std::string &path, Behaviour behaviour)
 {
     std::lock_guard lock(mutex_);
     routes_[path].behaviour = behaviour;
+}
+
+void LocalHttpServer::endless(const std::string &path, std::size_t bytes)
+{
+    std::lock_guard lock(mutex_);
+    Route &r = routes_[path];
+    r = Route{200, {}, "application/octet-stream", Behaviour::Endless};
+    r.endlessBytes = bytes;
+}
+
+void LocalHttpServer::slow(const std::string &path, std::string body, int pauseMs)
+{
+    std::lock_guard lock(mutex_);
+    Route &r = routes_[path];
+    r = Route{200, std::move(body), "application/octet-stream", Behaviour::Slow};
+    r.pauseMs = pauseMs;
+}
+
+bool LocalHttpServer::sendAll(int fd, const char *data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size && !stop_) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
+        ssize_t n = ::send(fd, data + done, size - done, MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return done == size;
+}
+
+void LocalHttpServer::stream(int fd, Route route)
+{
+    if (route.behaviour == Behaviour::Endless) {
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n\r\n";
+        bool ok = sendAll(fd, head.data(), head.size());
+        const std::string chunk(64 * 1024, 'x');
+        for (std::size_t sent = 0; ok && sent < route.endlessBytes; sent += chunk.size())
+            ok = sendAll(fd, chunk.data(), std::min(chunk.size(), route.endlessBytes - sent));
+    } else {
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(route.body.size()) +
+                                 "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n\r\n";
+        bool ok = sendAll(fd, head.data(), head.size());
+        for (std::size_t i = 0; ok && i < route.body.size() && !stop_; ++i) {
+            ok = sendAll(fd, route.body.data() + i, 1);
+            for (int waited = 0; waited < route.pauseMs && !stop_; waited += 10)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ::shutdown(fd, SHUT_RDWR);
+    ::close(fd);
 }
 
 std::string LocalHttpServer::origin() const
@@ -100,6 +157,10 @@ void LocalHttpServer::handle(int fd)
     }
     if (route.behaviour == Behaviour::Stall) {
         stalled_.push_back(fd);
+        return;
+    }
+    if (route.behaviour == Behaviour::Endless || route.behaviour == Behaviour::Slow) {
+        streams_.emplace_back([this, fd, route] { stream(fd, route); });
         return;
     }
     if (route.behaviour == Behaviour::Answer) {

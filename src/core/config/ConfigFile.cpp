@@ -191,14 +191,15 @@ bool ConfigFile::resolve(std::string &file, std::string *error) const
     return true;
 }
 
-bool ConfigFile::lookup(const std::string &section, const std::string &key, std::string &value) const
+namespace {
+
+// The raw GBK value of a key among the file's lines; false when missing.
+bool findValue(const std::vector<std::string> &lines, const std::string &section, const std::string &key,
+               std::string &value)
 {
-    std::string file, content;
-    if (!resolve(file, nullptr) || readRegularFile(file, content, kMaxFileBytes) != ReadStatus::Ok)
-        return false;
     const std::string gbkSection = utf8ToGbk(section), gbkKey = utf8ToGbk(key);
     bool inSection = false;
-    for (const std::string &line : splitLines(content)) {
+    for (const std::string &line : lines) {
         std::string_view name, k, v;
         if (sectionName(line, name)) {
             inSection = equalsIgnoreCase(name, gbkSection);
@@ -212,52 +213,17 @@ bool ConfigFile::lookup(const std::string &section, const std::string &key, std:
     return false;
 }
 
-int ConfigFile::readInt(const std::string &section, const std::string &key, int def) const
+// Replaces the key's line, or adds it at the end of its section (the section
+// at the end of the file when there is none).
+void setValue(std::vector<std::string> &lines, const std::string &section, const std::string &key,
+              const std::string &value)
 {
-    std::string value;
-    if (!lookup(section, key, value))
-        return def;
-    return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
-}
-
-std::string ConfigFile::readText(const std::string &section, const std::string &key) const
-{
-    std::string value;
-    if (!lookup(section, key, value))
-        return {};
-    return gbkToUtf8(gbkTruncate(value, kMaxTextBytes));
-}
-
-bool ConfigFile::writeText(const std::string &section, const std::string &key, const std::string &value,
-                           std::string *error) const
-{
-    auto fail = [&](const std::string &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    if (std::string why = invalidInput(section, key, value); !why.empty())
-        return fail(why);
-    WriteLock lock(path_ + ".lock");
-    if (!lock.held())
-        return fail(lock.error());
-    std::string file, content, readError;
-    if (!resolve(file, error))
-        return false;
-    const ReadStatus read = readRegularFile(file, content, kMaxFileBytes, &readError);
-    if (read == ReadStatus::Failed)
-        return fail(readError);
-    if (read == ReadStatus::Missing)
-        content.clear();
-    std::vector<std::string> lines = splitLines(content);
     const std::string gbkSection = utf8ToGbk(trim(section)), gbkKey = utf8ToGbk(trim(key));
     const std::string newLine = gbkKey + "=" + utf8ToGbk(protectValue(value));
-
     bool inSection = false;
     bool sectionSeen = false;
     std::size_t insertAt = 0; // after the last non-blank line of the section
-    bool done = false;
-    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string_view name, k, v;
         if (sectionName(lines[i], name)) {
             if (inSection)
@@ -273,21 +239,109 @@ bool ConfigFile::writeText(const std::string &section, const std::string &key, c
             continue;
         if (keyValue(lines[i], k, v) && equalsIgnoreCase(k, gbkKey)) {
             lines[i] = newLine;
-            done = true;
-        } else if (!trim(lines[i]).empty()) {
+            return;
+        }
+        if (!trim(lines[i]).empty())
             insertAt = i + 1;
-        }
     }
-    if (!done) {
-        if (sectionSeen) {
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
-        } else {
-            lines.push_back("[" + gbkSection + "]");
-            lines.push_back(newLine);
-        }
+    if (sectionSeen) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+    } else {
+        lines.push_back("[" + gbkSection + "]");
+        lines.push_back(newLine);
     }
+}
+
+int leadingInt(const std::string &value)
+{
+    return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
+}
+
+}
+
+bool ConfigFile::lookup(const std::string &section, const std::string &key, std::string &value) const
+{
+    std::string file, content;
+    if (!resolve(file, nullptr) || readRegularFile(file, content, kMaxFileBytes) != ReadStatus::Ok)
+        return false;
+    return findValue(splitLines(content), section, key, value);
+}
+
+int ConfigFile::readInt(const std::string &section, const std::string &key, int def) const
+{
+    std::string value;
+    if (!lookup(section, key, value))
+        return def;
+    return leadingInt(value);
+}
+
+std::string ConfigFile::readText(const std::string &section, const std::string &key) const
+{
+    std::string value;
+    if (!lookup(section, key, value))
+        return {};
+    return gbkToUtf8(gbkTruncate(value, kMaxTextBytes));
+}
+
+bool ConfigFile::writeText(const std::string &section, const std::string &key, const std::string &value,
+                           std::string *error) const
+{
+    return edit([&](Edit &e) { return e.writeText(section, key, value, error); }, error);
+}
+
+std::string ConfigFile::Edit::readText(const std::string &section, const std::string &key) const
+{
+    std::string value;
+    if (!findValue(lines_, section, key, value))
+        return {};
+    return gbkToUtf8(gbkTruncate(value, kMaxTextBytes));
+}
+
+bool ConfigFile::Edit::readFlag(const std::string &section, const std::string &key) const
+{
+    std::string value;
+    return findValue(lines_, section, key, value) && leadingInt(value) == 1;
+}
+
+bool ConfigFile::Edit::writeText(const std::string &section, const std::string &key, const std::string &value,
+                                 std::string *error)
+{
+    if (std::string why = invalidInput(section, key, value); !why.empty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    setValue(lines_, section, key, value);
+    changed_ = true;
+    return true;
+}
+
+bool ConfigFile::edit(const std::function<bool(Edit &)> &change, std::string *error) const
+{
+    auto fail = [&](const std::string &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    WriteLock lock(path_ + ".lock");
+    if (!lock.held())
+        return fail(lock.error());
+    std::string file, content, readError;
+    if (!resolve(file, error))
+        return false;
+    const ReadStatus read = readRegularFile(file, content, kMaxFileBytes, &readError);
+    if (read == ReadStatus::Failed)
+        return fail(readError);
+    if (read == ReadStatus::Missing)
+        content.clear();
+    Edit e;
+    e.lines_ = splitLines(content);
+    if (!change(e))
+        return false;
+    if (!e.changed_)
+        return true;
     std::string out;
-    for (const std::string &l : lines)
+    for (const std::string &l : e.lines_)
         out += l + "\r\n";
     return writeFileAtomically(file, out, 0600, error);
 }

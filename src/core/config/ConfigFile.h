@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace zentra {
 
@@ -53,6 +55,30 @@ public:
     {
         return writeText(section, key, on ? "1" : "0");
     }
+
+    // The file's keys inside edit(): reads see the file as it was when the
+    // write lock was taken, plus the writes made since. The rules of
+    // readText(), readFlag() and writeText() hold.
+    class Edit {
+    public:
+        std::string readText(const std::string &section, const std::string &key) const;
+        bool readFlag(const std::string &section, const std::string &key) const;
+        bool writeText(const std::string &section, const std::string &key, const std::string &value,
+                       std::string *error = nullptr);
+
+    private:
+        friend class ConfigFile;
+        std::vector<std::string> lines_; // GBK, without line ends
+        bool changed_ = false;
+    };
+
+    // Reads and changes keys as one step under the write lock, so that no
+    // other writer, in this process or another, comes between the read and
+    // the write (a counter read and advanced is never read twice). The file
+    // is rewritten only when `change` wrote something and returned true.
+    // False, with the reason, when the file could not be read or written or
+    // `change` returned false.
+    bool edit(const std::function<bool(Edit &)> &change, std::string *error = nullptr) const;
 
     static constexpr std::size_t kMaxFileBytes = 1u << 20;
 

@@ -3,11 +3,13 @@
 #include "core/data/DbLocation.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <algorithm>
 #include <cstdint>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +36,18 @@ DataFolder DataFolder::resolve(const std::string &homeArg)
 bool DataFolder::isSharedDatabase() const
 {
     return isServerLocation(database_);
+}
+
+DataFolder DataFolder::ofDatabase(const std::string &databasePath)
+{
+    constexpr std::string_view tail = "/data/data.db";
+    if (databasePath.size() > tail.size() && databasePath.ends_with(tail))
+        return DataFolder(databasePath.substr(0, databasePath.size() - tail.size()));
+    // A database kept elsewhere (the program never does): the folder above
+    // the database's own.
+    const std::size_t slash = databasePath.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : databasePath.substr(0, slash);
+    return DataFolder(dir + "/..");
 }
 
 std::string DataFolder::path(const std::string &relative) const
@@ -69,6 +83,90 @@ bool DataFolder::ensureLayout(std::string *error) const
         if (!makeDirs(root_ + sub, error))
             return false;
     return true;
+}
+
+namespace {
+
+// The path with its folder resolved: realpath of the file when it exists,
+// else realpath of its folder and the last name. Empty when the folder does
+// not exist either (nothing can then be written there).
+std::string resolvedPath(const std::string &path)
+{
+    char buf[PATH_MAX];
+    if (::realpath(path.c_str(), buf))
+        return buf;
+    // A link to a file that is not there (yet): where writing through it would land.
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        const ssize_t n = ::readlink(p.c_str(), buf, sizeof buf - 1);
+        if (n <= 0)
+            break;
+        const std::string target(buf, static_cast<std::size_t>(n));
+        const std::size_t slash = p.rfind('/');
+        p = target.starts_with('/') || slash == std::string::npos ? target : p.substr(0, slash + 1) + target;
+    }
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
+    const std::size_t slash = p.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
+    const std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
+    if (name.empty() || name == "." || name == ".." || !::realpath(dir.c_str(), buf))
+        return {};
+    const std::string folder = buf;
+    return folder + (folder == "/" ? "" : "/") + name;
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}
+
+std::string dataFileOverwriteProblem(const DataFolder &folder, const std::string &path)
+{
+    static const char *const kOwnFiles[] = {
+        "data/data.db",   "data/data.db-journal",   "data/data.db-wal",   "data/data.db-shm",
+        "data/backup.db", "data/backup.db-journal", "data/backup.db-wal", "data/backup.db-shm",
+        "backup/backup.bak", "config.ini", "config.ini.lock"};
+    const std::string problem =
+        path + ": 这是数据文件夹自己的文件（数据库、备份、设置或模板），不能写入";
+    const std::string target = resolvedPath(path);
+    struct stat targetStat;
+    const bool exists = ::stat(path.c_str(), &targetStat) == 0;
+    for (const char *own : kOwnFiles) {
+        const std::string ownPath = folder.path(own);
+        if (!target.empty() && target == resolvedPath(ownPath))
+            return problem;
+        struct stat ownStat;
+        if (exists && ::stat(ownPath.c_str(), &ownStat) == 0 && sameFile(targetStat, ownStat))
+            return problem;
+    }
+    // Template files: any ".ttp" inside the template folder, and any second
+    // name of one.
+    const std::string templates = resolvedPath(folder.path("template"));
+    if (!target.empty() && !templates.empty() && target.size() > templates.size() + 1 &&
+        target.compare(0, templates.size() + 1, templates + "/") == 0 && target.ends_with(".ttp"))
+        return problem;
+    if (exists && S_ISREG(targetStat.st_mode) && targetStat.st_nlink > 1) {
+        // Only a file with several names can be a template under another name.
+        const std::string dir = folder.path("template");
+        if (DIR *d = ::opendir(dir.c_str())) {
+            bool same = false;
+            while (dirent *e = ::readdir(d)) {
+                struct stat st;
+                if (!same && ::stat((dir + "/" + e->d_name).c_str(), &st) == 0 && sameFile(st, targetStat))
+                    same = true;
+            }
+            ::closedir(d);
+            if (same)
+                return problem;
+        }
+    }
+    return {};
 }
 
 bool isWritableFile(const std::string &path)

@@ -15,6 +15,10 @@ public:
     // ~/.local/share/zentra. `homeArg` may be empty.
     static DataFolder resolve(const std::string &homeArg);
 
+    // The folder whose databasePath() is `databasePath` (for code that is
+    // given only the database, such as the book dialogs).
+    static DataFolder ofDatabase(const std::string &databasePath);
+
     const std::string &root() const { return root_; }
 
     // root + "/" + relative, e.g. path("data/data.db").
@@ -43,6 +47,13 @@ private:
     std::string root_;
     std::string database_;
 };
+
+// Why a file the user names for output (an export, a PDF, a copy) must not
+// be written there: the path is, or resolves to (through links, "..", or a
+// second name of the same file), one of the data folder's own files: the
+// database and its journals, the compaction target, the backup, config.ini
+// and its lock, or a template file. Empty when it may be written.
+std::string dataFileOverwriteProblem(const DataFolder &folder, const std::string &path);
 
 // Writes `content` to `path` by writing a temporary file in the same folder and
 // renaming it over the old one, so readers see the old or the new file, never a

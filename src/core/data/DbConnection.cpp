@@ -49,6 +49,17 @@ std::int64_t DbRow::integer(std::string_view column) const
     return std::strtoll(text(column).c_str(), nullptr, 10);
 }
 
+int DbConnection::busyTimeoutMs()
+{
+    if (const char *env = std::getenv("ZENTRA_BUSY_TIMEOUT_MS"); env && *env) {
+        char *end = nullptr;
+        const long ms = std::strtol(env, &end, 10);
+        if (*end == '\0' && ms > 0 && ms <= 24L * 3600 * 1000)
+            return static_cast<int>(ms);
+    }
+    return kDefaultBusyTimeoutMs;
+}
+
 DbConnection::DbConnection() = default;
 
 DbConnection::~DbConnection()
@@ -63,12 +74,13 @@ bool DbConnection::open(const std::string &location, bool create)
     location_ = location;
     std::string error;
     DbFailure failure = DbFailure::Other;
+    const int wait = busyTimeout_ > 0 ? busyTimeout_ : busyTimeoutMs();
     if (isServerLocation(location)) {
         dialect_ = SqlDialect(DbEngineKind::Postgres);
-        backend_ = openPostgresBackend(location, busyTimeout_, error, failure);
+        backend_ = openPostgresBackend(location, wait, error, failure);
     } else {
         dialect_ = SqlDialect(DbEngineKind::Sqlite);
-        backend_ = openSqliteBackend(location, create, busyTimeout_, error, failure);
+        backend_ = openSqliteBackend(location, create, wait, error, failure);
     }
     if (!backend_) {
         setError(error, failure);
@@ -96,7 +108,7 @@ void DbConnection::close()
 
 void DbConnection::setError(std::string message, DbFailure failure)
 {
-    error_ = std::move(message);
+    error_ = failure == DbFailure::Busy ? std::string(kDatabaseBusyMessage) : std::move(message);
     failure_ = failure;
 }
 
@@ -141,8 +153,10 @@ DbRows DbConnection::query(std::string_view sql, const DbParams &params)
                 cells.read(i, row[i]);
             result.rows.emplace_back(names, std::move(row));
         });
-    if (!result.ok)
+    if (!result.ok) {
         result.rows.clear();
+        result.error = error_;
+    }
     return result;
 }
 

@@ -63,7 +63,8 @@ class DbRows {
 public:
     std::vector<std::string> columns;
     std::vector<DbRow> rows;
-    bool ok = true; // false when the statement failed
+    bool ok = true;    // false when the statement failed
+    std::string error; // then the failure's message, as lastError() gave it
 
     bool empty() const { return rows.empty(); }
     std::size_t size() const { return rows.size(); }
@@ -71,6 +72,12 @@ public:
     auto end() const { return rows.end(); }
     const DbRow &operator[](std::size_t i) const { return rows[i]; }
 };
+
+// The message of every failure that came from another connection holding
+// the database longer than the busy timeout (a compaction, a batch, another
+// program). It stands in for the engine's own words ("database is locked"),
+// which would tell a user nothing.
+inline constexpr const char *kDatabaseBusyMessage = "数据库正忙，请稍后再试";
 
 // Why the last statement failed, for callers that act on it: a busy database
 // is worth trying again later, a lost connection ends a batch.
@@ -100,8 +107,19 @@ class DbBackend;
 // the connection, runs its statements and closes it again; nothing stays open
 // between user actions. The core never shows anything: a failure leaves the
 // engine's own message in lastError() for the caller to show.
+//
+// Contention with other connections is handled here and nowhere else: every
+// statement and every transaction start waits for the database up to
+// busyTimeoutMs(); when that is not enough, the failure is marked busy() and
+// its message is kDatabaseBusyMessage.
 class DbConnection {
 public:
+    // How long a statement waits for another connection's lock before it
+    // fails as busy: long enough to outlast the compaction of a large
+    // database. $ZENTRA_BUSY_TIMEOUT_MS (milliseconds above 0) overrides it.
+    static constexpr int kDefaultBusyTimeoutMs = 120000;
+    static int busyTimeoutMs();
+
     DbConnection();
     ~DbConnection();
     DbConnection(const DbConnection &) = delete;
@@ -118,8 +136,8 @@ public:
     DbEngineKind engine() const { return dialect_.engine(); }
     const SqlDialect &dialect() const { return dialect_; }
 
-    // How long a statement waits for another connection's lock before it
-    // fails as Busy (5 s unless set).
+    // Sets this connection's wait for other connections' locks (see
+    // busyTimeoutMs()).
     void setBusyTimeout(int milliseconds);
 
     // Runs a statement that returns rows. rows.ok is false when it failed.
@@ -145,7 +163,9 @@ public:
 
     const std::string &lastError() const { return error_; }
     DbFailure lastFailure() const { return failure_; }
-    bool lastFailedBusy() const { return failure_ == DbFailure::Busy; }
+    // Whether the last failure was another connection holding the database.
+    bool busy() const { return failure_ == DbFailure::Busy; }
+    // A busy failure's message is always kDatabaseBusyMessage.
     void setError(std::string message, DbFailure failure = DbFailure::Other);
     void clearError();
 
@@ -164,7 +184,7 @@ private:
     std::string location_;
     std::string error_;
     DbFailure failure_ = DbFailure::None;
-    int busyTimeout_ = 5000;
+    int busyTimeout_ = 0; // 0: busyTimeoutMs() when opened
 
     friend class DbStatement;
 };

@@ -26,6 +26,31 @@ constexpr const char *kRestoreFailed = "数据库还原失败!";
 constexpr const char *kCompactOk = "数据库压缩和修复成功!";
 constexpr const char *kCompactFailed = "数据库压缩失败!";
 
+// The tables of the schema's first version with their columns: every file
+// of ours has them (what later versions add is made when the file is opened).
+struct BaseTable {
+    std::string name;
+    std::vector<std::string> columns;
+};
+
+const std::vector<BaseTable> &baseTables()
+{
+    static const std::vector<BaseTable> tables = [] {
+        std::vector<BaseTable> list;
+        DbConnection mem;
+        if (mem.open(":memory:", true) && createFirstVersionTables(mem))
+            for (const DbRow &r : mem.query("select name from sqlite_master where type='table' and name not like "
+                                            "'sqlite_%' and sql not like 'CREATE VIRTUAL%' order by name")) {
+                BaseTable t{r.at(0), {}};
+                for (const DbRow &c : mem.query("select name from pragma_table_info(?)", {t.name}))
+                    t.columns.push_back(c.at(0));
+                list.push_back(std::move(t));
+            }
+        return list;
+    }();
+    return tables;
+}
+
 // Copies the whole database `from` into the open connection `to` through
 // SQLite's backup API: one write transaction on the target, which ends up page
 // for page like the source (and no larger).
@@ -39,7 +64,8 @@ bool onlineCopy(sqlite3 *from, sqlite3 *to, std::string &error)
     const int rc = sqlite3_backup_step(b, -1);
     sqlite3_backup_finish(b);
     if (rc != SQLITE_DONE) {
-        error = sqlite3_errstr(rc);
+        const int code = rc & 0xFF;
+        error = code == SQLITE_BUSY || code == SQLITE_LOCKED ? kDatabaseBusyMessage : sqlite3_errstr(rc);
         return false;
     }
     return true;
@@ -100,15 +126,17 @@ std::string parentOf(const std::string &path)
 
 }
 
-std::string checkDatabaseFile(const std::string &path)
+DatabaseCheck checkDatabase(const std::string &path)
 {
+    using State = DatabaseCheck::State;
+    auto damaged = [&](const std::string &why) { return DatabaseCheck{State::Damaged, path + ": " + why}; };
     struct stat st;
     if (::stat(path.c_str(), &st) != 0)
-        return path + ": " + std::strerror(errno);
+        return damaged(std::strerror(errno));
     if (!S_ISREG(st.st_mode))
-        return path + ": not a regular file";
+        return damaged("not a regular file");
     if (st.st_size == 0)
-        return path + ": the file is empty";
+        return damaged("the file is empty");
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     struct Closer {
@@ -116,41 +144,51 @@ std::string checkDatabaseFile(const std::string &path)
         ~Closer() { sqlite3_close_v2(db); }
     } closer{db};
     if (rc != SQLITE_OK)
-        return path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-    sqlite3_busy_timeout(db, 5000);
+        return damaged(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_busy_timeout(db, DbConnection::busyTimeoutMs());
     // The check reads the indexes, some of which are in the lists' order.
     registerGbkCollation(db);
 
-    std::vector<std::string> problems, tables;
+    auto engineFailure = [&](char *msg) {
+        const int code = sqlite3_extended_errcode(db) & 0xFF;
+        std::string why = msg ? msg : sqlite3_errmsg(db);
+        sqlite3_free(msg);
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return DatabaseCheck{State::Busy, path + ": " + kDatabaseBusyMessage};
+        return damaged(why);
+    };
+    std::vector<std::string> problems, columns;
     auto collect = [](void *out, int, char **values, char **) {
         static_cast<std::vector<std::string> *>(out)->push_back(values[0] ? values[0] : "");
         return 0;
     };
     char *msg = nullptr;
-    if (sqlite3_exec(db, "pragma quick_check", collect, &problems, &msg) != SQLITE_OK) {
-        std::string why = path + ": " + (msg ? msg : sqlite3_errmsg(db));
-        sqlite3_free(msg);
-        return why;
-    }
+    if (sqlite3_exec(db, "pragma quick_check", collect, &problems, &msg) != SQLITE_OK)
+        return engineFailure(msg);
     if (problems.size() != 1 || problems[0] != "ok")
-        return path + ": " + (problems.empty() ? std::string("the check found nothing to read") : problems[0]);
-    if (sqlite3_exec(db, "select name from sqlite_master where type='table'", collect, &tables, &msg) != SQLITE_OK) {
-        std::string why = path + ": " + (msg ? msg : sqlite3_errmsg(db));
-        sqlite3_free(msg);
-        return why;
-    }
-    // Every table the program has always had; later ones are added when
-    // the file is opened.
-    for (const SchemaTable &t : schemaTables()) {
-        if (t.since > 1)
-            continue;
-        bool found = false;
-        for (const std::string &have : tables)
-            found = found || sqlite3_stricmp(have.c_str(), t.name.c_str()) == 0;
-        if (!found)
-            return path + ": no table " + t.name;
+        return damaged(problems.empty() ? std::string("the check found nothing to read") : problems[0]);
+    for (const BaseTable &t : baseTables()) {
+        columns.clear();
+        // Our own table names, no value from outside.
+        const std::string sql = "select name from pragma_table_info('" + t.name + "')";
+        if (sqlite3_exec(db, sql.c_str(), collect, &columns, &msg) != SQLITE_OK)
+            return engineFailure(msg);
+        if (columns.empty())
+            return damaged("no table " + t.name);
+        for (const std::string &c : t.columns) {
+            bool found = false;
+            for (const std::string &have : columns)
+                found = found || sqlite3_stricmp(have.c_str(), c.c_str()) == 0;
+            if (!found)
+                return damaged("no column " + c + " in table " + t.name);
+        }
     }
     return {};
+}
+
+std::string checkDatabaseFile(const std::string &path)
+{
+    return checkDatabase(path).reason;
 }
 
 MaintenanceResult backupDatabase(const DataFolder &folder)
@@ -183,6 +221,26 @@ MaintenanceResult restoreDatabase(const DataFolder &folder)
     return {true, kRestoreOk, {}};
 }
 
+MaintenanceResult restoreDamagedDatabase(const DataFolder &folder)
+{
+    const std::string dbPath = folder.databasePath();
+    const std::string kept = dbPath + ".damaged";
+    if (std::string why = checkDatabaseFile(folder.backupPath()); !why.empty())
+        return {false, kRestoreFailed, why};
+    // A second name for the damaged file: the restore renames the backup's
+    // copy over data.db, and the damaged pages stay readable under this one.
+    if (fileExists(dbPath)) {
+        if (::unlink(kept.c_str()) != 0 && errno != ENOENT)
+            return {false, kRestoreFailed, kept + ": " + std::strerror(errno)};
+        if (::link(dbPath.c_str(), kept.c_str()) != 0)
+            return {false, kRestoreFailed, kept + ": " + std::strerror(errno)};
+    }
+    MaintenanceResult r = restoreDatabase(folder);
+    if (!r.ok)
+        ::unlink(kept.c_str());
+    return r;
+}
+
 MaintenanceResult compactDatabase(const DataFolder &folder)
 {
     if (folder.isSharedDatabase())
@@ -210,14 +268,16 @@ MaintenanceResult compactDatabase(const DataFolder &folder)
     DbConnection db;
     if (!db.open(dbPath))
         return damaged(db.lastError());
-    // In exclusive locking mode the lock taken by the first write is kept
-    // until the connection closes: from here on no other connection can read
-    // or commit until the compacted pages are back in data.db.
-    // Other writers' transactions are short; wait longer than usual for a
-    // moment without one.
-    db.setBusyTimeout(30000);
-    if (!db.executeScript("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;")) {
-        if (db.lastFailedBusy())
+    // The exclusive lock is waited for in the normal locking mode, which lets
+    // go of the read lock between tries, so a writer that holds its write
+    // lock can still commit and make way. (Waiting in exclusive mode would
+    // keep that read lock: the writer could never commit, and both would
+    // wait out the busy timeout.) Switched to exclusive mode while holding
+    // it, the connection keeps the lock after the commit until it closes:
+    // from here on no other connection can read or commit until the
+    // compacted pages are back in data.db.
+    if (!db.executeScript("BEGIN EXCLUSIVE; PRAGMA locking_mode=EXCLUSIVE; COMMIT;")) {
+        if (db.busy())
             return failed("数据库文件“" + dbPath + "”正被其他程序使用，请稍后再试。", dbPath + ": " + db.lastError());
         return damaged(db.lastError());
     }

@@ -14,8 +14,19 @@ struct MaintenanceResult {
     std::string detail; // why a backup or restore failed, for logs and the command line
 };
 
-// Why a file cannot stand for our database: empty when it opens, passes
-// SQLite's quick check and holds every table of our schema.
+// Whether a file can stand for our database: it opens, passes SQLite's
+// quick check and holds every table of our schema with every column. A file
+// that another connection holds past the busy timeout is Busy, not Damaged:
+// nothing is known about it then.
+struct DatabaseCheck {
+    enum class State { Good, Damaged, Busy };
+    State state = State::Good;
+    std::string reason; // "PATH: why"; empty when Good
+    bool good() const { return state == State::Good; }
+};
+DatabaseCheck checkDatabase(const std::string &path);
+
+// The reason of checkDatabase, empty when the file is good.
 std::string checkDatabaseFile(const std::string &path);
 
 // With a shared PostgreSQL database the three commands work on the server
@@ -34,6 +45,11 @@ MaintenanceResult backupDatabase(const DataFolder &folder);
 // missing, empty or damaged backup, or a read-only data.db, leaves the
 // database as it was.
 MaintenanceResult restoreDatabase(const DataFolder &folder);
+
+// The restore offered when the program finds data/data.db damaged at start:
+// the damaged file is kept as data/data.db.damaged (replacing an older one),
+// then restoreDatabase runs. Should the restore fail, data.db is as it was.
+MaintenanceResult restoreDamagedDatabase(const DataFolder &folder);
 
 // Compacts data/data.db into data/backup.db (VACUUM INTO), then copies the
 // compacted pages back into data.db through SQLite, which shrinks the file. An

@@ -455,6 +455,11 @@ const PermissionSeed kPermissionSeeds[] = {
 };
 const int kPermissionSeedCount = int(sizeof kPermissionSeeds / sizeof kPermissionSeeds[0]);
 
+bool createFirstVersionTables(DbConnection &db)
+{
+    return stepBaseTables(db);
+}
+
 int schemaVersionOf(DbConnection &db)
 {
     bool failed = false;

@@ -24,6 +24,10 @@ constexpr int kSchemaVersion = 4;
 // whole schema (no seed rows; see seedNewDatabase).
 bool createSchema(DbConnection &db);
 
+// The tables as the schema's first version made them (no later step): what
+// every database file of ours holds, whatever its version.
+bool createFirstVersionTables(DbConnection &db);
+
 // The database's schema version: 0 before the steps, -1 when it cannot be read.
 int schemaVersionOf(DbConnection &db);
 

@@ -1,81 +1,22 @@
 #include "core/masterdata/BookCsv.h"
 
 #include "core/text/Gbk.h"
-
-#include <map>
+#include "core/text/LocalTime.h"
 
 namespace zentra {
-
-std::vector<CsvRecord> parseCsv(std::string_view text)
-{
-    std::vector<CsvRecord> out;
-    std::size_t i = 0;
-    int line = 1;
-    while (i < text.size()) {
-        CsvRecord rec;
-        rec.line = line;
-        std::string field;
-        bool endOfRecord = false;
-        while (!endOfRecord) {
-            if (i < text.size() && text[i] == '"') {
-                ++i;
-                bool closed = false;
-                while (i < text.size()) {
-                    char c = text[i++];
-                    if (c == '"') {
-                        if (i < text.size() && text[i] == '"') {
-                            field += '"';
-                            ++i;
-                            continue;
-                        }
-                        closed = true;
-                        break;
-                    }
-                    if (c == '\n')
-                        ++line;
-                    field += c;
-                }
-                if (!closed)
-                    rec.broken = true;
-            }
-            // Up to the next separator; text after a closing quote is kept.
-            while (i < text.size() && text[i] != ',' && text[i] != '\n')
-                field += text[i++];
-            if (i < text.size() && text[i] == ',') {
-                ++i;
-                rec.fields.push_back(std::move(field));
-                field.clear();
-                continue;
-            }
-            if (!field.empty() && field.back() == '\r')
-                field.pop_back();
-            rec.fields.push_back(std::move(field));
-            if (i < text.size()) {
-                ++i; // the line feed
-                ++line;
-            }
-            endOfRecord = true;
-        }
-        out.push_back(std::move(rec));
-    }
-    return out;
-}
-
-std::string decodeTextFile(std::string_view bytes)
-{
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        return std::string(bytes.substr(3));
-    if (bytes.substr(0, 2) == "\xFF\xFE")
-        return utf16leToUtf8(bytes.substr(2));
-    if (isValidUtf8(bytes))
-        return std::string(bytes);
-    return gbkToUtf8(bytes);
-}
-
 namespace {
 
-std::string csvField(const std::string &v)
+// Whether a spreadsheet would read the value as a formula: it starts (after
+// any quotes marking it as text) with one of these characters.
+bool needsTextMark(std::string_view v)
 {
+    const std::size_t first = v.find_first_not_of('\'');
+    return first != std::string_view::npos && std::string_view("=+-@\t\r").find(v[first]) != std::string_view::npos;
+}
+
+std::string csvField(const std::string &value)
+{
+    const std::string v = needsTextMark(value) ? "'" + value : value;
     if (v.find_first_of(",\"\r\n") == std::string::npos)
         return v;
     std::string out = "\"";
@@ -87,6 +28,14 @@ std::string csvField(const std::string &v)
     return out + "\"";
 }
 
+// The value a cell of an exported file stands for.
+std::string withoutTextMark(std::string value)
+{
+    if (value.starts_with('\'') && needsTextMark(value))
+        value.erase(0, 1);
+    return value;
+}
+
 std::string trimmed(const std::string &s)
 {
     std::size_t b = s.find_first_not_of(" \t");
@@ -96,37 +45,123 @@ std::string trimmed(const std::string &s)
     return s.substr(b, e - b + 1);
 }
 
-}
-
-std::string exportBookCsv(const BookKind &kind, const DbRows &rows, CsvEncoding encoding)
+std::string missingField(const BookKind &kind, const BookEntry &e)
 {
-    std::string out = encoding == CsvEncoding::Utf8WithBom ? "\xEF\xBB\xBF" : "";
-    for (std::size_t i = 0; i < kind.gridColumns.size(); ++i)
-        out += (i ? "," : "") + csvField(kind.gridColumns[i].first);
-    out += "\r\n";
-    for (const DbRow &r : rows) {
-        for (std::size_t i = 0; i < kind.gridColumns.size(); ++i)
-            out += (i ? "," : "") + csvField(r.text(kind.gridColumns[i].second));
-        out += "\r\n";
+    for (const auto &[column, message] : kind.required) {
+        const auto it = e.find(column);
+        if (it == e.end() || it->second.empty())
+            return message;
     }
-    return encoding == CsvEncoding::Gbk ? utf8ToGbk(out) : out;
+    return {};
 }
 
-CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes, const MasterBook::Progress &progress)
+CsvImport importRead(const MasterBook &book, const BookCsvRead &read, const BookImportProgress &progress)
 {
-    const BookKind &kind = book.kind();
     CsvImport result;
-    const std::vector<CsvRecord> records = parseCsv(decodeTextFile(fileBytes));
-    if (records.empty()) {
+    result.encoding = read.encoding;
+    result.records = read.records;
+    result.cancelled = read.cancelled;
+    result.unreadable = read.unreadable;
+    if (!read.ok) {
         result.ok = false;
-        result.error = "文件中没有表头";
+        result.error = read.error;
         return result;
     }
-    // Columns by the grid's header texts or by the column names. The counter
-    // and the time of entry are the book's own and never imported.
+    result.skipped = read.skipped;
+    MasterBook::Progress storing;
+    if (progress)
+        storing = [&progress](std::size_t done, std::size_t total) {
+            return progress(BookImportStage::Storing, done, total);
+        };
+    MasterBook::Upsert u = book.upsertMany(read.entries, MasterBook::UpsertDate::Given, storing);
+    if (!u.result.ok()) {
+        result.ok = false;
+        result.cancelled = u.cancelled;
+        result.error = u.result.message;
+        return result;
+    }
+    result.inserted = u.inserted;
+    result.updated = u.updated;
+    return result;
+}
+
+}
+
+std::string exportBookCsv(const BookKind &kind, const DbRows &rows, BookCsvEncoding encoding, int *unwritableRow)
+{
+    if (unwritableRow)
+        *unwritableRow = -1;
+    std::string out = encoding == BookCsvEncoding::Utf8WithMark ? "\xEF\xBB\xBF" : "";
+    std::string line;
+    auto put = [&](int row) {
+        if (encoding == BookCsvEncoding::Gbk) {
+            const std::string gbk = utf8ToGbk(line);
+            if (unwritableRow && *unwritableRow < 0 && gbkToUtf8(gbk) != line)
+                *unwritableRow = row;
+            out += gbk;
+        } else {
+            out += line;
+        }
+        out += "\r\n";
+        line.clear();
+    };
+    for (std::size_t i = 0; i < kind.gridColumns.size(); ++i)
+        line += (i ? "," : "") + csvField(kind.gridColumns[i].first);
+    put(-1);
+    int row = 0;
+    for (const DbRow &r : rows) {
+        for (std::size_t i = 0; i < kind.gridColumns.size(); ++i)
+            line += (i ? "," : "") + csvField(r.text(kind.gridColumns[i].second));
+        put(row++);
+    }
+    return out;
+}
+
+BookExport exportBookCsvFile(const MasterBook &book, const DataFolder &folder, const std::string &path,
+                             BookCsvEncoding encoding)
+{
+    BookExport r;
+    r.error = dataFileOverwriteProblem(folder, path);
+    if (!r.error.empty())
+        return r;
+    const DbRows rows = book.list();
+    if (!rows.ok) {
+        r.unreadableBook = true;
+        r.error = "cannot read the " + book.kind().table + " table" + (rows.error.empty() ? "" : ": " + rows.error);
+        return r;
+    }
+    int unwritable = -1;
+    const std::string file = exportBookCsv(book.kind(), rows, encoding, &unwritable);
+    if (unwritable >= 0) {
+        r.error = "“" + rows[static_cast<std::size_t>(unwritable)].text(book.kind().nameColumn) +
+                  "”中有 GBK 无法写出的字符，请用 UTF-8 导出";
+        return r;
+    }
+    if (!writeFileAtomically(path, file, 0644, &r.error))
+        return r;
+    r.ok = true;
+    r.written = static_cast<int>(rows.size());
+    return r;
+}
+
+BookCsvRead readBookCsv(const BookKind &kind, CsvReader &reader, const BookImportProgress &progress)
+{
+    BookCsvRead result;
+    result.encoding = std::string(encodingName(reader.encoding()));
+    CsvRecord rec;
+    if (!reader.next(rec)) {
+        result.unreadable = !reader.error().empty();
+        result.error = result.unreadable ? reader.error() : "文件中没有表头";
+        return result;
+    }
+    if (rec.problem != CsvProblem::None) {
+        result.error = "文件的表头无法读取：" + csvProblemText(rec.problem, reader.limits(), reader.encoding());
+        return result;
+    }
+    // The counter and the initials are the book's own and never imported.
     std::vector<std::string> columnAt;
     bool anyKnown = false;
-    for (const std::string &h : records[0].fields) {
+    for (const std::string &h : rec.fields) {
         const std::string title = trimmed(h);
         std::string column;
         for (const auto &[text, col] : kind.gridColumns)
@@ -134,48 +169,91 @@ CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes, cons
                 column = col;
         if (column.empty() && kind.hasColumn(title))
             column = title;
-        if (column == kind.idColumn || column == kind.dateColumn || column == kind.pinyinColumn)
+        if (column == kind.idColumn || column == kind.pinyinColumn)
             column.clear();
         anyKnown = anyKnown || !column.empty();
         columnAt.push_back(column);
     }
     if (!anyKnown) {
-        result.ok = false;
         result.error = "文件的表头中没有可导入的列";
         return result;
     }
-    std::vector<BookEntry> entries;
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const CsvRecord &rec = records[r];
+    reader.expectFields(rec.fields.size());
+
+    std::uint64_t reported = 0;
+    while (reader.next(rec)) {
+        if (progress && reader.bytesRead() != reported) {
+            reported = reader.bytesRead();
+            if (!progress(BookImportStage::Reading, reported, reader.totalBytes())) {
+                result.cancelled = true;
+                result.error = "导入已取消";
+                return result;
+            }
+        }
+        if (rec.problem != CsvProblem::None) {
+            ++result.records;
+            result.skipped.push_back({rec.line, csvProblemText(rec.problem, reader.limits(), reader.encoding())});
+            continue;
+        }
         bool blank = true;
         for (const std::string &f : rec.fields)
             blank = blank && trimmed(f).empty();
-        if (blank && !rec.broken)
+        if (blank)
             continue;
-        if (rec.broken) {
-            result.skipped.push_back({rec.line, "引号不成对"});
-            continue;
-        }
+        ++result.records;
         BookEntry e;
         for (std::size_t c = 0; c < rec.fields.size() && c < columnAt.size(); ++c)
             if (!columnAt[c].empty())
-                e[columnAt[c]] = rec.fields[c];
-        std::string missing = book.missingField(e);
+                e[columnAt[c]] = withoutTextMark(std::move(rec.fields[c]));
+        if (!kind.dateColumn.empty()) {
+            // A time of entry the file gives is kept when it is a valid time.
+            if (auto it = e.find(kind.dateColumn); it != e.end()) {
+                if (auto time = normalTimeText(trimmed(it->second)))
+                    it->second = *time;
+                else
+                    e.erase(it);
+            }
+        }
+        const std::string missing = missingField(kind, e);
         if (!missing.empty()) {
             result.skipped.push_back({rec.line, missing});
             continue;
         }
-        entries.push_back(std::move(e));
+        result.entries.push_back(std::move(e));
     }
-    MasterBook::Upsert u = book.upsertMany(entries, MasterBook::UpsertDate::Keep, progress);
-    if (!u.result.ok()) {
-        result.ok = false;
-        result.error = u.result.message;
+    if (!reader.error().empty()) {
+        result.unreadable = true;
+        result.error = reader.error();
         return result;
     }
-    result.inserted = u.inserted;
-    result.updated = u.updated;
+    if (progress && !progress(BookImportStage::Reading, reader.totalBytes(), reader.totalBytes())) {
+        result.cancelled = true;
+        result.error = "导入已取消";
+        return result;
+    }
+    result.ok = true;
     return result;
+}
+
+CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes, const BookImportProgress &progress)
+{
+    CsvReader reader;
+    reader.openBytes(fileBytes);
+    return importRead(book, readBookCsv(book.kind(), reader, progress), progress);
+}
+
+CsvImport importBookCsvFile(const MasterBook &book, const std::string &path, const BookImportProgress &progress)
+{
+    CsvReader reader;
+    std::string error;
+    if (!reader.openFile(path, kMaxBookCsvBytes, &error)) {
+        CsvImport r;
+        r.ok = false;
+        r.unreadable = true;
+        r.error = error;
+        return r;
+    }
+    return importRead(book, readBookCsv(book.kind(), reader, progress), progress);
 }
 
 }

@@ -1,59 +1,105 @@
 #pragma once
 
+#include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/masterdata/MasterBook.h"
+#include "core/text/CsvReader.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zentra {
 
-// A book's entries as a CSV file and back. The header row holds the grid's
-// column texts. Export writes UTF-8 with a byte-order mark (spreadsheet
-// programs then read it correctly) or, on request, GBK for older ones, with
-// CRLF line ends; import reads UTF-8 with or without the mark, UTF-16LE with
-// its mark, or GBK.
+// A book's entries as a CSV file and back: the import and export of the
+// receiver, sender and goods dialogs and of the command line.
+//
+// The header row holds the grid's column texts. Export writes CR LF line ends
+// in UTF-8 with a byte-order mark (spreadsheet programs then read it
+// correctly) or in GBK; import reads what CsvReader reads (UTF-8 with or
+// without the mark, UTF-16 with or without it, GBK).
+//
+// A cell that a spreadsheet would take as a formula (one starting with "=",
+// "+", "-", "@", a tab or a CR) is written with a leading "'", which the
+// spreadsheet shows as text; import removes exactly that mark again, so an
+// export read back gives the same entries. (A value that itself starts with
+// "'" before such a character gets one more, for the same reason.)
 
-// One record of a CSV text and the line it starts on (from 1).
-struct CsvRecord {
-    int line = 0;
-    std::vector<std::string> fields;
-    bool broken = false; // a quoted field that never ends
+enum class BookCsvEncoding { Utf8WithMark, Gbk };
+
+// The file's bytes: the header and one record per row. GBK is written as
+// GB18030, which keeps characters GBK lacks; the few it cannot write either
+// come out as "?", and `unwritableRow` (when given) is set to the first row
+// that holds one (else -1).
+std::string exportBookCsv(const BookKind &kind, const DbRows &rows,
+                          BookCsvEncoding encoding = BookCsvEncoding::Utf8WithMark, int *unwritableRow = nullptr);
+
+struct BookExport {
+    bool ok = false;
+    bool unreadableBook = false; // the entries could not be read (`error` says why)
+    std::string error;           // why nothing was written
+    int written = 0;             // entries
 };
 
-// Splits CSV text: fields separated by ",", quoted fields may hold commas,
-// doubled quotes and line breaks; lines end with LF or CRLF.
-std::vector<CsvRecord> parseCsv(std::string_view text);
+// Writes every entry of the book to `path`, replacing the file atomically.
+// The data folder's own files (the database, backup, settings, templates)
+// are refused, whatever name leads to them; so is a GBK export of an entry
+// with a character GBK cannot write (nothing is written).
+BookExport exportBookCsvFile(const MasterBook &book, const DataFolder &folder, const std::string &path,
+                             BookCsvEncoding encoding = BookCsvEncoding::Utf8WithMark);
 
-// The bytes of a file as UTF-8, by its byte-order mark or, without one, as
-// UTF-8 when it is valid UTF-8 and as GBK otherwise.
-std::string decodeTextFile(std::string_view bytes);
+// How far an import is. The file is read first (`done` and `total` count
+// bytes), then its entries are stored in one transaction (they count
+// entries, reported every 500 entries and at the end). Returning false
+// cancels the import, which then writes nothing.
+enum class BookImportStage { Reading, Storing };
+using BookImportProgress = std::function<bool(BookImportStage stage, std::uint64_t done, std::uint64_t total)>;
 
-enum class CsvEncoding { Utf8WithBom, Gbk };
-
-// The largest CSV file an import reads.
-inline constexpr std::size_t kMaxBookCsvBytes = std::size_t(256) << 20;
-
-std::string exportBookCsv(const BookKind &kind, const DbRows &rows, CsvEncoding encoding = CsvEncoding::Utf8WithBom);
-
+// What an import did. Every data record of the file is inserted, updated or
+// in `skipped` with its line and reason, so records = inserted + updated +
+// skipped.size() (lines holding nothing but separators and spaces are no
+// records).
 struct CsvImport {
     bool ok = true;
-    std::string error; // why nothing was imported
+    bool cancelled = false;
+    bool unreadable = false; // the file could not be opened or read ("打开文件失败")
+    std::string error;       // why nothing was imported
+    std::string encoding;
+    int records = 0;
     int inserted = 0;
     int updated = 0;
-    struct Skipped {
-        int line;
-        std::string reason;
-    };
+    using Skipped = CsvSkipped;
     std::vector<Skipped> skipped;
 };
 
-// Imports CSV text into the book: rows missing a required field are skipped
-// (with their line), the others are inserted or, when their identity exists,
-// rewritten; all in one transaction. `progress` (see MasterBook::upsertMany)
-// hears how far the writing is and may cancel it.
-CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes,
-                        const MasterBook::Progress &progress = nullptr);
+// The entries of a book CSV file, read and checked without the database.
+struct BookCsvRead {
+    bool ok = false;
+    bool cancelled = false;
+    bool unreadable = false;
+    std::string error;
+    std::string encoding;
+    int records = 0;
+    std::vector<BookEntry> entries;
+    std::vector<CsvSkipped> skipped;
+};
+
+// Columns by the grid's header texts or by the column names; the counter and
+// the pinyin are the book's own and never read, the time of entry only when it
+// is a valid time. Records missing a required field are skipped with its
+// message. `progress` hears only the reading stage here.
+BookCsvRead readBookCsv(const BookKind &kind, CsvReader &reader, const BookImportProgress &progress = {});
+
+// Imports into the book, in one transaction: entries whose identity exists
+// are rewritten (columns the file lacks stay), the others inserted; each keeps
+// the time of entry the file gives when it is a valid time. A cancelled
+// import fails with "导入已取消" and `cancelled` set.
+CsvImport importBookCsv(const MasterBook &book, std::string_view fileBytes, const BookImportProgress &progress = {});
+CsvImport importBookCsvFile(const MasterBook &book, const std::string &path, const BookImportProgress &progress = {});
+
+// Largest book file imported.
+constexpr std::uint64_t kMaxBookCsvBytes = std::uint64_t(256) << 20;
 
 }

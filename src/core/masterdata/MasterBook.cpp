@@ -180,8 +180,11 @@ std::optional<DbRow> MasterBook::find(const BookEntry &key, std::string *error) 
 }
 
 BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known,
-                              bool refreshDate) const
+                              UpsertDate date) const
 {
+    // Only an entry that holds a time of entry can keep the one given.
+    if (date == UpsertDate::Given && (kind_.dateColumn.empty() || valueOf(entry, kind_.dateColumn).empty()))
+        date = UpsertDate::Keep;
     std::string missing = missingField(entry);
     if (!missing.empty())
         return BookResult::refused(missing);
@@ -196,7 +199,7 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
                 cols.push_back(c);
         cols.push_back(kind_.nameKeyColumn);
         BookEntry values = entry;
-        if (!kind_.dateColumn.empty())
+        if (!kind_.dateColumn.empty() && date != UpsertDate::Given)
             values[kind_.dateColumn] = now();
         std::string sql = "insert into " + kind_.table + "(";
         std::string marks;
@@ -219,10 +222,10 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
     if (mode == Mode::Add)
         return BookResult::refused(kind_.duplicateMessage);
     // The identity and the counter stay as they are; so does the time of
-    // entry, unless the caller refreshes it.
+    // entry, unless the caller refreshes it or gives one.
     std::vector<std::string> cols;
     for (const std::string &c : kind_.columns)
-        if (c != kind_.idColumn && (c != kind_.dateColumn || refreshDate) &&
+        if (c != kind_.idColumn && (c != kind_.dateColumn || date != UpsertDate::Keep) &&
             std::find(kind_.keyColumns.begin(), kind_.keyColumns.end(), c) == kind_.keyColumns.end())
             cols.push_back(c);
     if (std::find(cols.begin(), cols.end(), kind_.nameColumn) != cols.end())
@@ -232,7 +235,7 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
         sql += (i ? "," : "") + cols[i] + "=?";
     sql += " where " + kind_.idColumn + "=?";
     BookEntry values = entry;
-    if (refreshDate && !kind_.dateColumn.empty())
+    if (date == UpsertDate::Now && !kind_.dateColumn.empty())
         values[kind_.dateColumn] = now();
     DbParams p = valuesOf(values, cols);
     p.values.emplace_back(existing->integer(kind_.idColumn));
@@ -285,6 +288,7 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (progress && i % kProgressStep == 0 && !progress(i, entries.size())) {
             u.result = BookResult::failed("导入已取消");
+            u.cancelled = true;
             return u;
         }
         const BookEntry &given = entries[i];
@@ -297,7 +301,11 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
         BookEntry e = existing ? entryOf(kind_, *existing) : BookEntry();
         for (const auto &[column, value] : given)
             e[column] = value;
-        BookResult r = saveIn(db, e, Mode::Edit, &existing, date == UpsertDate::Now);
+        // A known entry brings its own time of entry: only the one given
+        // may be kept.
+        const UpsertDate entryDate =
+            date == UpsertDate::Given && !given.count(kind_.dateColumn) ? UpsertDate::Keep : date;
+        BookResult r = saveIn(db, e, Mode::Edit, &existing, entryDate);
         if (!r.ok()) {
             u.result = r;
             u.inserted = u.updated = 0;
@@ -307,6 +315,7 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
     }
     if (progress && !progress(entries.size(), entries.size())) {
         u.result = BookResult::failed("导入已取消");
+        u.cancelled = true;
         u.inserted = u.updated = 0;
         return u;
     }
@@ -369,10 +378,12 @@ MasterBook::BatchDelete MasterBook::removeMany(const std::vector<BookEntry> &key
 
 namespace {
 
-DbRows failedRows()
+// The rows of a read that could not start: the reason is the connection's.
+DbRows failedRows(const DbConnection &db)
 {
     DbRows none;
     none.ok = false;
+    none.error = db.lastError();
     return none;
 }
 
@@ -392,7 +403,7 @@ DbRows MasterBook::list(const std::string &className) const
 {
     DbConnection db;
     if (!db.open(path_) || !fillMissingNameKeys(db, kind_.table))
-        return failedRows();
+        return failedRows(db);
     if (isAllClasses(className))
         return db.query("select * from " + kind_.table + nameOrder());
     return db.query("select * from " + kind_.table + " where " + classCondition(db.dialect()) + nameOrder(),
@@ -424,7 +435,7 @@ DbRows MasterBook::entriesWithIds(const std::vector<std::int64_t> &ids) const
 {
     DbConnection db;
     if (!db.open(path_))
-        return failedRows();
+        return failedRows(db);
     // The ids travel as one bound JSON array, whatever their number.
     std::string list = "[";
     for (std::size_t i = 0; i < ids.size(); ++i)
@@ -439,7 +450,7 @@ DbRows MasterBook::search(const std::string &text) const
 {
     DbConnection db;
     if (!db.open(path_) || !fillMissingNameKeys(db, kind_.table))
-        return failedRows();
+        return failedRows(db);
     const SqlDialect &d = db.dialect();
     std::string sql = "select * from " + kind_.table + " where ";
     // On the server a trigram index over the joined columns passes the rows

@@ -42,6 +42,7 @@ public:
     MasterBook(std::string databasePath, const BookKind &kind);
 
     const BookKind &kind() const { return kind_; }
+    const std::string &databasePath() const { return path_; }
 
     // The entry with the identity of `key` (its key columns), if any.
     std::optional<DbRow> find(const BookEntry &key, std::string *error = nullptr) const;
@@ -105,16 +106,21 @@ public:
     // Upserts many entries in one transaction (the import): an entry whose
     // identity exists takes the columns given and keeps the others, the
     // others are inserted. On failure (or a refusal) nothing is written.
-    // A rewritten entry keeps its time of entry unless `date` is Now (the
-    // Taobao transfers stamp the receivers they refresh). `progress`, when
+    // `date` decides the time of entry: Keep gives new entries the time now
+    // and leaves known ones theirs; Now stamps every entry with the time now
+    // (the Taobao transfers refresh the receivers they touch); Given keeps
+    // the time an entry holds (checked by the caller: the CSV import), new or
+    // known, and treats an entry without one as Keep does. `progress`, when
     // given, hears (entries done, entries in all) now and then; it returns
-    // false to cancel, which writes nothing and fails with "导入已取消".
-    enum class UpsertDate { Keep, Now };
+    // false to cancel, which writes nothing: the result fails with
+    // "导入已取消" and `cancelled` is set.
+    enum class UpsertDate { Keep, Now, Given };
     using Progress = std::function<bool(std::size_t done, std::size_t total)>;
     struct Upsert {
         BookResult result;
         int inserted = 0;
         int updated = 0;
+        bool cancelled = false;
     };
     Upsert upsertMany(const std::vector<BookEntry> &entries, UpsertDate date = UpsertDate::Keep,
                       const Progress &progress = nullptr) const;
@@ -128,7 +134,7 @@ private:
     std::optional<DbRow> findIn(DbConnection &db, const BookEntry &key, bool &failed) const;
     // `known` is the entry of that identity when the caller looked it up already.
     BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known = nullptr,
-                      bool refreshDate = false) const;
+                      UpsertDate date = UpsertDate::Keep) const;
     DbParams valuesOf(const BookEntry &entry, const std::vector<std::string> &columns) const;
     std::string nameOrder() const;
     std::string classCondition(const SqlDialect &dialect) const;

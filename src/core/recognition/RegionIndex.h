@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/recognition/WordTrie.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,10 +14,14 @@ namespace zentra {
 class DbConnection;
 
 // The provinces, cities and districts of the region tables, with the forms
-// people write them in: the full name and the name without its suffix
-// (陕西省 / 陕西, 西安市 / 西安, 雁塔区 / 雁塔, 广西壮族自治区 / 广西). Looks up
-// every place name occurring in a text in one pass. Immutable once built, so
-// one index may serve several threads.
+// people write them in, and a lookup of every such form occurring in a text in
+// one pass. The forms are generated from the tables: the full name, the name
+// without its suffix (陕西省 / 陕西, 广西壮族自治区 / 广西), autonomous places
+// without their peoples (恩施州, 石柱县), former suffixes (崇明县 and 萧山市 for
+// today's districts, 毕节地区 for today's city, 钱塘新区), development zones
+// without their city (合肥高新区, 高新区); and a small hand-kept list of old
+// and colloquial names (data/region-aliases.tsv: 襄樊, 闸北区, 内蒙, 莫旗).
+// Immutable once built, so one index may serve several threads.
 class RegionIndex {
 public:
     enum Level { Province = 0, City = 1, District = 2 };
@@ -23,16 +29,24 @@ public:
     struct Region {
         std::string name; // UTF-8, as the tables hold it
         Level level = Province;
-        int parent = -1;  // index of the province of a city, the city of a district
+        int parent = -1;          // index of the province of a city, the city of a district
         bool placeholder = false; // a grouping row such as "省直辖县级行政区划", never written by people
     };
 
-    // One occurrence of a region's name in a text, in code points.
+    // How a form is written, from the surest to the weakest evidence.
+    enum class Form : std::uint8_t {
+        Full,     // the table's name
+        Suffixed, // another name with an administrative suffix: 浦东区, 恩施州, 襄樊市, 崇明县
+        Short,    // without any suffix: 陕西, 西安, 浦东, 襄樊; a word that often begins other words
+        Zone      // a development zone without its city (高新区): only with its city written
+    };
+
+    // One occurrence of a region's form in a text, in code points.
     struct Match {
         std::size_t pos = 0;
         std::size_t len = 0;
         int region = -1;
-        bool shortForm = false;
+        Form form = Form::Full;
     };
 
     // The regions compiled into the program (the rows a new database is seeded
@@ -53,21 +67,30 @@ public:
     const Region &region(int index) const { return regions_[static_cast<std::size_t>(index)]; }
     std::size_t size() const { return regions_.size(); }
 
-    // Every occurrence of every form in text, ordered by position.
-    void scan(const std::u32string &text, std::vector<Match> &out) const;
+    // The province of any region (itself for a province).
+    int provinceOf(int index) const;
+    // The single district of a city that has no districts of its own (东莞市,
+    // 嘉峪关市: the tables list the city itself), or -1.
+    int onlyDistrict(int city) const;
+
+    // Every occurrence of every form in text, ordered by position, at most
+    // limit of them.
+    void scan(std::u32string_view text, std::vector<Match> &out, std::size_t limit = SIZE_MAX) const;
 
 private:
-    struct Form {
-        std::u32string text;
+    struct FormEntry {
         int region;
-        bool shortForm;
+        Form form;
     };
-    void addForm(std::u32string text, int region, bool shortForm);
+    void addForm(const std::u32string &text, int region, Form form);
+    void addAliases(std::string_view table);
 
     std::vector<Region> regions_;
-    std::unordered_map<std::int64_t, int> byCode_;
-    std::vector<std::pair<std::int64_t, std::int64_t>> fathers_; // code, father code, per region
-    std::unordered_map<char32_t, std::vector<Form>> byFirst_;
+    std::vector<std::int64_t> codes_;
+    std::vector<std::pair<Level, std::int64_t>> fathers_; // level and code of each region's father
+    std::vector<int> districtCount_;                      // per city
+    std::vector<FormEntry> forms_;
+    WordTrie trie_;
 };
 
 // UTF-8 <-> code points for the recognition; invalid bytes become U+FFFD.

@@ -1,641 +1,535 @@
-// Our own reading of a pasted delivery text. The text is worked on as code
-// points; every piece that is recognised (label, number, company, place, name)
-// is overwritten with kTaken so that what remains around the places is the
-// street address, and nothing is read twice.
+// Our own reading of a pasted delivery text. Each step marks what it reads
+// (labels, numbers, company, places, name) so that nothing is read twice and
+// what remains after the places is the street address. Every step walks the
+// text once, so a pasted web page of a megabyte is read in milliseconds.
 #include "core/recognition/Recognition.h"
 #include "core/recognition/RegionIndex.h"
+#include "core/recognition/SmartText.h"
+#include "core/recognition/WordTrie.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 namespace zentra {
 
+namespace smart {
+
 namespace {
 
-constexpr char32_t kTaken = 1;
-
-bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
-bool isCjk(char32_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF); }
-bool isHardSep(char32_t c) { return c == '\n' || c == ',' || c == ';' || c == ':' || c == '|' || c == kTaken; }
-bool isSep(char32_t c) { return c == ' ' || isHardSep(c); }
-
-// Full-width forms to ASCII, the many spaces and dashes to one, list marks to
-// commas, pictographs and decorations to spaces.
-std::u32string normalise(std::string_view utf8)
-{
-    std::u32string w = toCodePoints(utf8);
-    for (char32_t &c : w) {
-        if (c >= 0xFF01 && c <= 0xFF5E)
-            c -= 0xFEE0;
-        if (c == '~' || c == '!' || c == '?' || c == '*' || c == '"')
-            c = ' ';
-        else if (c == 0x3000 || c == '\t' || c == '\r' || c == 0xA0)
-            c = ' ';
-        else if (c == 0x3001 || c == 0x3002 || c == 0xFF64) // 、 。
-            c = ',';
-        else if (c == 0x2014 || c == 0x2013 || c == 0x2212 || c == 0x2010)
-            c = '-';
-        else if (c >= 0x1F000 || (c >= 0x2190 && c <= 0x2BFF) || c == 0xFE0F || c == 0x200D || c == 0x3010 ||
-                 c == 0x3011 || c == '[' || c == ']' || c == '!' || c == '?' || c == '"' || c == '*' || c == '~' ||
-                 c == 0x201C || c == 0x201D)
-            c = ' ';
-        else if (c < 0x20 && c != '\n')
-            c = ' ';
+// Word lists looked up in one pass over a piece of text.
+class WordSet {
+public:
+    explicit WordSet(std::initializer_list<std::u32string_view> words)
+    {
+        for (std::u32string_view w : words)
+            trie_.add(w, 0);
     }
-    // A slash beside a phone number separates fields ("张三/13812345678/...");
-    // elsewhere it belongs to the address ("3/F", "1栋/2单元").
-    auto digitsAround = [&w](std::size_t i, int step) {
-        std::size_t n = 0;
-        for (std::size_t k = i + step; k < w.size() && isDigit(w[k]); k += step)
-            ++n;
-        return n;
-    };
-    for (std::size_t i = 0; i < w.size(); ++i)
-        if (w[i] == '/' && (digitsAround(i, -1) >= 7 || digitsAround(i, 1) >= 7))
-            w[i] = ',';
-    return w;
-}
+    bool in(std::u32string_view s) const
+    {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (!trie_.starts(s[i]))
+                continue;
+            bool found = false;
+            trie_.matchAt(s, i, [&found](std::size_t, int) { found = true; });
+            if (found)
+                return true;
+        }
+        return false;
+    }
 
-void take(std::u32string &w, std::size_t from, std::size_t to)
-{
-    for (std::size_t i = from; i < to && i < w.size(); ++i)
-        w[i] = kTaken;
-}
+private:
+    WordTrie trie_;
+};
 
-std::u32string_view trimmed(std::u32string_view s)
-{
-    auto junk = [](char32_t c) { return c == ' ' || c == '-' || c == '.' || c == ',' || c == kTaken; };
-    while (!s.empty() && junk(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && junk(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool containsAny(std::u32string_view s, std::initializer_list<std::u32string_view> words)
+bool endsWithAny(std::u32string_view s, std::initializer_list<std::u32string_view> words)
 {
     for (std::u32string_view w : words)
-        if (s.find(w) != std::u32string_view::npos)
+        if (s.size() >= w.size() && s.substr(s.size() - w.size()) == w)
             return true;
     return false;
 }
 
-// ---- labels ---------------------------------------------------------------
+bool anyCjk(std::u32string_view s)
+{
+    return std::any_of(s.begin(), s.end(), isCjk);
+}
 
-enum class LabelKind { Name, Number, Address, Company, Post, Other };
+}
 
-struct Label {
-    std::u32string_view text;
-    LabelKind kind;
+bool hasStreetWord(std::u32string_view s)
+{
+    static const WordSet words{
+        U"路",   U"街",   U"道",   U"巷",   U"弄",   U"号",   U"楼",   U"栋",   U"幢",   U"座",   U"层",   U"室",
+        U"村",   U"组",   U"屯",   U"苑",   U"园",   U"院",   U"城",   U"厦",   U"舍",   U"镇",   U"乡",   U"旁",
+        U"区",   U"馆",   U"站",   U"湾",   U"场",   U"寓",   U"库",   U"埠",   U"坊",   U"墅",   U"单元", U"小区",
+        U"花园", U"广场", U"大厦", U"中心", U"公寓", U"宿舍", U"校区", U"市场", U"基地", U"社区", U"附近", U"对面",
+        U"隔壁", U"路口", U"门口", U"商铺", U"工业", U"期",   U"大院", U"二环", U"三环", U"四环", U"五环", U"之间"};
+    return anyCjk(s) && words.in(s);
+}
+
+bool isCourtesy(std::u32string_view s)
+{
+    static const WordSet words{U"谢谢", U"麻烦", U"辛苦",     U"尽快",     U"发货",     U"快递",     U"包邮",
+                               U"请",   U"亲",   U"务必",     U"周末",     U"工作日",   U"不要",     U"放门卫",
+                               U"代收", U"驿站", U"丰巢",     U"顺丰",     U"送货上门", U"到付",     U"加急",
+                               U"急件", U"包裹", U"家里有人", U"电话联系", U"打电话",   U"提前联系", U"签收",
+                               U"放在", U"送到", U"上午",     U"下午",     U"晚上"};
+    return anyCjk(s) && words.in(s);
+}
+
+namespace {
+
+// ---- tokens ----------------------------------------------------------------
+
+// A run of unread text, and what stands on either side of it.
+struct Token {
+    std::size_t begin, end;
+    Mark left = Mark::Line, right = Mark::Line; // the nearest mark across separators (Line at the ends)
+    bool leftGlued = false, rightGlued = false; // no separator between
+    bool lineBefore = false;                    // a line break or comma on the way to the left
 };
 
-// Longest first, so that 收件人姓名 is taken before 收件人.
-constexpr Label kLabels[] = {
-    {U"收件人姓名", LabelKind::Name}, {U"收货人姓名", LabelKind::Name}, {U"联系人姓名", LabelKind::Name},
-    {U"收件人信息", LabelKind::Name}, {U"收货人信息", LabelKind::Name},
-    {U"收件人", LabelKind::Name},     {U"收货人", LabelKind::Name},     {U"联系人", LabelKind::Name},
-    {U"姓名", LabelKind::Name},       {U"名字", LabelKind::Name},       {U"收件", LabelKind::Name},
-    {U"手机号码", LabelKind::Number}, {U"联系电话", LabelKind::Number}, {U"联系方式", LabelKind::Number},
-    {U"电话号码", LabelKind::Number}, {U"固定电话", LabelKind::Number}, {U"移动电话", LabelKind::Number},
-    {U"手机号", LabelKind::Number},   {U"手机", LabelKind::Number},     {U"电话", LabelKind::Number},
-    {U"固话", LabelKind::Number},     {U"座机", LabelKind::Number},     {U"tel", LabelKind::Number},
-    {U"详细地址", LabelKind::Address}, {U"收货地址", LabelKind::Address}, {U"收件地址", LabelKind::Address},
-    {U"所在地区", LabelKind::Address}, {U"地址", LabelKind::Address},   {U"地区", LabelKind::Address},
-    {U"公司名称", LabelKind::Company}, {U"单位名称", LabelKind::Company}, {U"公司", LabelKind::Company},
-    {U"单位", LabelKind::Company},    {U"邮政编码", LabelKind::Post},   {U"邮编", LabelKind::Post},
-    {U"订单编号", LabelKind::Other},  {U"订单号", LabelKind::Other},   {U"身份证号", LabelKind::Other},
-    {U"身份证", LabelKind::Other},    {U"备注", LabelKind::Other},
-};
-
-char32_t lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
-
-bool labelAt(const std::u32string &w, std::size_t i, std::u32string_view label)
+std::vector<Token> tokens(const Text &t)
 {
-    if (label.size() > w.size() - i)
-        return false;
-    for (std::size_t k = 0; k < label.size(); ++k)
-        if (lower(w[i + k]) != label[k])
-            return false;
-    return true;
-}
-
-struct Found {
-    std::u32string name, company;
-    std::size_t numberPos = std::u32string::npos; // where the first phone number stood
-    RecognizedAddress r;
-};
-
-// Up to the next separator (a space ends a value too).
-std::size_t valueEnd(const std::u32string &w, std::size_t i)
-{
-    while (i < w.size() && !isSep(w[i]))
-        ++i;
-    return i;
-}
-
-void readLabels(std::u32string &w, Found &f)
-{
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        if (i > 0 && !isSep(w[i - 1]) && !isDigit(w[i - 1]))
-            continue;
-        for (const Label &l : kLabels) {
-            if (!labelAt(w, i, l.text))
-                continue;
-            std::size_t j = i + l.text.size();
-            bool colon = j < w.size() && w[j] == ':';
-            // Without a colon only the name, number and post code labels are
-            // read, and only when their value follows at once; 公司 at the end
-            // of a company name or 地址 inside a sentence are no labels.
-            if (!colon) {
-                bool numberNext = j < w.size() && (isDigit(w[j]) || w[j] == '+' || w[j] == '(' || w[j] == ' ');
-                bool nameNext = j < w.size() && (isCjk(w[j]) || w[j] == ' ');
-                bool numberLabel = l.kind == LabelKind::Number || l.kind == LabelKind::Post;
-                if (!((numberLabel && numberNext) ||
-                      (l.kind == LabelKind::Name && nameNext && (l.text.size() >= 3 || l.text == U"姓名"))))
-                    continue;
-            }
-            if (colon)
-                ++j;
-            while (j < w.size() && w[j] == ' ')
-                ++j;
-            take(w, i, j);
-            if (l.kind == LabelKind::Name || l.kind == LabelKind::Company || l.kind == LabelKind::Other) {
-                std::size_t e = valueEnd(w, j);
-                std::u32string value = w.substr(j, e - j);
-                if (l.kind == LabelKind::Name && f.name.empty() && !value.empty()) {
-                    f.name = value;
-                    take(w, j, e);
-                } else if (l.kind == LabelKind::Company && f.company.empty() && !value.empty()) {
-                    f.company = value;
-                    take(w, j, e);
-                } else if (l.kind == LabelKind::Other) {
-                    take(w, j, e);
-                }
-            }
-            i = j > 0 ? j - 1 : 0;
-            break;
-        }
-    }
-}
-
-// ---- numbers --------------------------------------------------------------
-
-struct Group {
-    std::size_t begin, end; // in w
-    std::u32string digits;
-};
-
-bool mobileDigits(std::u32string_view d)
-{
-    return d.size() == 11 && d[0] == '1' && d[1] >= '3' && d[1] <= '9';
-}
-
-std::string ascii(std::u32string_view d)
-{
-    std::string s;
-    for (char32_t c : d)
-        s += static_cast<char>(c);
-    return s;
-}
-
-// Area code length of a landline written without a dash: 010 and 02x are
-// three digits, the others four.
-std::size_t areaLength(std::u32string_view d) { return d.size() > 1 && (d[1] == '1' || d[1] == '2') ? 3 : 4; }
-
-void readNumbers(std::u32string &w, Found &f)
-{
+    std::vector<Token> out;
+    const std::size_t n = t.size();
     std::size_t i = 0;
-    while (i < w.size()) {
-        bool start = isDigit(w[i]) || ((w[i] == '+' || w[i] == '(') && i + 1 < w.size() && isDigit(w[i + 1]));
-        if (!start) {
+    while (i < n) {
+        if (t.mark[i] != Mark::Free) {
             ++i;
             continue;
         }
-        // A run of digit groups joined by spaces, dashes, brackets and a plus.
-        std::vector<Group> groups;
-        std::size_t j = i;
-        while (j < w.size()) {
-            char32_t c = w[j];
-            if (isDigit(c)) {
-                std::size_t k = j;
-                while (k < w.size() && isDigit(w[k]))
-                    ++k;
-                groups.push_back(Group{j, k, w.substr(j, k - j)});
-                j = k;
-            } else if (c == ' ' || c == '-' || c == '(' || c == ')' || c == '+') {
-                std::size_t k = j;
-                while (k < w.size() && (w[k] == ' ' || w[k] == '-' || w[k] == '(' || w[k] == ')' || w[k] == '+'))
-                    ++k;
-                if (k - j > 3 || k >= w.size() || !isDigit(w[k]))
-                    break;
-                j = k;
-            } else {
-                break;
-            }
-        }
-        // Digits glued to Latin letters are a code (an ID card's X, a room A12),
-        // never a phone number.
-        auto gluedToLetter = [&](const Group &g) {
-            auto letter = [](char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-            return (g.begin > 0 && letter(w[g.begin - 1])) || (g.end < w.size() && letter(w[g.end]));
-        };
-        std::size_t g = 0;
-        while (g < groups.size()) {
-            const Group &a = groups[g];
-            std::size_t used = 0;
-            std::string value;
-            enum { None, Mobile, Phone, Post, Drop } kind = None;
-            // Country code in front of a mobile: 86, 0086, +86.
-            std::size_t first = g;
-            if ((a.digits == U"86" || a.digits == U"0086") && g + 1 < groups.size())
-                first = g + 1;
-            // A mobile number, whole or written in groups (138 0013 8000).
-            std::u32string joined;
-            for (std::size_t k = first; k < groups.size() && k < first + 4 && kind == None; ++k) {
-                joined += groups[k].digits;
-                if (joined.size() > 13)
-                    break;
-                std::u32string_view d = joined;
-                if (d.size() == 13 && d.substr(0, 2) == U"86" && k == first)
-                    d.remove_prefix(2);
-                if (mobileDigits(d) && !gluedToLetter(groups[k])) {
-                    kind = Mobile;
-                    value = ascii(d);
-                    used = k + 1 - g;
-                }
-            }
-            if (kind == None && a.digits.size() >= 3 && a.digits.size() <= 4 && a.digits[0] == '0' &&
-                g + 1 < groups.size() && groups[g + 1].digits.size() >= 7 && groups[g + 1].digits.size() <= 8) {
-                kind = Phone;
-                value = ascii(a.digits) + "-" + ascii(groups[g + 1].digits);
-                used = 2;
-                if (g + 2 < groups.size() && groups[g + 2].digits.size() <= 5 && w[groups[g + 2].begin - 1] == '-') {
-                    value += "-" + ascii(groups[g + 2].digits);
-                    used = 3;
-                }
-            }
-            // The local number written in two halves: (0755) 8888 1234.
-            if (kind == None && a.digits.size() >= 3 && a.digits.size() <= 4 && a.digits[0] == '0' &&
-                g + 2 < groups.size() && groups[g + 1].digits.size() >= 3 && groups[g + 1].digits.size() <= 4 &&
-                groups[g + 2].digits.size() >= 3 && groups[g + 2].digits.size() <= 4 &&
-                groups[g + 1].digits.size() + groups[g + 2].digits.size() >= 7) {
-                kind = Phone;
-                value = ascii(a.digits) + "-" + ascii(groups[g + 1].digits) + ascii(groups[g + 2].digits);
-                used = 3;
-            }
-            if (kind == None && a.digits.size() >= 10 && a.digits.size() <= 12 && a.digits[0] == '0' &&
-                a.digits[1] != '0' && !gluedToLetter(a)) {
-                std::size_t al = areaLength(a.digits);
-                std::size_t rest = a.digits.size() - al;
-                if (rest >= 7 && rest <= 8) {
-                    kind = Phone;
-                    value = ascii(a.digits.substr(0, al)) + "-" + ascii(a.digits.substr(al));
-                    used = 1;
-                }
-            }
-            if (kind == None && a.digits.size() == 6 && a.digits[0] <= '8' && !gluedToLetter(a)) {
-                kind = Post;
-                value = ascii(a.digits);
-                used = 1;
-            }
-            if (kind == None && (a.digits.size() >= 12 || (a.digits.size() == 17 && gluedToLetter(a)))) {
-                kind = Drop; // an ID card, an order or tracking number
-                used = 1;
-            }
-            if (kind == None) {
-                ++g;
-                continue;
-            }
-            std::size_t from = groups[g].begin, to = groups[g + used - 1].end;
-            if (kind == Drop && to < w.size() && (w[to] == 'X' || w[to] == 'x'))
-                ++to;
-            if (kind == Mobile || kind == Phone)
-                f.numberPos = std::min(f.numberPos, from);
-            if (kind == Mobile && f.r.mobile.empty())
-                f.r.mobile = value;
-            else if (kind == Phone && f.r.phone.empty())
-                f.r.phone = value;
-            else if (kind == Post && f.r.post.empty())
-                f.r.post = value;
-            // A leading + or bracket belongs to the number.
-            if (from > 0 && (w[from - 1] == '+' || w[from - 1] == '('))
-                --from;
-            if (to < w.size() && w[to] == ')')
-                ++to;
-            take(w, from, to);
-            g += used;
-        }
-        i = std::max(j, i + 1);
-    }
-}
-
-// ---- company --------------------------------------------------------------
-
-constexpr std::u32string_view kCompanyEnds[] = {U"公司", U"酒店", U"事务所", U"银行", U"医院", U"研究所",
-                                                U"营业厅", U"学校", U"大学", U"学院", U"工作室", U"集团",
-                                                U"诊所", U"幼儿园", U"宾馆", U"支行", U"分行", U"研究院"};
-
-void readCompany(std::u32string &w, Found &f)
-{
-    if (!f.company.empty())
-        return;
-    std::size_t i = 0;
-    while (i < w.size()) {
-        while (i < w.size() && isSep(w[i]))
+        Token tok;
+        tok.begin = i;
+        while (i < n && t.mark[i] == Mark::Free)
             ++i;
-        std::size_t e = valueEnd(w, i);
-        std::u32string_view seg(w.data() + i, e - i);
-        if (seg.size() >= 4 && std::none_of(seg.begin(), seg.end(), isDigit) &&
-            !containsAny(seg, {U"路", U"街", U"号", U"巷", U"弄", U"村"})) {
-            for (std::u32string_view end : kCompanyEnds)
-                if (seg.size() > end.size() && seg.substr(seg.size() - end.size()) == end) {
-                    f.company = std::u32string(seg);
-                    take(w, i, e);
-                    return;
-                }
+        tok.end = i;
+        std::size_t k = tok.begin;
+        while (k > 0 && isBreak(t.mark[k - 1])) {
+            tok.lineBefore = tok.lineBefore || t.mark[k - 1] != Mark::Space;
+            --k;
         }
-        i = e;
+        tok.leftGlued = k == tok.begin && k > 0;
+        tok.left = k > 0 ? t.mark[k - 1] : Mark::Line;
+        k = tok.end;
+        while (k < n && isBreak(t.mark[k]))
+            ++k;
+        tok.rightGlued = k == tok.end && k < n;
+        tok.right = k < n ? t.mark[k] : Mark::Line;
+        out.push_back(tok);
     }
-}
-
-// ---- places ---------------------------------------------------------------
-
-struct Places {
-    int province = -1, city = -1, district = -1;
-    std::size_t end = 0; // just past the last place taken
-    bool found = false;
-};
-
-bool streetAfter(const std::u32string &w, std::size_t at)
-{
-    if (at >= w.size())
-        return false;
-    char32_t c = w[at];
-    return c == U'路' || c == U'街' || c == U'巷' || c == U'道' || c == U'大' || c == U'村' || c == U'小' ||
-           c == U'号';
-}
-
-Places readPlaces(std::u32string &w, const RegionIndex &index)
-{
-    thread_local std::vector<RegionIndex::Match> all;
-    index.scan(w, all);
-    std::vector<RegionIndex::Match> level[3];
-    for (const RegionIndex::Match &m : all) {
-        // 北京路, 长安街: a place name that begins a street is part of the street.
-        if (streetAfter(w, m.pos + m.len) && (m.shortForm || index.region(m.region).level == RegionIndex::Province))
-            continue;
-        level[index.region(m.region).level].push_back(m);
-    }
-    const RegionIndex::Match *best[3] = {nullptr, nullptr, nullptr};
-    double bestScore = 0;
-    auto overlap = [](const RegionIndex::Match *a, const RegionIndex::Match *b) {
-        return a && b && a->pos < b->pos + b->len && b->pos < a->pos + a->len;
-    };
-    auto sameSpan = [](const RegionIndex::Match *a, const RegionIndex::Match *b) {
-        return a && b && a->pos == b->pos && a->len == b->len;
-    };
-    auto points = [](const RegionIndex::Match *m) { return !m ? 0.0 : m->shortForm ? 3.0 : 4.0 + m->len * 0.05; };
-    std::vector<const RegionIndex::Match *> ps{nullptr}, cs{nullptr}, ds{nullptr};
-    for (const auto &m : level[0])
-        ps.push_back(&m);
-    for (const auto &m : level[1])
-        cs.push_back(&m);
-    for (const auto &m : level[2])
-        ds.push_back(&m);
-    for (const RegionIndex::Match *p : ps)
-        for (const RegionIndex::Match *c : cs) {
-            if (p && c && index.region(c->region).parent != p->region)
-                continue;
-            // A municipality's city shares the province's words (上海市 / 上海市).
-            if (overlap(p, c) && !sameSpan(p, c))
-                continue;
-            for (const RegionIndex::Match *d : ds) {
-                if (d && c && index.region(d->region).parent != c->region)
-                    continue;
-                if (d && p && !c) {
-                    int city = index.region(d->region).parent;
-                    if (city < 0 || index.region(city).parent != p->region)
-                        continue;
-                }
-                if (overlap(d, p) || overlap(d, c))
-                    continue;
-                // A bare short district name (雁塔) is too common a pair of
-                // characters to stand alone.
-                if (d && d->shortForm && !c && !p)
-                    continue;
-                double score = points(p) + points(c) + points(d);
-                int links = (p && c) + (c && d) + (p && d && !c);
-                score += 2.0 * links;
-                if (sameSpan(p, c))
-                    score -= 2.0; // one written name, not two
-                std::size_t order[3] = {p ? p->pos : 0, c ? c->pos : 0, d ? d->pos : 0};
-                if ((!p || !c || order[0] <= order[1]) && (!c || !d || order[1] <= order[2]) &&
-                    (!p || !d || order[0] <= order[2]))
-                    score += 1.0;
-                std::size_t firstPos = std::min({p ? p->pos : w.size(), c ? c->pos : w.size(), d ? d->pos : w.size()});
-                score -= 0.001 * static_cast<double>(firstPos);
-                if (score > bestScore) {
-                    bestScore = score;
-                    best[0] = p;
-                    best[1] = c;
-                    best[2] = d;
-                }
-            }
-        }
-    Places out;
-    if (!best[0] && !best[1] && !best[2])
-        return out;
-    out.found = true;
-    out.province = best[0] ? best[0]->region : -1;
-    out.city = best[1] ? best[1]->region : -1;
-    out.district = best[2] ? best[2]->region : -1;
-    // Complete upwards what the text leaves out, unless the district's name
-    // belongs to several cities and nothing else tells which.
-    if (out.district >= 0 && out.city < 0) {
-        bool ambiguous = false;
-        for (const auto &m : level[2])
-            if (m.pos == best[2]->pos && m.len == best[2]->len && m.region != best[2]->region)
-                ambiguous = true;
-        if (!ambiguous || out.province >= 0) {
-            out.city = index.region(out.district).parent;
-            if (out.province >= 0 && index.region(out.city).parent != out.province)
-                out.city = -1;
-        }
-    }
-    if (out.city >= 0 && out.province < 0)
-        out.province = index.region(out.city).parent;
-    for (const RegionIndex::Match *m : best)
-        if (m) {
-            out.end = std::max(out.end, m->pos + m->len);
-            take(w, m->pos, m->pos + m->len);
-        }
     return out;
 }
 
-// ---- name and address -----------------------------------------------------
+// ---- name ------------------------------------------------------------------
 
-bool looksLikeName(std::u32string_view s)
-{
-    std::size_t cjk = 0;
-    for (char32_t c : s) {
-        if (isCjk(c))
-            ++cjk;
-        else if (c != 0xB7 && c != 0x2022) // the middle dot of transcribed names
-            return false;
-    }
-    if (cjk < 2 || s.size() > (s.find(0xB7) != std::u32string_view::npos ? 12u : 4u))
-        return false;
-    return !containsAny(s, {U"路", U"街", U"号", U"楼", U"室", U"村", U"镇", U"巷", U"弄", U"栋", U"幢", U"座", U"层",
-                            U"单元", U"小区", U"花园", U"大厦", U"广场", U"公寓", U"中心", U"宿舍", U"苑", U"院",
-                            U"门", U"店", U"区", U"县", U"市", U"省", U"附近", U"旁", U"对面", U"谢谢", U"快递",
-                            U"发货", U"麻烦", U"尽快", U"收货", U"地址", U"电话", U"手机", U"公司", U"亲", U"请",
-                            U"送", U"家", U"里", U"口", U"园", U"厦", U"城", U"场", U"站", U"馆", U"湾",
-                            U"姓名", U"名字"});
-}
-
-// Family names that open a name glued to the end of an address.
 bool commonSurname(char32_t c)
 {
-    static const std::u32string_view names = U"王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘"
-                                             U"于蒋蔡余杜叶程苏魏吕丁任沈姚卢姜崔钟谭陆汪范金石廖贾夏韦付方白邹孟熊秦"
-                                             U"邱江尹薛闫段雷侯龙史陶黎贺顾毛郝龚邵万钱严覃武戴莫孔向汤";
+    static const std::u32string_view names =
+        U"王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘于蒋蔡余杜叶程苏魏吕丁任沈姚卢"
+        U"姜崔钟谭陆汪范金石廖贾夏韦付傅方白邹孟熊秦邱江尹薛闫段雷侯龙史陶黎贺顾毛郝龚邵万钱严覃武戴莫孔向汤常温"
+        U"康施文牛樊葛邢安齐易乔伍庞颜倪庄聂章鲁岳翟殷詹申欧耿关兰焦俞左柳甘祝包宁尚符舒阮柯纪梅童凌毕单季裴霍涂"
+        U"成苗谷盛曲翁冉骆蓝路游辛靳管柴蒙鲍华喻祁蒲房滕屈饶解牟艾尤阳时穆农司卓古吉缪简车项连芦麦褚娄窦戚岑景党"
+        U"宫费卜冷晏席卫米柏宗瞿桂全佟应臧闵苟邬边卞姬师和仇栾隋商刁沙荣巫寇桑郎甄丛仲虞敖巩明佘池查麻苑迟邝封楼";
     return names.find(c) != std::u32string_view::npos;
 }
 
-struct Segment {
-    std::size_t begin, end;
-};
-
-std::vector<Segment> segments(const std::u32string &w)
+bool titled(std::u32string_view s)
 {
-    std::vector<Segment> out;
-    std::size_t i = 0;
-    while (i < w.size()) {
-        while (i < w.size() && isSep(w[i]))
-            ++i;
-        std::size_t e = valueEnd(w, i);
-        if (e > i)
-            out.push_back(Segment{i, e});
-        i = e;
-    }
-    return out;
+    return endsWithAny(s, {U"先生", U"女士", U"小姐", U"老师", U"师傅", U"经理", U"老板", U"医生",
+                           U"律师", U"护士", U"主任", U"厂长", U"大爷", U"阿姨", U"大姐", U"大哥",
+                           U"同学", U"教授", U"总",   U"工",   U"哥",   U"姐",   U"伯",   U"叔"}) ||
+           (s.size() == 2 && s[1] == U'生'); // 吴生: Mr Wu in the south
 }
 
-void readNameAndAddress(std::u32string &w, const Places &places, Found &f)
+// What can never be in a name: place and street words, labels, requests.
+bool notName(std::u32string_view s)
 {
-    std::vector<Segment> segs = segments(w);
-    if (f.name.empty()) {
-        std::size_t bestDistance = std::u32string::npos;
-        std::size_t chosen = segs.size();
-        for (std::size_t k = 0; k < segs.size(); ++k) {
-            const Segment &s = segs[k];
-            // The words glued to the last place start the street address.
-            if (places.found && s.begin == places.end)
-                continue;
-            // A name in brackets: (张女士).
-            std::size_t b = s.begin, e = s.end;
-            if (e - b > 2 && w[b] == '(' && w[e - 1] == ')')
-                ++b, --e;
-            if (!looksLikeName(std::u32string_view(w).substr(b, e - b)))
-                continue;
-            std::size_t distance = 0;
-            if (f.numberPos != std::u32string::npos)
-                distance = s.begin > f.numberPos ? s.begin - f.numberPos : f.numberPos - s.end;
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                chosen = k;
-            }
-        }
-        if (chosen < segs.size()) {
-            std::size_t b = segs[chosen].begin, e = segs[chosen].end;
-            if (e - b > 2 && w[b] == '(' && w[e - 1] == ')')
-                ++b, --e;
-            f.name = w.substr(b, e - b);
-            take(w, segs[chosen].begin, segs[chosen].end);
-        }
+    static const WordSet words{U"省",   U"市",   U"县",   U"州",   U"旗",   U"盟",   U"收",   U"姓名",
+                               U"名字", U"地址", U"电话", U"手机", U"联系", U"号码", U"邮编", U"公司",
+                               U"電話", U"聯繫", U"地區", U"备注", U"订单", U"身份", U"不详", U"没有",
+                               U"暂无", U"家里", U"单位", U"附件", U"未知", U"默认", U"本人"};
+    return words.in(s) || hasStreetWord(s) || isCourtesy(s);
+}
+
+double looksLikeName(std::u32string_view s)
+{
+    if (s.empty() || s.size() > 12)
+        return -1;
+    std::size_t cjk = 0, latin = 0, dots = 0, masks = 0;
+    for (char32_t c : s) {
+        if (isCjk(c))
+            ++cjk;
+        else if (isLatin(c))
+            ++latin;
+        else if (c == 0xB7)
+            ++dots;
+        else if (c == '*')
+            ++masks;
+        else if (c != '.')
+            return -1;
     }
-    // The address: from the end of the places, the pieces parted only by
-    // spaces, up to the next thing taken out or the next comma or line.
-    std::u32string address;
-    if (places.found) {
-        std::size_t i = places.end;
-        while (i < w.size() && (w[i] == ' ' || w[i] == kTaken))
-            ++i;
-        // Nothing right after the places: the address may have been written in
-        // front of them (街道 first, city last) or after the next separator.
-        std::size_t e = i;
-        while (e < w.size() && !isHardSep(w[e]))
-            ++e;
-        address = std::u32string(trimmed(std::u32string_view(w).substr(i, e - i)));
+    // A family name that is also a street word (楼, 路, 苑) counts as a name.
+    const bool excluded = commonSurname(s[0]) && s.size() <= 3 ? notName(s.substr(1)) : notName(s);
+    if (cjk > 0 && excluded)
+        return -1;
+    // 王xx, 刘*, 陈ab, 小zhang
+    if (cjk == 1 && isCjk(s[0]) && s.size() >= 2 && s.size() <= 8 && cjk + latin + masks == s.size()) {
+        if (commonSurname(s[0]) && (masks > 0 || latin <= 3))
+            return 2.5;
+        if (s[0] == U'小' || s[0] == U'老' || s[0] == U'阿')
+            return 2.0;
+        return -1;
     }
-    if (address.empty()) {
-        // No places, or nothing after them: the longest piece left.
-        std::size_t bestLen = 0;
-        for (const Segment &s : segments(w)) {
-            std::size_t e = s.end;
-            while (e < w.size() && !isHardSep(w[e]))
-                ++e;
-            std::u32string_view piece = trimmed(std::u32string_view(w).substr(s.begin, e - s.begin));
-            if (piece.size() > bestLen && piece.size() >= 3) {
-                bestLen = piece.size();
-                address = std::u32string(piece);
-            }
+    if (latin > 0 || masks > 0)
+        return cjk == 0 && masks == 0 && latin >= 2 && latin <= 15 ? 0.5 : -1;
+    if (dots > 0)
+        return cjk >= 3 && cjk <= 12 ? 2.0 : -1;
+    if (cjk == 1) // a bare family name, or a one-character name beside the number
+        return commonSurname(s[0]) ? 1.0 : 0.0;
+    if (cjk > 4) // 哈力木拉提: transcribed names, beside the number
+        return titled(s) && cjk <= 5 ? 1.5 : cjk <= 6 ? 0.3 : -1;
+    double score = 1.0;
+    const bool compound = s.size() >= 3 && (s.substr(0, 2) == U"欧阳" || s.substr(0, 2) == U"司徒" ||
+                                            s.substr(0, 2) == U"上官" || s.substr(0, 2) == U"诸葛");
+    // Four characters after a single family name are more often a building (金鹰世界).
+    if (compound || (commonSurname(s[0]) && s.size() <= 3))
+        score += 0.8;
+    if (s[0] == U'小' || s[0] == U'老' || s[0] == U'阿')
+        score += 0.8;
+    if (titled(s))
+        score += 1.5;
+    return score;
+}
+
+}
+
+double nameLikeness(std::u32string_view s)
+{
+    return looksLikeName(s);
+}
+
+namespace {
+
+// A name written with 收 after it: 张丽收, 王刚(收).
+std::size_t withoutReceive(std::u32string_view s)
+{
+    for (std::u32string_view mark : {U"(收)", U"收"})
+        if (s.size() >= mark.size() + 1 && s.substr(s.size() - mark.size()) == mark)
+            return s.size() - mark.size();
+    return s.size();
+}
+
+// Whether a position lies in the value of an address label; zones are in
+// text order and do not overlap.
+bool inZone(const Text &t, std::size_t pos)
+{
+    auto it = std::upper_bound(t.zones.begin(), t.zones.end(), pos,
+                               [](std::size_t p, const std::pair<std::size_t, std::size_t> &z) { return p < z.first; });
+    return it != t.zones.begin() && pos < std::prev(it)->second;
+}
+
+bool streetLike(std::u32string_view s)
+{
+    return hasStreetWord(s) || std::any_of(s.begin(), s.end(), isDigit);
+}
+
+}
+
+void readName(Text &t, const Places &places)
+{
+    if (!t.name.empty())
+        return;
+    const std::vector<Token> toks = tokens(t);
+    const std::u32string_view w = t.w;
+    auto text = [&](const Token &k) { return w.substr(k.begin, k.end - k.begin); };
+    double bestScore = 1.4;
+    std::size_t best = toks.size(), bestEnd = 0, bestNameFrom = 0, bestNameEnd = 0;
+    for (std::size_t k = 0; k < toks.size(); ++k) {
+        const Token &tok = toks[k];
+        std::size_t end = tok.end;
+        std::u32string_view s = text(tok);
+        std::size_t nameFrom = 0;
+        // In brackets: (张女士).
+        if (s.size() > 3 && s.front() == '(' && s.back() == ')') {
+            s = s.substr(1, s.size() - 2);
+            nameFrom = 1;
         }
-    }
-    // A name glued to the end of the street address (高新路3号张三).
-    if (f.name.empty() && address.size() > 4) {
-        static const std::u32string_view ends = U"号室楼院苑座栋幢层弄村";
-        for (std::size_t n = 2; n <= 3; ++n) {
-            std::size_t at = address.size() - n;
-            if (ends.find(address[at - 1]) != std::u32string_view::npos && commonSurname(address[at]) &&
-                looksLikeName(std::u32string_view(address).substr(at))) {
-                f.name = address.substr(at);
-                address.resize(at);
-                break;
-            }
+        std::size_t nameLen = withoutReceive(s);
+        bool receive = nameLen < s.size();
+        double score = looksLikeName(s.substr(0, nameLen));
+        // Latin names of two or three words: WANG Lei.
+        std::size_t last = k;
+        if (score == 0.5) {
+            while (last + 1 < toks.size() && last < k + 2 && toks[last].right == Mark::Free &&
+                   toks[last + 1].begin == toks[last].end + 1 && looksLikeName(text(toks[last + 1])) == 0.5)
+                ++last;
+            end = toks[last].end;
+            nameLen = end - tok.begin;
         }
-    }
-    // Courtesy words after the address are no part of it.
-    for (std::u32string_view polite : {U"谢谢", U"麻烦了", U"辛苦了"})
-        if (address.size() > polite.size() && std::u32string_view(address).substr(address.size() - polite.size()) == polite)
-            address = std::u32string(trimmed(std::u32string_view(address).substr(0, address.size() - polite.size())));
-    // Collapse the spaces between the pieces.
-    std::u32string tidy;
-    for (char32_t c : address) {
-        if (c == kTaken)
-            c = ' ';
-        if (c == ' ' && (tidy.empty() || tidy.back() == ' '))
+        if (score < 0)
             continue;
-        tidy += c;
+        // A family name with its title written apart: 张 先生.
+        if (s.size() == 1 && k + 1 < toks.size() && toks[k + 1].begin == tok.end + 1 && tok.right == Mark::Free &&
+            t.mark[tok.end] == Mark::Space) {
+            std::u32string_view title = text(toks[k + 1]);
+            if (title.size() <= 2 && titled(title) && !commonSurname(title[0])) {
+                last = k + 1;
+                end = toks[last].end;
+                nameLen = end - tok.begin;
+                score += 1.5;
+            }
+        }
+        const Token &right = toks[last];
+        const bool numberRight = right.right == Mark::Number, numberLeft = tok.left == Mark::Number;
+        if (numberRight)
+            score += right.rightGlued ? 3.5 : 3.0;
+        else if (numberLeft)
+            score += tok.leftGlued ? 3.0 : 2.5;
+        if (receive)
+            score += 1.0;
+        if (k == 0 || last + 1 == toks.size())
+            score += 0.5;
+        if (inZone(t, tok.begin))
+            score -= 3.0;
+        // Right after the places the street begins.
+        if (places.found && tok.left == Mark::Place && tok.begin <= places.streetFrom + 1)
+            score -= tok.leftGlued ? 3.0 : 1.0;
+        // Between two pieces of the street it is a building's name.
+        if (k > 0 && last + 1 < toks.size() && tok.left == Mark::Free && right.right == Mark::Free && !tok.lineBefore &&
+            streetLike(text(toks[k - 1])) && streetLike(text(toks[last + 1])))
+            score -= 3.0;
+        if (score > bestScore) {
+            bestScore = score;
+            best = k;
+            bestEnd = end;
+            bestNameFrom = tok.begin + nameFrom;
+            bestNameEnd = bestNameFrom + nameLen;
+        }
     }
-    while (!tidy.empty() && tidy.back() == ' ')
-        tidy.pop_back();
-    f.r.address = toUtf8(tidy);
+    if (best < toks.size()) {
+        t.name = std::u32string(w.substr(bestNameFrom, bestNameEnd - bestNameFrom));
+        std::erase(t.name, U' ');
+        if (std::all_of(t.name.begin(), t.name.end(), [](char32_t c) { return isLatin(c); }))
+            t.name = std::u32string(w.substr(bestNameFrom, bestNameEnd - bestNameFrom)); // WANG Lei keeps its space
+        t.set(toks[best].begin, bestEnd, Mark::Name);
+        return;
+    }
+    // A name glued to the end of the street address, before the number or at
+    // the end of the text: 幸福小区赵xy13912345678, 高新路3号张三.
+    static const std::u32string_view ends = U"号室楼院苑座栋幢层弄村区";
+    for (const Token &tok : toks) {
+        if (!(tok.rightGlued && tok.right == Mark::Number) && tok.end != t.size())
+            continue;
+        std::u32string_view s = text(tok);
+        // In brackets at the end: 文三路478号(张三收).
+        std::size_t open = s.rfind('(');
+        if (s.size() > 3 && s.back() == ')' && open != std::u32string_view::npos && open > 0) {
+            std::u32string_view inner = s.substr(open + 1, s.size() - open - 2);
+            inner = inner.substr(0, withoutReceive(inner));
+            if (looksLikeName(inner) >= 1.0) {
+                t.name = std::u32string(inner);
+                t.set(tok.begin + open, tok.end, Mark::Name);
+                return;
+            }
+        }
+        for (std::size_t n = 2; n <= 4 && n + 2 <= s.size(); ++n) {
+            std::size_t at = s.size() - n;
+            if (ends.find(s[at - 1]) != std::u32string_view::npos && commonSurname(s[at]) &&
+                looksLikeName(s.substr(at)) >= 1.0) {
+                t.name = std::u32string(s.substr(at));
+                t.set(tok.begin + at, tok.end, Mark::Name);
+                return;
+            }
+        }
+    }
+}
+
+// ---- street ----------------------------------------------------------------
+
+namespace {
+
+bool asciiWord(char32_t c)
+{
+    return isDigit(c) || isLatin(c);
+}
+
+// Joins the pieces of the street: separators go, except a space between two
+// Latin words or numbers (Room 1203).
+void append(std::u32string &out, std::u32string_view piece)
+{
+    auto junk = [](char32_t c) { return c == ' ' || c == ',' || c == '.' || c == '-' || c == ')' || c == '('; };
+    while (!piece.empty() && junk(piece.front()) && piece.front() != '(')
+        piece.remove_prefix(1);
+    while (!piece.empty() && junk(piece.back()) && piece.back() != ')')
+        piece.remove_suffix(1);
+    if (piece.empty())
+        return;
+    if (!out.empty() && asciiWord(out.back()) && asciiWord(piece.front()) && isLatin(out.back()) &&
+        isLatin(piece.front()))
+        out += ' ';
+    out += piece;
+}
+
+std::u32string tidy(std::u32string s)
+{
+    for (std::u32string_view polite : {U"谢谢亲", U"谢谢", U"麻烦了", U"辛苦了", U"麻烦快点发货", U"请尽快发货"})
+        if (s.size() > polite.size() && s.ends_with(polite))
+            s.resize(s.size() - polite.size());
+    while (!s.empty() && (s.back() == '(' || s.back() == ',' || s.back() == '-' || s.back() == '.'))
+        s.pop_back();
+    return s;
 }
 
 }
+
+void readStreet(Text &t, const Places &places)
+{
+    const std::u32string_view w = t.w;
+    std::u32string street;
+    // An order page's form: what its address labels hold beside the places.
+    for (const auto &[b, e] : t.zones) {
+        std::size_t i = b;
+        while (i < e) {
+            if (t.mark[i] != Mark::Free) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < e && t.mark[j] == Mark::Free)
+                ++j;
+            std::u32string_view piece = w.substr(i, j - i);
+            // The detail line often repeats the town or street of the area line.
+            for (std::u32string_view unit : {U"街道", U"镇", U"乡"}) {
+                std::size_t at = piece.find(unit);
+                if (at != std::u32string_view::npos && street.ends_with(piece.substr(0, at + unit.size()))) {
+                    piece.remove_prefix(at + unit.size());
+                    break;
+                }
+            }
+            if (!isCourtesy(piece) || hasStreetWord(piece))
+                append(street, piece);
+            i = j;
+        }
+    }
+    if (street.empty() && places.found) {
+        // From the places on: the pieces of the street parted by spaces, and by
+        // commas and lines where what follows is still a street's words, up to
+        // the next field.
+        std::size_t i = places.streetFrom;
+        bool first = true;
+        while (i < t.size()) {
+            std::size_t k = i;
+            bool comma = false, line = false;
+            while (k < t.size() && isBreak(t.mark[k])) {
+                comma = comma || t.mark[k] == Mark::Comma;
+                line = line || t.mark[k] == Mark::Line;
+                ++k;
+            }
+            if (k >= t.size())
+                break;
+            if (t.mark[k] == Mark::Label) {
+                // An address label carries on the street; any other ends it.
+                auto l = std::upper_bound(t.labels.begin(), t.labels.end(), k,
+                                          [](std::size_t p, const LabelAt &a) { return p < a.begin; });
+                const bool address = l != t.labels.begin() && std::prev(l)->kind == LabelKind::Address;
+                if (!address)
+                    break;
+                while (k < t.size() && t.mark[k] == Mark::Label)
+                    ++k;
+                i = k;
+                continue;
+            }
+            if (t.mark[k] != Mark::Free)
+                break;
+            std::size_t e = k;
+            while (e < t.size() && t.mark[e] == Mark::Free)
+                ++e;
+            std::u32string_view piece = w.substr(k, e - k);
+            if (isCourtesy(piece) && !hasStreetWord(piece))
+                break;
+            // Past a comma or a line break the street goes on unless a name
+            // or a request follows.
+            if (!first && (comma || line) && !streetLike(piece) && looksLikeName(piece) >= 1.4)
+                break;
+            append(street, piece);
+            first = false;
+            i = e;
+        }
+    }
+    if (street.empty()) {
+        // No places, or nothing after them: the longest run of street words.
+        const std::vector<Token> toks = tokens(t);
+        std::size_t bestScore = 0;
+        for (std::size_t k = 0; k < toks.size(); ++k) {
+            std::u32string run;
+            std::size_t streetWords = 0;
+            for (std::size_t m = k; m < toks.size(); ++m) {
+                std::u32string_view piece = w.substr(toks[m].begin, toks[m].end - toks[m].begin);
+                if (m > k && (toks[m].left != Mark::Free || (toks[m].lineBefore && !streetLike(piece))))
+                    break;
+                if (isCourtesy(piece) && !hasStreetWord(piece))
+                    break;
+                streetWords += streetLike(piece);
+                append(run, piece);
+            }
+            std::size_t score = streetWords * 1000 + run.size();
+            if (run.size() >= 3 && score > bestScore) {
+                bestScore = score;
+                street = run;
+            }
+            // Each token begins at most one run worth trying: a run starts
+            // after a field, not inside another run.
+            while (k + 1 < toks.size() && toks[k + 1].left == Mark::Free && !toks[k + 1].lineBefore)
+                ++k;
+        }
+    }
+    t.r.address = toUtf8(tidy(std::move(street)));
+}
+
+}
+
+using namespace smart;
 
 RecognizedAddress recognizeSmart(std::string_view utf8, const RegionIndex &regions)
 {
-    std::u32string w = normalise(utf8);
-    Found f;
-    readLabels(w, f);
-    readNumbers(w, f);
-    readCompany(w, f);
-    Places places = readPlaces(w, regions);
-    readNameAndAddress(w, places, f);
+    Text t = normalise(utf8);
+    readLabels(t);
+    readNumbers(t);
+    readLabelValues(t);
+    readCompany(t, regions);
+    const Places places = readPlaces(t, regions);
+    readName(t, places);
+    readStreet(t, places);
     auto placeName = [&](int i) { return i >= 0 && !regions.region(i).placeholder ? regions.region(i).name : ""; };
-    f.r.province = placeName(places.province);
-    f.r.city = placeName(places.city);
-    // The county-level places of a municipality hang under a grouping row; the
-    // city there is the municipality itself.
-    if (places.city >= 0 && regions.region(places.city).placeholder && places.province >= 0 &&
-        f.r.province.size() > 3 && f.r.province.compare(f.r.province.size() - 3, 3, "市") == 0)
-        f.r.city = f.r.province;
-    f.r.district = placeName(places.district);
-    f.r.name = toUtf8(trimmed(f.name));
-    f.r.company = toUtf8(trimmed(f.company));
-    return f.r;
+    int city = places.city;
+    int district = places.district;
+    // A city without districts of its own: the tables list it as its own district.
+    if (district < 0 && city >= 0)
+        district = regions.onlyDistrict(city);
+    t.r.province = placeName(places.province >= 0 ? places.province : regions.provinceOf(city));
+    t.r.city = placeName(city);
+    if (city >= 0 && regions.region(city).placeholder) {
+        // The county-level places of a municipality hang under a grouping row;
+        // the city there is the municipality itself. Those directly under a
+        // province (仙桃市, 石河子市) stand for their own city.
+        if (t.r.province.size() > 3 && t.r.province.compare(t.r.province.size() - 3, 3, "市") == 0)
+            t.r.city = t.r.province;
+        else
+            t.r.city = placeName(district);
+    }
+    t.r.district = placeName(district);
+    auto clean = [](std::u32string s) {
+        while (!s.empty() && (s.back() == ' ' || s.back() == ',' || s.back() == '.'))
+            s.pop_back();
+        std::size_t b = 0;
+        while (b < s.size() && (s[b] == ' ' || s[b] == ','))
+            ++b;
+        return toUtf8(std::u32string_view(s).substr(b));
+    };
+    t.r.name = clean(t.name);
+    t.r.company = clean(t.company);
+    return t.r;
 }
 
 RecognizedAddress recognizeSmart(std::string_view utf8)

@@ -64,27 +64,62 @@ TbOrder tbOrderOf(const DbRow &row)
 
 namespace {
 
-// Reads a report: `onHeader` gets its header, `onRow` each data record.
+// Reads a report of `kind` ("订单报表"): `onHeader` takes the header and names
+// a column it lacks (empty when it is this kind of report); `onRow` takes a
+// data record and gives the reason it is passed over (empty when read).
 template <typename OnHeader, typename OnRow>
-ReportRead readReport(const std::string &path, OnHeader onHeader, OnRow onRow)
+ReportRead readReport(CsvReader &reader, const std::string &kind, OnHeader onHeader, OnRow onRow)
 {
+    using Failure = ReportRead::Failure;
     ReportRead r;
-    ReportFile file;
-    if (!readReportFile(path, file, &r.error))
+    r.encoding = std::string(encodingName(reader.encoding()));
+    auto failed = [&](Failure failure, std::string why) {
+        r.failure = failure;
+        r.message = failure == Failure::Open ? "打开文件失败" : "不是" + kind + "：" + why;
+        r.error = std::move(why);
         return r;
+    };
+    CsvRecord rec;
+    if (!reader.next(rec)) {
+        if (!reader.error().empty())
+            return failed(Failure::Open, reader.error());
+        return failed(Failure::NotReport, "文件是空的");
+    }
+    if (rec.problem != CsvProblem::None)
+        return failed(Failure::NotReport,
+                      "表头" + csvProblemText(rec.problem, reader.limits(), reader.encoding()));
+    const std::string missing = onHeader(headerOf(rec.fields));
+    if (!missing.empty())
+        return failed(Failure::NotReport, "没有“" + missing + "”列");
+    reader.expectFields(rec.fields.size());
+    while (reader.next(rec)) {
+        ++r.records;
+        std::string why = rec.problem != CsvProblem::None
+                              ? csvProblemText(rec.problem, reader.limits(), reader.encoding())
+                              : onRow(rec.fields);
+        if (!why.empty())
+            r.skipped.push_back({rec.line, std::move(why)});
+    }
+    if (!reader.error().empty())
+        return failed(Failure::Open, reader.error());
     r.ok = true;
-    r.encoding = file.encoding;
-    bool header = true;
-    forEachCsvRecord(file.text, [&](const std::vector<std::string> &f) {
-        if (header) {
-            onHeader(headerOf(f));
-            header = false;
-        } else {
-            onRow(f);
-        }
-        return true;
-    });
     return r;
+}
+
+template <typename Row>
+ReportRead readReportFile(const std::string &path, std::vector<Row> &rows,
+                          ReportRead (*read)(CsvReader &, std::vector<Row> &))
+{
+    CsvReader reader(reportCsvOptions());
+    std::string error;
+    if (!reader.openFile(path, kMaxReportBytes, &error)) {
+        ReportRead r;
+        r.failure = ReportRead::Failure::Open;
+        r.error = error;
+        r.message = "打开文件失败";
+        return r;
+    }
+    return read(reader, rows);
 }
 
 // The text condition of the order list: the search text in every column.
@@ -193,7 +228,7 @@ std::string normalTradeTime(std::string_view text)
     return buf;
 }
 
-ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders)
+ReportRead readOrderReport(CsvReader &reader, std::vector<TbOrder> &orders)
 {
     enum { Order, Nick, Status, Created, Goods, Postage, Total, Name, Message, Mobile, Phone, Address, Count };
     std::array<int, Count> col{};
@@ -203,10 +238,16 @@ ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders
         for (int i = 0; i < Address; ++i)
             col[i] = h.column(names[i]);
         col[Address] = h.columnContaining("收货地址", "修改后的");
+        // An order report has its orders' numbers and addresses.
+        return col[Order] < 0     ? std::string(names[Order])
+               : col[Address] < 0 ? std::string("收货地址")
+                                  : std::string();
     };
     auto onRow = [&](const std::vector<std::string> &f) {
         TbOrder o;
         o.orderNum = bareOrderNumber(field(f, col[Order]));
+        if (o.orderNum.empty())
+            return std::string("没有订单编号");
         o.status = field(f, col[Status]);
         o.nickName = field(f, col[Nick]);
         o.tradeTime = normalTradeTime(field(f, col[Created]));
@@ -220,11 +261,12 @@ ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders
         o.addressInfo = compositeAddress(field(f, col[Name]), without(field(f, col[Mobile]), "'"),
                                          without(field(f, col[Phone]), "'"), address, post);
         orders.push_back(std::move(o));
+        return std::string();
     };
-    return readReport(path, onHeader, onRow);
+    return readReport(reader, "订单报表", onHeader, onRow);
 }
 
-ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items)
+ReportRead readItemReport(CsvReader &reader, std::vector<TbItem> &items)
 {
     int order = -1, title = -1, price = -1, count = -1, sku = -1;
     auto onHeader = [&](const ReportHeader &h) {
@@ -233,12 +275,28 @@ ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items)
         price = h.column("价格");
         count = h.column("购买数量");
         sku = h.column("商品属性");
+        return order < 0 ? std::string("订单编号") : title < 0 ? std::string("标题") : std::string();
     };
     auto onRow = [&](const std::vector<std::string> &f) {
-        items.push_back(TbItem{bareOrderNumber(field(f, order)), field(f, title), field(f, sku), field(f, price),
-                               field(f, count)});
+        TbItem it{bareOrderNumber(field(f, order)), field(f, title), field(f, sku), field(f, price), field(f, count)};
+        if (it.orderNum.empty())
+            return std::string("没有订单编号");
+        if (it.item.empty())
+            return std::string("没有宝贝标题");
+        items.push_back(std::move(it));
+        return std::string();
     };
-    return readReport(path, onHeader, onRow);
+    return readReport(reader, "宝贝报表", onHeader, onRow);
+}
+
+ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders)
+{
+    return readReportFile<TbOrder>(path, orders, readOrderReport);
+}
+
+ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items)
+{
+    return readReportFile<TbItem>(path, items, readItemReport);
 }
 
 namespace {

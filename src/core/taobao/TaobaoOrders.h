@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/CsvReader.h"
+
 #include <ctime>
 #include <optional>
 #include <string>
@@ -40,14 +42,29 @@ std::string compositeAddress(std::string_view name, std::string_view mobile, std
 // ("2026-12-01 9:05:00", "2026/12/1 9:05"); otherwise the text as it is.
 std::string normalTradeTime(std::string_view text);
 
-// Reading the two reports. `error` tells why a file could not be read.
+// Reading the two reports. Every data record of the file is either in the
+// rows read or among `skipped` with its line and reason (a CSV fault, text
+// the encoding cannot decode, no order number, an item without title), so
+// `records` = rows read + skipped.
 struct ReportRead {
+    enum class Failure {
+        None,
+        Open,      // the file cannot be read: "打开文件失败"
+        NotReport, // no header with "订单编号" and "收货地址" (items: "订单编号" and "标题"), or an undecodable one
+    };
     bool ok = false;
-    std::string error;
+    Failure failure = Failure::None;
+    std::string error;   // Open: why; NotReport: the reason
+    std::string message; // what to show the user when not ok
     std::string encoding;
+    int records = 0;     // data records, the header not counted
+    std::vector<CsvSkipped> skipped;
 };
 ReportRead readOrderReport(const std::string &path, std::vector<TbOrder> &orders);
 ReportRead readItemReport(const std::string &path, std::vector<TbItem> &items);
+// The same over a reader already opened (on bytes in memory, say).
+ReportRead readOrderReport(CsvReader &reader, std::vector<TbOrder> &orders);
+ReportRead readItemReport(CsvReader &reader, std::vector<TbItem> &items);
 
 // Storing them, all in one transaction: a new order is inserted, a known one
 // (by order number) gets only its new status; a new item (by order number and

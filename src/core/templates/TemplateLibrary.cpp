@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -78,28 +79,41 @@ bool templateNameTaken(const DataFolder &folder, std::string_view name)
                        [&](const std::string &f) { return templateNameOfFile(f) == name; });
 }
 
+bool isSheetSize(std::string_view centimetres)
+{
+    double value = 0;
+    const char *end = centimetres.data() + centimetres.size();
+    const auto [stop, error] = std::from_chars(centimetres.data(), end, value);
+    return error == std::errc() && stop == end && value > 0 && value <= kMaxSheetCentimetres;
+}
+
+std::string sheetSizeProblem(std::string_view width, std::string_view height)
+{
+    if (width.empty())
+        return "请输入图片宽度";
+    if (height.empty())
+        return "请输入图片高度";
+    if (!isSheetSize(width))
+        return "图片宽度应大于0厘米且不超过10000厘米";
+    if (!isSheetSize(height))
+        return "图片高度应大于0厘米且不超过10000厘米";
+    return {};
+}
+
 std::string newTemplateProblem(const NewTemplateInput &in)
 {
     if (in.imgData.empty())
         return "请导入图片";
     if (in.name.empty())
         return "请输入模板名称";
-    if (in.imgWidth.empty())
-        return "请输入图片宽度";
-    if (in.imgHeight.empty())
-        return "请输入图片高度";
-    return {};
+    return sheetSizeProblem(in.imgWidth, in.imgHeight);
 }
 
 std::string backgroundProblem(std::string_view imgData, std::string_view width, std::string_view height)
 {
     if (imgData.empty())
         return "请导入图片";
-    if (width.empty())
-        return "请输入图片宽度";
-    if (height.empty())
-        return "请输入图片高度";
-    return {};
+    return sheetSizeProblem(width, height);
 }
 
 Template buildNewTemplate(const NewTemplateInput &in, const std::vector<int> &fieldIndexes,
@@ -179,8 +193,9 @@ BatchResult exportTemplates(const DataFolder &folder, const std::vector<std::str
     if (!dir.empty() && dir.back() != '/')
         dir += '/';
     for (const std::string &name : fileNames) {
-        std::string error;
-        if (name.find('/') != std::string::npos || !copyFile(folder.templateDir() + name, dir + name, error)) {
+        std::string error = dataFileOverwriteProblem(folder, dir + name);
+        if (!error.empty() || name.find('/') != std::string::npos ||
+            !copyFile(folder.templateDir() + name, dir + name, error)) {
             r = {false, r.done, name, error.empty() ? "bad file name " + name : error};
             return r;
         }

@@ -38,11 +38,21 @@ struct NewTemplateInput {
     std::string imgData; // Base64 text of the picture file
 };
 
+// The largest sheet side, in centimetres (100 m).
+constexpr double kMaxSheetCentimetres = 10000;
+
+// Whether a width or height text is a sheet size: a number of centimetres
+// above 0 and at most kMaxSheetCentimetres.
+bool isSheetSize(std::string_view centimetres);
+// The checks of a typed sheet size, as the message to show: width given,
+// height given, then each a sheet size; empty when all pass.
+std::string sheetSizeProblem(std::string_view width, std::string_view height);
+
 // The first failed check of the wizard's first page, in its order, as the
-// message to show ("请导入图片", "请输入模板名称", "请输入图片宽度",
-// "请输入图片高度"); empty when all pass.
+// message to show ("请导入图片", "请输入模板名称", then the size's checks);
+// empty when all pass. Nothing is written before they pass.
 std::string newTemplateProblem(const NewTemplateInput &in);
-// The change-background dialog's checks: picture, width, height.
+// The change-background dialog's checks: picture, then the size's.
 std::string backgroundProblem(std::string_view imgData, std::string_view width, std::string_view height);
 
 // A new template: the picture and sizes typed, margins "0", one item per field
@@ -72,7 +82,7 @@ bool isImportableTemplate(const std::string &path, std::string &error);
 BatchResult importTemplates(const DataFolder &folder, const std::vector<std::string> &paths);
 
 // Copies each template file (names with ".ttp") into `targetDir`, replacing
-// files of the same name.
+// files of the same name; never into the data folder's own template folder.
 BatchResult exportTemplates(const DataFolder &folder, const std::vector<std::string> &fileNames,
                             const std::string &targetDir);
 

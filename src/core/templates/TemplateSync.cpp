@@ -112,11 +112,16 @@ bool decodeBase64Strict(const std::string &text, std::string &bytes)
 
 bool markTemplateDeleted(DbConnection &db, const std::string &name)
 {
-    // The station's clock, as the files' times the mark is compared with.
+    // The station's clock, as the files' times the mark is compared with;
+    // and always later than the copy it deletes, so that a station whose
+    // file has that copy's time (written in the same second) removes it
+    // rather than bringing it back.
     const SqlDialect &d = db.dialect();
-    return db.execute("update templateFile set tmpDeleted = 1, tmpBytes = '', tmpModified = ? where " +
+    const long long now = static_cast<long long>(std::time(nullptr));
+    return db.execute("update templateFile set tmpDeleted = 1, tmpBytes = '', tmpModified = case when tmpModified "
+                      ">= ? then tmpModified + 1 else ? end where " +
                           d.folded("tmpName") + " = " + d.folded("?"),
-                      {static_cast<long long>(std::time(nullptr)), name}) >= 0;
+                      {now, now, name}) >= 0;
 }
 
 TemplateSyncResult syncTemplates(const DataFolder &folder)

@@ -73,6 +73,27 @@ std::optional<std::string> safeRelativePath(std::string_view listed)
     return relative;
 }
 
+std::uint64_t maxReleaseFileBytes(std::string_view configuredMB)
+{
+    while (!configuredMB.empty() && (configuredMB.front() == ' ' || configuredMB.front() == '\t'))
+        configuredMB.remove_prefix(1);
+    while (!configuredMB.empty() && (configuredMB.back() == ' ' || configuredMB.back() == '\t'))
+        configuredMB.remove_suffix(1);
+    // Digits only, at most seven of them.
+    std::uint64_t mb = 0;
+    bool valid = !configuredMB.empty() && configuredMB.size() <= 7;
+    for (char c : configuredMB) {
+        if (c < '0' || c > '9') {
+            valid = false;
+            break;
+        }
+        mb = mb * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (!valid || mb == 0)
+        mb = kDefaultMaxFileMB;
+    return mb * 1024 * 1024;
+}
+
 int overallPercent(int done, int total)
 {
     if (total <= 0)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,13 +48,19 @@ struct FetchPlan {
     // The first listed path that `safeRelativePath` refused; empty when none.
     // A plan with a refused path must not be carried out at all.
     std::string refusedPath;
+    // The first file listed twice with two different digests; empty when
+    // none. Such a list cannot be followed either.
+    std::string conflictingPath;
 };
 
 // `localDigest` gives the digest of a file by its relative path (empty when it
-// is missing or unreadable, which never matches).
+// is missing or unreadable, which never matches). A file listed more than
+// once (under any spelling of its path) is planned, and fetched, once.
 template <typename DigestOf> FetchPlan planFetch(const std::vector<ListedFile> &list, DigestOf localDigest)
 {
     FetchPlan plan;
+    std::set<std::pair<std::string, std::string>> seen; // relative path, digest
+    std::set<std::string> seenPaths;
     for (const ListedFile &entry : list) {
         auto relative = safeRelativePath(entry.path);
         if (!relative) {
@@ -60,12 +68,28 @@ template <typename DigestOf> FetchPlan planFetch(const std::vector<ListedFile> &
             plan.files.clear();
             return plan;
         }
+        if (seen.count({*relative, entry.digest}))
+            continue;
+        if (!seenPaths.insert(*relative).second) {
+            plan.conflictingPath = entry.path;
+            plan.files.clear();
+            return plan;
+        }
+        seen.insert({*relative, entry.digest});
         const std::string local = localDigest(*relative);
         if (local.empty() || local != entry.digest)
             plan.files.push_back({entry.digest, *relative});
     }
     return plan;
 }
+
+// The largest download of each kind. The version file is short text and the
+// file list a line per file; a release file may be as large as config.ini's
+// Update/maxFileMB allows (megabytes, 512 when unset or not a number above 0).
+inline constexpr std::uint64_t kMaxVersionFileBytes = 64 * 1024;
+inline constexpr std::uint64_t kMaxFileListBytes = 8 * 1024 * 1024;
+inline constexpr std::uint64_t kDefaultMaxFileMB = 512;
+std::uint64_t maxReleaseFileBytes(std::string_view configuredMB);
 
 // Overall progress in percent after `done` of `total` files; 100 when there
 // is nothing to do.

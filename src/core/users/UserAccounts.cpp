@@ -2,6 +2,7 @@
 
 #include "core/data/DbConnection.h"
 #include "core/users/PasswordHash.h"
+#include "core/users/UserName.h"
 
 #include <cstdlib>
 
@@ -96,11 +97,15 @@ bool UserAccounts::adminPasswordEmpty(bool &empty)
     return true;
 }
 
-UserAccounts::Result UserAccounts::addUser(const std::string &name, const std::string &password,
+UserAccounts::Result UserAccounts::addUser(const std::string &typedName, const std::string &password,
                                            const std::string &confirm, const std::string &now)
 {
-    if (name.empty())
+    const CheckedUserName checked = checkUserName(typedName);
+    if (checked.problem == CheckedUserName::Problem::Empty)
         return Result::EmptyName;
+    if (checked.problem == CheckedUserName::Problem::BadCharacter)
+        return Result::BadName;
+    const std::string &name = checked.name;
     if (password.empty() || password != confirm)
         return Result::BadPassword;
     DbConnection db;
@@ -113,13 +118,16 @@ UserAccounts::Result UserAccounts::addUser(const std::string &name, const std::s
         error_ = db.lastError();
         return Result::DbError;
     }
-    DbRows found = db.query("select user_id from userLogin where " + byUser(db), {name});
-    if (!found.ok) {
+    // Few users: every name is compared by its folded key.
+    DbRows existing = db.query("select user_id from userLogin");
+    if (!existing.ok) {
         error_ = db.lastError();
         return Result::DbError;
     }
-    if (!found.empty())
-        return Result::AlreadyExists;
+    const std::string key = userNameKey(name);
+    for (const DbRow &row : existing)
+        if (userNameKey(row.text("user_id")) == key)
+            return Result::AlreadyExists;
     const std::string hash = hashPassword(password);
     if (hash.empty()) {
         error_ = "cannot hash the password";
@@ -293,6 +301,8 @@ const char *userAccountsMessage(UserAccounts::Result r)
     switch (r) {
     case R::EmptyName:
         return "请输入用户名！";
+    case R::BadName:
+        return "用户名不能包含控制字符或不可见字符！";
     case R::BadPassword:
         return "请输入正确的密码！";
     case R::AlreadyExists:

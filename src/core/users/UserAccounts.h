@@ -19,7 +19,8 @@ class UserAccounts {
 public:
     enum class Result {
         Ok,
-        EmptyName,        // add: no name typed
+        EmptyName,        // add: no name typed, or only blanks
+        BadName,          // add: a control or invisible character in the name
         BadPassword,      // add: empty, or not the same as its confirmation
         AlreadyExists,    // add
         NoSuchUser,       // delete, permissions, grant
@@ -48,7 +49,9 @@ public:
 
     // Adds a user with the password's hash and `now` as its login time; a
     // user without permission rows gets a copy of the administrator's rows
-    // with every permission denied.
+    // with every permission denied. The name is checked and trimmed by
+    // `checkUserName`; one that has the `userNameKey` of an existing user
+    // (a width or letter-case twin) already exists.
     Result addUser(const std::string &name, const std::string &password, const std::string &confirm,
                    const std::string &now);
 

@@ -2,6 +2,7 @@
 
 #include "core/data/DbConnection.h"
 #include "core/users/PasswordHash.h"
+#include "core/users/UserName.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -71,9 +72,11 @@ bool UserLogin::readPermissions(const std::string &user, std::array<unsigned cha
     return true;
 }
 
-UserLogin::Result UserLogin::login(const std::string &name, const std::string &password, const std::string &now,
-                                   AppState &state)
+UserLogin::Result UserLogin::login(const std::string &typedName, const std::string &password,
+                                   const std::string &now, AppState &state)
 {
+    // Blanks typed around the name are no part of it, as when it was added.
+    const std::string name = checkUserName(typedName).name;
     if (name.empty())
         return Result::EmptyName;
     std::string storedName;

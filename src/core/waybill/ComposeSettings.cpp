@@ -2,6 +2,7 @@
 
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
+#include "core/waybill/WaybillDraft.h"
 
 #include <cstdlib>
 
@@ -83,6 +84,46 @@ void writeOrderNumber(const ConfigFile &config, const std::string &number)
 void writeExpressNumber(const ConfigFile &config, const std::string &number)
 {
     config.writeText(kOrder, "ExpressNum", number);
+}
+
+TakenNumbers takeNumbers(const ConfigFile &config, int count, bool orderNumbers, bool expressNumbers)
+{
+    TakenNumbers t;
+    t.count = count;
+    // One counter: the first number and the counter moved past the last one.
+    auto take = [count](ConfigFile::Edit &e, bool asked, const char *flagKey, const char *valueKey,
+                        std::string &first, std::string &next, std::string *error) {
+        next = e.readText(kOrder, valueKey);
+        if (!asked || count <= 0 || !e.readFlag(kOrder, flagKey) || next.empty())
+            return true;
+        first = next;
+        for (int i = 0; i < count; ++i)
+            next = advanceNumber(next);
+        return e.writeText(kOrder, valueKey, next, error);
+    };
+    t.ok = config.edit(
+        [&](ConfigFile::Edit &e) {
+            return take(e, orderNumbers, "AutoOrderNum", "OrderNum", t.orderNum, t.nextOrderNum, &t.error) &&
+                   take(e, expressNumbers, "AutoExpressNum", "ExpressNum", t.expressNum, t.nextExpressNum, &t.error);
+        },
+        &t.error);
+    if (!t.ok)
+        t.orderNum.clear(), t.expressNum.clear();
+    return t;
+}
+
+void returnNumbers(const ConfigFile &config, const TakenNumbers &taken)
+{
+    if (!taken.ok || (taken.orderNum.empty() && taken.expressNum.empty()))
+        return;
+    config.edit([&](ConfigFile::Edit &e) {
+        bool ok = true;
+        if (!taken.orderNum.empty() && !taken.orderFromShop && e.readText(kOrder, "OrderNum") == taken.nextOrderNum)
+            ok = e.writeText(kOrder, "OrderNum", taken.orderNum);
+        if (!taken.expressNum.empty() && e.readText(kOrder, "ExpressNum") == taken.nextExpressNum)
+            ok = e.writeText(kOrder, "ExpressNum", taken.expressNum) && ok;
+        return ok;
+    });
 }
 
 PartyDefault readPartyDefault(const ConfigFile &config, Party party)

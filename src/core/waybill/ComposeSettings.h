@@ -41,6 +41,34 @@ void writeUnlockedValue(const ConfigFile &config, OrderValue which, const std::s
 void writeOrderNumber(const ConfigFile &config, const std::string &number);
 void writeExpressNumber(const ConfigFile &config, const std::string &number);
 
+// Numbers handed out by the automatic counters ("OrderNum", "ExpressNum").
+// Taking reads a counter and advances it past the numbers taken as one step
+// under config.ini's write lock, so no two takers, in this process or another
+// (the window and the command line), ever get the same number.
+struct TakenNumbers {
+    bool ok = false;
+    std::string error;
+    int count = 0;
+    // The first number taken of each counter; empty when that counter was
+    // not asked for, its switch is off or it holds no number.
+    std::string orderNum, expressNum;
+    // What the counters hold after the take (the stored numbers when nothing
+    // was taken from them).
+    std::string nextOrderNum, nextExpressNum;
+    // The order numbers came from a shared database's counter: they are
+    // never given back (a gap, never a duplicate).
+    bool orderFromShop = false;
+};
+
+// Takes `count` consecutive numbers from each counter asked for whose
+// switch is on.
+TakenNumbers takeNumbers(const ConfigFile &config, int count, bool orderNumbers, bool expressNumbers);
+// Gives taken numbers back after what they were taken for was not stored: a
+// counter still where the take left it goes back to the first number taken;
+// one that another taker has moved on since stays (its numbers are then a
+// gap, never a duplicate).
+void returnNumbers(const ConfigFile &config, const TakenNumbers &taken);
+
 // The default receiver or sender (sections "Receiver" / "Sender").
 struct PartyDefault {
     bool locked = false;

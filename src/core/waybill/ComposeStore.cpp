@@ -23,12 +23,14 @@ std::vector<GoodsUnit> readSelectedGoods(DbConnection &db, bool *ok)
     return out;
 }
 
-std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name)
+std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name, bool *failed)
 {
     const SqlDialect &d = db.dialect();
     DbRows rows = db.query("select cname, cshort, cweight, cpriceOut from cargo where " + d.folded("cname") + "=" +
                                d.folded("?") + " order by cargoID asc limit 1",
                            {name});
+    if (failed)
+        *failed = !rows.ok;
     if (rows.empty())
         return std::nullopt;
     const DbRow &r = rows[0];
@@ -106,10 +108,12 @@ DbRows goodsOfClassLike(DbConnection &db, const std::string &className)
     return db.query("select * from cargo where " + d.like("cclass", "?", '\\') + order, {pattern});
 }
 
-std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id)
+std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id, bool *failed)
 {
     const BookKind &kind = party == Party::Receiver ? receiverBook() : senderBook();
     DbRows rows = db.query("select * from " + kind.table + " where " + kind.idColumn + "=?", {id});
+    if (failed)
+        *failed = !rows.ok;
     if (rows.empty())
         return std::nullopt;
     return entryOf(kind, rows[0]);
@@ -147,8 +151,14 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
         return result;
     }
     std::optional<BookEntry> other;
+    bool otherFailed = false;
     if (batch.other.locked)
-        other = findParty(db, batch.side == Party::Receiver ? Party::Sender : Party::Receiver, batch.other.id);
+        other = findParty(db, batch.side == Party::Receiver ? Party::Sender : Party::Receiver, batch.other.id,
+                          &otherFailed);
+    if (otherFailed) {
+        result.error = db.lastError();
+        return result;
+    }
     bool ok = true;
     std::vector<GoodsUnit> goods;
     if (batch.cargoLock)
@@ -168,11 +178,28 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     const std::string tradeTime = lockedTime(locks.tradeTimeLock, locks.tradeTime);
     const std::string printTime = lockedTime(locks.printTimeLock, locks.printTime);
 
+    // The numbers are taken before the rows are made and given back should
+    // nothing be stored.
+    // With a shared database the order numbers are the shop's, taken below
+    // with the rows.
+    const int count = static_cast<int>(batch.entries.size());
+    const bool sharedOrder = locks.autoOrderNum && isServerLocation(batch.databasePath) && count > 0;
+    const TakenNumbers taken = takeNumbers(config, count, !sharedOrder, true);
+    if (!taken.ok) {
+        result.error = taken.error;
+        return result;
+    }
+    auto fail = [&](std::string error) {
+        returnNumbers(config, taken);
+        result.error = std::move(error);
+        return result;
+    };
+
     // Every row is made (and priced for its receiver) before the transaction starts.
     std::map<std::string, FreightRate> rateOfProvince;
     std::vector<WaybillRow> rows;
-    std::string orderNum = locks.autoOrderNum ? locks.orderNum : std::string();
-    std::string expressNum = locks.autoExpressNum ? locks.expressNum : std::string();
+    std::string orderNum = taken.orderNum;
+    std::string expressNum = taken.expressNum;
     for (const BookEntry &entry : batch.entries) {
         WaybillDraft d;
         d.setAllPresent();
@@ -198,21 +225,16 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     }
 
     Transaction tx(db);
-    if (!tx.active()) {
-        result.error = db.lastError();
-        return result;
-    }
+    if (!tx.active())
+        return fail(db.lastError());
     // A shared database hands out the shop's order numbers, in this same
     // transaction: the rows and their numbers are stored together or not.
-    const bool sharedOrder = locks.autoOrderNum && isServerLocation(batch.databasePath) && !rows.empty();
     std::string sharedNext;
     if (sharedOrder) {
         const std::optional<std::string> first =
             OrderCounter::takeIn(db, static_cast<int>(rows.size()), locks.orderNum);
-        if (!first) {
-            result.error = db.lastError();
-            return result;
-        }
+        if (!first)
+            return fail(db.lastError());
         std::string n = *first;
         for (WaybillRow &row : rows) {
             row.cell(WaybillRow::OrderNo) = n;
@@ -223,32 +245,22 @@ BatchAddResult addBatchToPrintList(const BatchAdd &batch, const ConfigFile &conf
     std::vector<std::int64_t> ids;
     for (const WaybillRow &row : rows) {
         const std::int64_t id = insertWaybillRow(db, WaybillTable::PrintList, row);
-        if (id == 0) {
-            result.error = db.lastError();
-            return result;
-        }
+        if (id == 0)
+            return fail(db.lastError());
         ids.push_back(id);
     }
-    if (!tx.commit()) {
-        result.error = db.lastError();
-        return result;
-    }
+    if (!tx.commit())
+        return fail(db.lastError());
     db.close();
 
     result.ok = true;
     result.printIds = std::move(ids);
-    if (!rows.empty()) {
-        if (sharedOrder) {
-            result.orderNum = sharedNext;
-        } else if (locks.autoOrderNum) {
-            result.orderNum = orderNum;
-            writeOrderNumber(config, orderNum);
-        }
-        if (locks.autoExpressNum) {
-            result.expressNum = expressNum;
-            writeExpressNumber(config, expressNum);
-        }
-    }
+    if (sharedOrder)
+        result.orderNum = sharedNext;
+    else if (!taken.orderNum.empty())
+        result.orderNum = taken.nextOrderNum;
+    if (!taken.expressNum.empty())
+        result.expressNum = taken.nextExpressNum;
     return result;
 }
 

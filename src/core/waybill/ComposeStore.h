@@ -18,8 +18,9 @@ class ConfigFile;
 // The goods of the waybill being composed: one unit per row of `cargoSel`,
 // ordered by name as its list shows them.
 std::vector<GoodsUnit> readSelectedGoods(DbConnection &db, bool *ok = nullptr);
-// A unit of the catalogue's goods of that name, if there is one.
-std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name);
+// A unit of the catalogue's goods of that name, if there is one; `failed`
+// tells a failed look-up (see the connection's lastError()) from no goods.
+std::optional<GoodsUnit> catalogueGoods(DbConnection &db, const std::string &name, bool *failed = nullptr);
 
 // The goods list of the waybill being composed (`cargoSel`): its rows
 // ordered by name, a unit added as a copy of a catalogue entry, one removed,
@@ -38,8 +39,9 @@ DbRows searchBook(const MasterBook &book, const std::string &className, const st
 // `className` ("_全部类别_" or empty: all).
 DbRows goodsOfClassLike(DbConnection &db, const std::string &className);
 
-// The receiver (sender) with that counter, as an entry of its book.
-std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id);
+// The receiver (sender) with that counter, as an entry of its book; `failed`
+// tells a failed look-up (see the connection's lastError()) from no entry.
+std::optional<BookEntry> findParty(DbConnection &db, Party party, std::int64_t id, bool *failed = nullptr);
 
 // Fills a draft's goods and money items: the goods given, priced by the rate
 // of `templateName` for the receiver's province.
@@ -56,9 +58,8 @@ std::int64_t storeWaybill(const std::string &databasePath, WaybillTable table, c
 // goods of `cargoSel` when the goods lock is on (else none), the order values
 // from the locks in config.ini. Each row is priced for its own receiver's
 // province and, with automatic numbering on, gets its own order and express
-// number counted on from the stored one. The rows go in one transaction;
-// after it commits the counters are written back. A failure stores nothing
-// and counts nothing on.
+// number taken from the counters in config.ini (takeNumbers). The rows go in
+// one transaction. A failure stores nothing and gives the numbers back.
 struct BatchAdd {
     std::string databasePath;
     std::string templateName;

@@ -99,15 +99,27 @@ std::optional<std::string> OrderCounter::takeIn(DbConnection &db, int count, con
 std::optional<std::string> OrderCounter::take(int count, std::string *error) const
 {
     if (!shared_) {
+        // Read and advanced as one step under config.ini's lock; the switch
+        // is the caller's to check.
         const ConfigFile config(configPath_);
-        const std::string first = configValue(configPath_);
-        if (first.empty() || count < 1)
-            return std::string();
-        std::string next = first;
-        for (int i = 0; i < count; ++i)
-            next = advanceNumber(next);
-        writeOrderNumber(config, next);
-        return first;
+        std::string first, next, why;
+        const bool ok = config.edit(
+            [&](ConfigFile::Edit &e) {
+                first = e.readText("Order", kOrderNum);
+                if (first.empty() || count < 1)
+                    return true;
+                next = first;
+                for (int i = 0; i < count; ++i)
+                    next = advanceNumber(next);
+                return e.writeText("Order", kOrderNum, next, &why);
+            },
+            &why);
+        if (!ok) {
+            if (error)
+                *error = why;
+            return std::nullopt;
+        }
+        return count < 1 ? std::string() : first;
     }
     DbConnection db;
     std::optional<std::string> first;
@@ -123,6 +135,31 @@ std::optional<std::string> OrderCounter::take(int count, std::string *error) con
     if (!first && error)
         *error = db.lastError();
     return first;
+}
+
+TakenNumbers takeWaybillNumbers(const DataFolder &folder, int count, bool orderNumbers, bool expressNumbers)
+{
+    const ConfigFile config(folder.configPath());
+    const OrderCounter counter(folder);
+    const bool fromShop = orderNumbers && counter.shared();
+    TakenNumbers t = takeNumbers(config, count, orderNumbers && !fromShop, expressNumbers);
+    if (!t.ok || !fromShop || count < 1 || !fileExists(folder.configPath()) || !readOrderLocks(config).autoOrderNum)
+        return t;
+    std::string error;
+    const std::optional<std::string> first = counter.take(count, &error);
+    if (!first) {
+        returnNumbers(config, t);
+        TakenNumbers failed;
+        failed.error = error;
+        return failed;
+    }
+    t.orderFromShop = true;
+    t.orderNum = *first;
+    t.nextOrderNum = *first;
+    if (!first->empty())
+        for (int i = 0; i < count; ++i)
+            t.nextOrderNum = advanceNumber(t.nextOrderNum);
+    return t;
 }
 
 }

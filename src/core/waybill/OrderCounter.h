@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/waybill/ComposeSettings.h"
+
 #include <optional>
 #include <string>
 
@@ -44,5 +46,12 @@ private:
     std::string configPath_;
     bool shared_ = false;
 };
+
+// Takes the numbers of `count` waybills about to be stored, as
+// takeNumbers does: the express numbers always from config.ini's counter
+// (they follow the sheets in this station's printer), the order numbers from
+// there too, or, with a shared database, from the shop's counter in the
+// database while config.ini's switch "AutoOrderNum" is on.
+TakenNumbers takeWaybillNumbers(const DataFolder &folder, int count, bool orderNumbers, bool expressNumbers);
 
 }

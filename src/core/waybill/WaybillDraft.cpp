@@ -19,6 +19,12 @@ std::size_t slot(int index)
     return static_cast<std::size_t>(index);
 }
 
+bool isPartyField(int index)
+{
+    return (index >= field::SenderName && index <= field::SenderOrigin) ||
+           (index >= field::ReceiverName && index <= field::ReceiverDestination);
+}
+
 const std::string &column(const BookEntry &entry, const std::string &name)
 {
     static const std::string empty;
@@ -168,8 +174,8 @@ void WaybillDraft::fillReceiver(const BookEntry &r)
         {field::ReceiverCustom3, "rself3"},   {field::ReceiverCustom4, "rself4"},
     };
     for (const auto &[index, name] : map)
-        setText(index, column(r, name));
-    setText(field::ReceiverDestination, column(r, "rprovince") + column(r, "rcity"));
+        setPartyText(index, column(r, name));
+    setPartyText(field::ReceiverDestination, column(r, "rprovince") + column(r, "rcity"));
 }
 
 void WaybillDraft::fillSender(const BookEntry &s)
@@ -183,8 +189,31 @@ void WaybillDraft::fillSender(const BookEntry &s)
         {field::SenderSignature, "sself4"},
     };
     for (const auto &[index, name] : map)
-        setText(index, column(s, name));
-    setText(field::SenderOrigin, column(s, "sprovince") + column(s, "scity"));
+        setPartyText(index, column(s, name));
+    setPartyText(field::SenderOrigin, column(s, "sprovince") + column(s, "scity"));
+}
+
+void WaybillDraft::setPartyText(int index, std::string text)
+{
+    parties_[slot(index)] = text;
+    setText(index, std::move(text));
+}
+
+void WaybillDraft::takeParties(const WaybillRow &row)
+{
+    const std::array<std::string, 60> texts = fieldTextsForRow(row);
+    for (int i = 0; i < 60; ++i)
+        parties_[slot(i)] = isPartyField(i) ? texts[slot(i)] : std::string();
+}
+
+const std::string &WaybillDraft::partyValue(int index) const
+{
+    return parties_.at(slot(index));
+}
+
+const std::string &WaybillDraft::storedText(int index) const
+{
+    return has(index) || !isPartyField(index) ? texts_[slot(index)] : parties_[slot(index)];
 }
 
 void WaybillDraft::fillGoods(const GoodsSummary &goods, const FreightRate &rate)
@@ -248,6 +277,7 @@ void WaybillDraft::reset(const OrderLocks &locks, const std::string &orderNumber
     for (int i = 0; i < 60; ++i)
         if (i < field::PrintYear)
             texts_[slot(i)].clear();
+    parties_ = {};
     setOrderNumber(locks.autoOrderNum ? orderNumber : std::string());
     setExpressNumber(locks.autoExpressNum ? expressNumber : std::string());
     setText(field::DealTime, tradeTime_);
@@ -260,6 +290,7 @@ void WaybillDraft::defaultTexts(const OrderLocks &locks, const std::string &orde
 {
     for (int i = 0; i < 60; ++i)
         setText(i, fieldName(i));
+    parties_ = {};
     if (locks.autoOrderNum)
         setOrderNumber(orderNumber);
     if (locks.autoExpressNum)
@@ -277,8 +308,8 @@ WaybillRow WaybillDraft::rowWithTimes(const std::string &templateName, const std
 {
     WaybillRow row;
     row.cell(WaybillRow::TemplateName) = templateName;
-    row.cell(WaybillRow::ReceiverName) = texts_[field::ReceiverName];
-    row.cell(WaybillRow::SenderName) = texts_[field::SenderName];
+    row.cell(WaybillRow::ReceiverName) = storedText(field::ReceiverName);
+    row.cell(WaybillRow::SenderName) = storedText(field::SenderName);
     row.cell(WaybillRow::OrderNo) = texts_[field::OrderNumber];
     row.cell(WaybillRow::ExpressNo) = texts_[field::ExpressNumber];
     row.cell(WaybillRow::PrintTime) = printTime;
@@ -289,10 +320,10 @@ WaybillRow WaybillDraft::rowWithTimes(const std::string &templateName, const std
     row.cell(WaybillRow::ProtectMoney) = insured_;
     // Receiver mobile .. fourth custom text: grid columns 18..32 are fields 21..35.
     for (int c = WaybillRow::ReceiverMobile; c < WaybillRow::SenderMobile; ++c)
-        row.cell(c) = texts_[slot(c + 3)];
+        row.cell(c) = storedText(c + 3);
     // Sender mobile .. signature: grid columns 33..47 are fields 1..15.
     for (int c = WaybillRow::SenderMobile; c <= WaybillRow::SenderSignature; ++c)
-        row.cell(c) = texts_[slot(c - 32)];
+        row.cell(c) = storedText(c - 32);
     return row;
 }
 

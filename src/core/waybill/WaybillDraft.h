@@ -54,7 +54,15 @@ bool isDateTime(std::string_view time);
 // which slots the template has an item for, plus the order panel's own values
 // (the two times and the insured amount as typed), which the stored row takes
 // instead of the item texts. A slot without an item is never written and
-// stays empty, so what is stored is what the sheet shows.
+// stays empty, so what is shown is what the sheet shows.
+//
+// The receiver's and sender's values (fields 0..16 and 20..36) are also kept
+// apart, whether or not the template has an item for them: the stored row
+// takes the item's text where there is an item (the user may have typed into
+// it) and the party's value where there is none. A batch page lays the row out
+// with its own template, which may show a field (the destination) from
+// columns this template has no item for (province, city); so the row carries
+// them and the batch page prints what the single print showed.
 //
 // Every rule of composing lives here: the panels and the command line call
 // these operations and show the texts.
@@ -82,6 +90,12 @@ public:
     // The sender fields from an entry of the sender book; the signature is
     // "sself4", the origin province then city.
     void fillSender(const BookEntry &sender);
+    // The receiver's and sender's values of a stored row opened again (its
+    // items are filled by the caller, as fieldTextsForRow gives them).
+    void takeParties(const WaybillRow &row);
+    // The party value behind a receiver or sender field, item or not; empty
+    // for other fields.
+    const std::string &partyValue(int index) const;
 
     // The goods and money items from the goods and the rate of the
     // receiver's province. The weight counts only when the template shows it
@@ -100,11 +114,13 @@ public:
 
     // A fresh waybill: the order and express numbers when they count
     // automatically, the trade time, the insured amount when it is fixed, the
-    // print-time items unchanged, everything else empty. `locks` tells the
+    // print-time items unchanged, everything else empty (no receiver and no
+    // sender either). `locks` tells the
     // switches; the numbers and amount are the ones given.
     void reset(const OrderLocks &locks, const std::string &orderNumber, const std::string &expressNumber);
     // Every item shows its field name, except the values whose switch is on
-    // (numbers, trade time, insured amount, print time).
+    // (numbers, trade time, insured amount, print time); no receiver and no
+    // sender are kept.
     void defaultTexts(const OrderLocks &locks, const std::string &orderNumber, const std::string &expressNumber);
 
     // The row "添加到打印列表" stores: the texts by field, the two times and
@@ -118,8 +134,12 @@ public:
 private:
     WaybillRow rowWithTimes(const std::string &templateName, const std::string &printTime,
                             const std::string &tradeTime) const;
+    void setPartyText(int index, std::string text);
+    // The item's text, or the party's value without an item.
+    const std::string &storedText(int index) const;
 
     std::array<std::string, 60> texts_;
+    std::array<std::string, 60> parties_; // receiver and sender fields only
     std::array<bool, 60> present_{};
     std::string tradeTime_;
     std::string printTime_;

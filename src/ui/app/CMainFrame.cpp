@@ -9,6 +9,7 @@
 #include "ui/app/ST_SplitterWnd.h"
 #include "ui/app/ShellServices.h"
 #include "ui/app/ToolbarIcons.h"
+#include "ui/common/AcceleratorFilter.h"
 #include "ui/common/Dialogs.h"
 
 #include <QAction>
@@ -283,7 +284,8 @@ void CMainFrame::syncCheckMarks()
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    if (!state_.skipExitConfirm && !dialogs_.ask(this, QString::fromUtf8(kExitQuestionText))) {
+    if (!state_.skipExitConfirm &&
+        (!saveTemplateBeforeExit() || !dialogs_.ask(this, QString::fromUtf8(kExitQuestionText)))) {
         event->ignore();
         return;
     }
@@ -292,6 +294,13 @@ void CMainFrame::closeEvent(QCloseEvent *event)
 
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        // A text field with the focus keeps its editing keys (Ctrl+A, Ctrl+Y,
+        // Home, Delete, ...): neither a command nor the designer takes them.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && giveTextFieldItsKey(widget, event))
+            return true;
+    }
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
         auto *widget = qobject_cast<QWidget *>(watched);
@@ -305,9 +314,8 @@ bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
             event->accept();
             return true;
         }
-        // An edit box with the focus claims the keys it could use itself
-        // (Ctrl+Y is redo in some key schemes). The window's command keys win
-        // whichever pane has the focus, so the box is not asked about them.
+        // The window's command keys win whichever pane has the focus, so no
+        // control is asked about them.
         if (isCommandKey(key)) {
             event->ignore();
             return true;

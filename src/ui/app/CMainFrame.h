@@ -18,6 +18,7 @@ class QToolBar;
 
 namespace zentra {
 struct AppState;
+struct BookKind;
 }
 
 namespace zentra::ui {
@@ -39,8 +40,9 @@ struct MainFrameHooks {
     // The order panel's operations.
     std::function<void()> addToPrintList = [] {};
     std::function<void()> templateDefaultText = [] {};
-    // Saves the template in design to the given file path.
-    std::function<void(const std::string &path)> saveTemplate = [](const std::string &) {};
+    // Saves the template in design to the given file path; false when it
+    // could not be written (the user has been told).
+    std::function<bool(const std::string &path)> saveTemplate = [](const std::string &) { return true; };
     // The designer starts (panel shown, design mode on) and ends (before the
     // panel is hidden): the canvas and the panel enter and leave the mode.
     std::function<void()> enterDesignMode = [] {};
@@ -51,6 +53,9 @@ struct MainFrameHooks {
     std::function<bool()> designKeysActive = [] { return false; };
     std::function<void()> undoDesign = [] {};
     std::function<void()> redoDesign = [] {};
+    // A book dialog closed after changing its book (receivers, senders or
+    // goods): the composing pages show the change.
+    std::function<void(const BookKind &book)> bookChanged = [](const BookKind &) {};
 };
 
 // The main window: menu bar, toolbar "标准", status bar, and the splitter
@@ -132,6 +137,10 @@ private:
     void singlePrint();
     void toggleDesignMode();
     void exitProgram();
+    // Before the program ends: a template in design with unsaved changes is
+    // saved first if the user wants ("是否保存当前模板？"); false when the
+    // user called the exit off or the template could not be written.
+    bool saveTemplateBeforeExit();
     void openHelp();
     void startCalculator();
     void onlineUpgrade();

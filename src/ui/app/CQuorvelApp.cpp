@@ -5,6 +5,7 @@
 #include "core/config/DataFolder.h"
 #include "core/config/DatabaseSetting.h"
 #include "core/data/DbLocation.h"
+#include "core/data/Maintenance.h"
 #include "core/data/Schema.h"
 #include "core/templates/TemplateFile.h"
 #include "core/users/UserLogin.h"
@@ -64,7 +65,13 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
         dialogs_.message(nullptr, QString(), QString::fromStdString(error), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
         return 1;
     }
-    while (!initDataFolder(*folder_, &error)) {
+    // A damaged file is named, and the restore offered, before anything
+    // opens it to bring its tables up to date.
+    // One left damaged is not touched: the window comes up, and what the
+    // panels then read of it says what is wrong.
+    const bool damaged =
+        !folder_->isSharedDatabase() && fileExists(folder_->databasePath()) && !checkDatabaseAtStart();
+    while (!damaged && !initDataFolder(*folder_, &error)) {
         if (!folder_->isSharedDatabase()) {
             dialogs_.message(nullptr, QString(),
                              QStringLiteral("无法创建数据文件夹 %1：%2")
@@ -117,6 +124,34 @@ std::optional<int> CQuorvelApp::initInstance(const QStringList &arguments)
         frame_->move(frameRect.topLeft());
     }
     return std::nullopt;
+}
+
+bool CQuorvelApp::checkDatabaseAtStart()
+{
+    const DatabaseCheck check = checkDatabase(folder_->databasePath());
+    // A busy database is no damaged one; the first reads say it is busy.
+    if (check.state != DatabaseCheck::State::Damaged)
+        return true;
+    const QString damaged = QStringLiteral("数据库已损坏：%1").arg(QString::fromStdString(check.reason));
+    if (!checkDatabase(folder_->backupPath()).good()) {
+        dialogs_.message(nullptr, QString(),
+                         damaged + QStringLiteral("\n\n没有可用的备份（backup/backup.bak），无法还原。"),
+                         Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+        return false;
+    }
+    if (!dialogs_.ask(nullptr, damaged + QStringLiteral("\n\n备份 backup/backup.bak 完好，是否用它还原数据库？"
+                                                        "\n（损坏的数据库另存为 data/data.db.damaged）")))
+        return false;
+    const MaintenanceResult r = restoreDamagedDatabase(*folder_);
+    QString text = QString::fromStdString(r.message);
+    if (!r.ok && !r.detail.empty())
+        text += QLatin1Char('\n') + QString::fromStdString(r.detail);
+    dialogs_.message(nullptr, QString(), text, Dialogs::Buttons::Ok,
+                     r.ok ? Dialogs::Icon::Information : Dialogs::Icon::Warning);
+    // A backup made by an older version gets what was added since.
+    if (r.ok)
+        initDataFolder(*folder_);
+    return r.ok;
 }
 
 void CQuorvelApp::plugCanvas()

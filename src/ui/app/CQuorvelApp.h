@@ -17,7 +17,8 @@ class Dialogs;
 class ShellServices;
 
 // The program's start-up: finds and, on first start, creates the data folder;
-// reads config.ini into AppState; runs the login when it is switched on; makes
+// checks the database as the restore checks a backup; reads config.ini into
+// AppState; runs the login when it is switched on; makes
 // and shows the main window. It owns the main window.
 class CQuorvelApp {
 public:
@@ -38,6 +39,10 @@ public:
     static void applyInterfaceFont();
 
 private:
+    // Names a damaged database before anything reads it, and offers the
+    // restore from backup/backup.bak when that backup is good. False when
+    // the database is still damaged.
+    bool checkDatabaseAtStart();
     // Puts the waybill canvas and the design panel into the main window and
     // connects the window's canvas and design commands to them.
     void plugCanvas();

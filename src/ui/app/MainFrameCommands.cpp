@@ -4,6 +4,7 @@
 
 #include "core/Version.h"
 #include "core/config/AppState.h"
+#include "core/update/PackageOwner.h"
 #include "ui/app/CAboutDlg.h"
 #include "ui/app/MainCommands.h"
 #include "ui/app/ST_SplitterWnd.h"
@@ -64,9 +65,22 @@ void CMainFrame::setDesignMode(bool on)
     syncCheckMarks();
 }
 
+bool CMainFrame::saveTemplateBeforeExit()
+{
+    if (state_.designMode != 1 || !state_.templateModified)
+        return true;
+    if (!dialogs_.ask(this, QStringLiteral("是否保存当前模板？"), QStringLiteral("模板保存")))
+        return false;
+    if (!state_.currentTemplateName.empty() &&
+        !hooks_.saveTemplate(folder_.templateDir() + state_.currentTemplateName + ".ttp"))
+        return false;
+    state_.templateModified = false;
+    return true;
+}
+
 void CMainFrame::exitProgram()
 {
-    if (!dialogs_.ask(this, QString::fromUtf8(kExitQuestionText)))
+    if (!saveTemplateBeforeExit() || !dialogs_.ask(this, QString::fromUtf8(kExitQuestionText)))
         return;
     state_.skipExitConfirm = true;
     close();
@@ -100,6 +114,15 @@ void CMainFrame::startCalculator()
 
 void CMainFrame::onlineUpgrade()
 {
+    // Programs the package manager installed are upgraded by it: nothing is
+    // written, started or closed.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (packageManagedPrograms(programDir.toStdString())) {
+        dialogs_.inform(this, QString::fromUtf8(kPackageManagedText));
+        return;
+    }
+    if (!saveTemplateBeforeExit())
+        return;
     // The updater compares this file with the release's version file, so
     // without it there is nothing sensible for the updater to do.
     std::string error;
@@ -110,7 +133,7 @@ void CMainFrame::onlineUpgrade()
     }
     state_.skipExitConfirm = true;
     // Not checked: the program closes whether the updater started or not.
-    shell_.startProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/zentra-update"),
+    shell_.startProgram(programDir + QStringLiteral("/zentra-update"),
                         {QStringLiteral("--home"), QString::fromStdString(folder_.root())});
     close();
 }

@@ -1,22 +1,38 @@
 #include "ui/common/Dialogs.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include <algorithm>
 
 namespace zentra::ui {
+namespace {
+
+// The room a window frame's title bar takes besides the caption: the window
+// icon and the minimise, maximise and close buttons.
+constexpr int kTitleBarExtra = 140;
+
+}
+
+QString Dialogs::programName()
+{
+    return QStringLiteral("Zentra");
+}
 
 Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons,
                                    Icon icon)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(caption);
+    box.setObjectName(QStringLiteral("messageBox"));
+    // A box without a caption of its own shows the program's name; one
+    // without an icon of its own is an information.
+    const QString title = caption.isEmpty() ? programName() : caption;
+    box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
     case Icon::None:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
     case Icon::Information:
         box.setIcon(QMessageBox::Information);
         break;
@@ -37,6 +53,12 @@ Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &caption, cons
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    // A short text makes a box too narrow for its title bar to show the
+    // caption: the box is kept wide enough for it and the frame's buttons.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(box.fontMetrics().horizontalAdvance(title) + kTitleBarExtra, 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 

@@ -22,7 +22,9 @@ public:
 
     virtual ~Dialogs() = default;
 
-    // A message box with the given caption, text, buttons and icon.
+    // A message box with the given caption, text, buttons and icon. Without a
+    // caption it shows the program's name, without an icon the information
+    // icon.
     virtual Answer message(QWidget *parent, const QString &caption, const QString &text,
                            Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
 
@@ -42,6 +44,9 @@ public:
         chosen = 0;
         return saveFile(parent, caption, dir, filters.join(QStringLiteral(";;")));
     }
+
+    // The caption of a message box that has none of its own.
+    static QString programName();
 
     // Shorthands used all over the program.
     void warn(QWidget *parent, const QString &text, const QString &caption = QString())

@@ -73,6 +73,8 @@ bool CReportCtrl::setColumns(const QString &spec)
     endEdit(true);
     const QList<ReportColumn> columns = parseColumnSpec(spec);
     model_->setColumns(columns);
+    // Only a list whose first column is "选择" has check boxes.
+    model_->setCheckBoxes(!columns.isEmpty() && columns.front().title.trimmed() == QStringLiteral("选择"));
     resetSortState();
     for (int c = 0; c < columns.size(); ++c)
         horizontalHeader()->resizeSection(c, columns[c].width);

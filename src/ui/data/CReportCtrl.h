@@ -32,7 +32,8 @@ public:
     ~CReportCtrl() override;
 
     // Ends any edit, removes all rows and columns and inserts the columns of
-    // `spec`; false when it has none.
+    // `spec`; false when it has none. The rows have check boxes when the first
+    // column is "选择", else none (setCheckBoxes() can change that after).
     bool setColumns(const QString &spec);
     int insertColumn(int at, const QString &title, int width = 100, Qt::Alignment alignment = Qt::AlignLeft);
     int columnCount() const;

@@ -27,6 +27,16 @@ QString importSummary(const CsvImport &r)
     return text;
 }
 
+// The core's reason without the file name it starts with, where it does:
+// the message names the file once.
+QString reasonFor(const QString &path, const std::string &error)
+{
+    QString why = qs(error);
+    if (why.startsWith(path + QStringLiteral(": ")))
+        why = why.mid(path.size() + 2);
+    return why;
+}
+
 }
 
 bool importBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, const QString &dir)
@@ -35,16 +45,11 @@ bool importBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, c
         dialogs.openFile(parent, QStringLiteral("导入"), dir, QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"));
     if (path.isEmpty())
         return false;
-    std::string bytes, error;
-    if (readRegularFile(ss(path), bytes, kMaxBookCsvBytes, &error) != ReadStatus::Ok) {
-        dialogs.warn(parent,
-                     QStringLiteral("无法读取文件 %1%2").arg(path, error.empty() ? QString() : "：" + qs(error)));
-        return false;
-    }
-
     QProgressDialog *progress = nullptr;
-    auto onProgress = [&](std::size_t done, std::size_t total) {
-        if (total <= kImportProgressRows)
+    // Reading the file is quick; storing its entries is what takes time, and
+    // what the bar shows.
+    auto onProgress = [&](BookImportStage stage, std::uint64_t done, std::uint64_t total) {
+        if (stage != BookImportStage::Storing || total <= kImportProgressRows)
             return true;
         if (!progress) {
             progress = parent->findChild<QProgressDialog *>(QStringLiteral("importProgress"));
@@ -66,9 +71,14 @@ bool importBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, c
         progress->setValue(int(done));
         return !progress->wasCanceled();
     };
-    const CsvImport r = importBookCsv(book, bytes, onProgress);
+    const CsvImport r = importBookCsvFile(book, ss(path), onProgress);
     if (progress)
         progress->hide();
+    if (r.unreadable) {
+        const QString why = reasonFor(path, r.error);
+        dialogs.warn(parent, QStringLiteral("无法读取文件 %1%2").arg(path, why.isEmpty() ? QString() : "：" + why));
+        return false;
+    }
     if (!r.ok) {
         dialogs.warn(parent, qs(r.error));
         return false;
@@ -81,7 +91,8 @@ bool importBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, c
     return r.inserted + r.updated > 0;
 }
 
-void exportBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, const QString &dir, const QString &name)
+void exportBookFile(QWidget *parent, const MasterBook &book, const DataFolder &folder, Dialogs &dialogs,
+                    const QString &dir, const QString &name)
 {
     const QStringList types{QStringLiteral("CSV 文件，UTF-8 带 BOM (*.csv)"), QStringLiteral("CSV 文件，GBK (*.csv)")};
     int type = 0;
@@ -90,18 +101,17 @@ void exportBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, c
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
-    const DbRows rows = book.list();
-    if (!rows.ok) {
+    const BookCsvEncoding encoding = type == 1 ? BookCsvEncoding::Gbk : BookCsvEncoding::Utf8WithMark;
+    const BookExport r = exportBookCsvFile(book, folder, ss(path), encoding);
+    if (r.unreadableBook) {
         dialogs.warn(parent, QStringLiteral("无法读取数据库"));
         return;
     }
-    const CsvEncoding encoding = type == 1 ? CsvEncoding::Gbk : CsvEncoding::Utf8WithBom;
-    std::string error;
-    if (!writeFileAtomically(ss(path), exportBookCsv(book.kind(), rows, encoding), 0644, &error)) {
-        dialogs.warn(parent, QStringLiteral("无法写入文件 %1：%2").arg(path, qs(error)));
+    if (!r.ok) {
+        dialogs.warn(parent, QStringLiteral("无法写入文件 %1：%2").arg(path, reasonFor(path, r.error)));
         return;
     }
-    dialogs.inform(parent, QStringLiteral("已导出 %1 条记录到 %2").arg(rows.size()).arg(path), QStringLiteral("导出"));
+    dialogs.inform(parent, QStringLiteral("已导出 %1 条记录到 %2").arg(r.written).arg(path), QStringLiteral("导出"));
 }
 
 }

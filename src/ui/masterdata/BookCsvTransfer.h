@@ -5,6 +5,7 @@
 class QWidget;
 
 namespace zentra {
+class DataFolder;
 class MasterBook;
 }
 
@@ -24,7 +25,9 @@ bool importBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, c
 
 // `name` is the file name offered ("收件人.csv"). The user picks UTF-8 with a
 // byte-order mark (the first type, for spreadsheet programs) or GBK.
-void exportBookFile(QWidget *parent, const MasterBook &book, Dialogs &dialogs, const QString &dir, const QString &name);
+// Nothing is written over a file of `folder`, the data folder.
+void exportBookFile(QWidget *parent, const MasterBook &book, const DataFolder &folder, Dialogs &dialogs,
+                    const QString &dir, const QString &name);
 
 // The rows an import must have before its progress is shown.
 inline constexpr std::size_t kImportProgressRows = 10000;

@@ -470,6 +470,7 @@ void CBookDlg::save()
         // A class the entry brought along joins the list.
         if (classList_->findItems(classCombo_->currentText(), Qt::MatchExactly).isEmpty())
             fillClassList(currentClass());
+        emit bookChanged();
     }
 }
 
@@ -496,8 +497,10 @@ void CBookDlg::deleteSelected()
         showFailure(r);
         return;
     }
-    if (r.changed > 0)
+    if (r.changed > 0) {
         grid_->deleteRow(row);
+        emit bookChanged();
+    }
 }
 
 void CBookDlg::batchDelete()
@@ -518,6 +521,7 @@ void CBookDlg::batchDelete()
     // before), so exactly those rows leave the grid, last first.
     for (int i = int(rows.size()) - 1; i >= 0; --i)
         grid_->deleteRow(rows[i]);
+    emit bookChanged();
 }
 
 void CBookDlg::selectAll()
@@ -557,6 +561,8 @@ void CBookDlg::batchClass()
     }
     if (!r.ok())
         showFailure(r);
+    else
+        emit bookChanged();
     fillGrid();
 }
 
@@ -584,6 +590,7 @@ void CBookDlg::addClass()
     }
     // The new class takes its place in the list's order and is selected.
     fillClassList(*name);
+    emit bookChanged();
 }
 
 void CBookDlg::renameClass()
@@ -604,6 +611,7 @@ void CBookDlg::renameClass()
         return;
     }
     fillClassList(*name);
+    emit bookChanged();
 }
 
 void CBookDlg::deleteClass()
@@ -624,6 +632,7 @@ void CBookDlg::deleteClass()
     }
     delete item;
     classList_->setCurrentRow(0);
+    emit bookChanged();
 }
 
 void CBookDlg::importFile()
@@ -632,11 +641,13 @@ void CBookDlg::importFile()
         return;
     fillClassList(currentClass());
     classChosen();
+    emit bookChanged();
 }
 
 void CBookDlg::exportFile()
 {
-    exportBookFile(this, book_, dialogs_, QDir::homePath(), text_.entityGroup + QStringLiteral(".csv"));
+    exportBookFile(this, book_, folder_ ? *folder_ : DataFolder::ofDatabase(book_.databasePath()), dialogs_,
+                   QDir::homePath(), text_.entityGroup + QStringLiteral(".csv"));
 }
 
 }

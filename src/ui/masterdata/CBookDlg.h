@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/config/DataFolder.h"
 #include "core/masterdata/MasterBook.h"
 #include "core/masterdata/Regions.h"
 #include "ui/masterdata/BookDialogText.h"
@@ -40,6 +41,10 @@ public:
     std::function<std::optional<QString>(const QString &caption, const QString &text)> askClassName;
     std::function<std::optional<QString>(const QStringList &classes)> chooseClass;
 
+    // The data folder whose own files an export must never write over;
+    // without it, the folder the database file lies in.
+    void setDataFolder(const DataFolder &folder) { folder_ = folder; }
+
     bool isPanelShown() const;
     MasterBook::Mode mode() const { return mode_; }
     CReportCtrl *grid() const { return grid_; }
@@ -49,6 +54,10 @@ public:
     void fillGrid();
     void fillGrid(DbRows rows);
     void fillGridByClass(const std::string &className);
+
+signals:
+    // An entry or a class of the book was stored, changed or deleted.
+    void bookChanged();
 
 private:
     QPushButton *button(const QString &text, const char *name, void (CBookDlg::*slot)());
@@ -84,6 +93,7 @@ private:
 
     const BookDialogText &text_;
     MasterBook book_;
+    std::optional<DataFolder> folder_;
     Regions regions_;
     Dialogs &dialogs_;
     MasterBook::Mode mode_ = MasterBook::Mode::Add;

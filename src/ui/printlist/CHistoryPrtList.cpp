@@ -50,29 +50,36 @@ CHistoryPrtList::CHistoryPrtList(AppState &state, DataFolder folder, Dialogs &di
     addCommand(*this, *al, QStringLiteral("打开单据(O)"), "openButton", "Ctrl+O", [this] { openSelected(); });
     top->addWidget(actions);
 
+    // The search text and "查询(F)" above the period: the box has the room
+    // of the print list's, for a phone number and an address.
     auto *find = new QGroupBox(QStringLiteral("查询"), this);
-    auto *fl = new QHBoxLayout(find);
+    auto *fl = new QVBoxLayout(find);
+    auto *textRow = new QHBoxLayout;
+    auto *periodRow = new QHBoxLayout;
+    fl->addLayout(textRow);
+    fl->addLayout(periodRow);
     searchEdit_ = new QLineEdit(find);
     searchEdit_->setObjectName(QStringLiteral("searchEdit"));
-    fl->addWidget(searchEdit_, 1);
-    fl->addWidget(new QLabel(QStringLiteral("日期"), find));
+    searchEdit_->setMinimumWidth(waybillgrid::searchBoxWidth(*searchEdit_));
+    textRow->addWidget(searchEdit_, 1);
+    addCommand(*this, *textRow, QStringLiteral("查询(F)"), "queryButton", "Ctrl+F", [this] { query(); });
+    periodRow->addWidget(new QLabel(QStringLiteral("日期"), find));
     periods_ = new QComboBox(find);
     periods_->setObjectName(QStringLiteral("periodList"));
     for (const char *name : historyPeriodNames())
         periods_->addItem(QString::fromUtf8(name));
-    fl->addWidget(periods_);
+    periodRow->addWidget(periods_);
     from_ = new QDateTimeEdit(find);
     from_->setObjectName(QStringLiteral("fromPicker"));
-    fl->addWidget(from_);
-    fl->addWidget(new QLabel(QStringLiteral("至"), find));
+    periodRow->addWidget(from_, 1);
+    periodRow->addWidget(new QLabel(QStringLiteral("至"), find));
     to_ = new QDateTimeEdit(find);
     to_->setObjectName(QStringLiteral("toPicker"));
-    fl->addWidget(to_);
+    periodRow->addWidget(to_, 1);
     for (QDateTimeEdit *e : {from_, to_}) {
         e->setDisplayFormat(kTimeFormat);
         e->setCalendarPopup(true);
     }
-    addCommand(*this, *fl, QStringLiteral("查询(F)"), "queryButton", "Ctrl+F", [this] { query(); });
     top->addWidget(find, 1);
 
     grid_ = new CReportCtrl(this);

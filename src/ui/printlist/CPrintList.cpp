@@ -53,6 +53,7 @@ CPrintList::CPrintList(AppState &state, DataFolder folder, Dialogs &dialogs, CQu
     auto *fl = new QHBoxLayout(find);
     searchEdit_ = new QLineEdit(find);
     searchEdit_->setObjectName(QStringLiteral("searchEdit"));
+    searchEdit_->setMinimumWidth(waybillgrid::searchBoxWidth(*searchEdit_));
     fl->addWidget(searchEdit_);
     addCommand(*this, *fl, QStringLiteral("查找(F)"), "searchButton", "Ctrl+F", [this] { search(); });
     top->addWidget(find, 1);

@@ -3,12 +3,13 @@
 #include "core/config/AppState.h"
 #include "core/config/DataFolder.h"
 #include "core/templates/TemplateFile.h"
-#include "core/waybill/WaybillFields.h"
+#include "ui/common/AcceleratorFilter.h"
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/waybill/CQuorvelView.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPushButton>
@@ -34,28 +35,6 @@ private:
     std::vector<WaybillRow> rows_;
 };
 
-// The dialog's keys work from every control, as an accelerator table does:
-// a text box would otherwise keep Ctrl+A (select all) and the like.
-class AcceleratorFilter : public QObject {
-public:
-    explicit AcceleratorFilter(QWidget *dialog) : QObject(dialog), dialog_(dialog) {}
-    void add(const QKeySequence &key) { keys_ << key; }
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *w = qobject_cast<QWidget *>(watched);
-        if (event->type() == QEvent::ShortcutOverride && w && w->window() == dialog_ &&
-            keys_.contains(QKeySequence(static_cast<QKeyEvent *>(event)->keyCombination()))) {
-            event->ignore();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QWidget *dialog_;
-    QList<QKeySequence> keys_;
-};
-
 }
 
 QPushButton *addCommand(QWidget &dialog, QLayout &layout, const QString &label, const char *objectName, const char *key,
@@ -68,14 +47,7 @@ QPushButton *addCommand(QWidget &dialog, QLayout &layout, const QString &label, 
     QObject::connect(b, &QPushButton::clicked, &dialog, [run = std::move(run)] { run(); });
     auto *sc = new QShortcut(QKeySequence(QString::fromLatin1(key)), &dialog);
     QObject::connect(sc, &QShortcut::activated, b, &QPushButton::click);
-    auto *filter = dynamic_cast<AcceleratorFilter *>(
-        dialog.findChild<QObject *>(QStringLiteral("acceleratorFilter"), Qt::FindDirectChildrenOnly));
-    if (!filter) {
-        filter = new AcceleratorFilter(&dialog);
-        filter->setObjectName(QStringLiteral("acceleratorFilter"));
-        qApp->installEventFilter(filter);
-    }
-    filter->add(QKeySequence(QString::fromLatin1(key)));
+    AcceleratorFilter::of(&dialog)->add(QKeySequence(QString::fromLatin1(key)));
     return b;
 }
 
@@ -101,6 +73,11 @@ void setUp(CReportCtrl &grid, int rowHeight)
     grid.setSelectionBehavior(QAbstractItemView::SelectRows);
     grid.setShowGrid(true);
     grid.setItemHeight(rowHeight);
+}
+
+int searchBoxWidth(const QWidget &box)
+{
+    return box.fontMetrics().horizontalAdvance(QStringLiteral("13800138000 浙江省杭州市西湖区文三路")) + 12;
 }
 
 void fill(CReportCtrl &grid, std::vector<WaybillRow> rows)
@@ -174,10 +151,7 @@ void openOnCanvas(const WaybillRow &row, CQuorvelView &canvas, AppState &state, 
         if (canvas.loadTemplate(name + ".ttp"))
             state.currentTemplateName = name;
     }
-    const std::array<std::string, 60> texts = fieldTextsForRow(row);
-    for (int i = 0; i < 60; ++i)
-        if (canvas.item(i))
-            canvas.setItemText(i, QString::fromStdString(texts[static_cast<std::size_t>(i)]));
+    canvas.showRow(row);
     state.waybillModified = modified;
 }
 

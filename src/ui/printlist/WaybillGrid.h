@@ -36,6 +36,10 @@ const QString &columnSpec();
 // Sets up `grid` with the columns and the row height.
 void setUp(CReportCtrl &grid, int rowHeight);
 
+// The least width of the lists' search box: a mobile number and an address
+// fit, in the box's font.
+int searchBoxWidth(const QWidget &box);
+
 // Replaces the rows; their texts are made when the grid first needs them, so
 // 100,000 rows appear at once.
 void fill(CReportCtrl &grid, std::vector<WaybillRow> rows);

@@ -1,6 +1,7 @@
 #include "ui/recognition/CAddressRecoginize.h"
 
 #include "core/config/ConfigFile.h"
+#include "ui/common/AcceleratorFilter.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/QtText.h"
 
@@ -20,26 +21,6 @@
 
 namespace zentra::ui {
 namespace {
-
-// The dialog's keys win over the text boxes, which would otherwise keep
-// some of them for editing (Ctrl+U, Ctrl+E and Ctrl+B are editing keys in
-// several key schemes).
-class DialogKeys : public QObject {
-public:
-    DialogKeys(QList<QKeySequence> keys, QObject *parent) : QObject(parent), keys_(std::move(keys)) {}
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::ShortcutOverride &&
-            keys_.contains(QKeySequence(static_cast<QKeyEvent *>(event)->keyCombination()))) {
-            event->ignore();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QList<QKeySequence> keys_;
-};
 
 // The result boxes: label, object name, and where they sit in the grid: the
 // label at (row, column), the box right of it over `span` grid columns.
@@ -141,9 +122,10 @@ CAddressRecoginize::CAddressRecoginize(const std::string &databasePath, const st
     layout->addLayout(bottom);
     resize(640, 400);
 
-    auto *filter = new DialogKeys(keys, this);
-    for (QWidget *w : findChildren<QWidget *>())
-        w->installEventFilter(filter);
+    // The dialog's keys win over the text boxes, which would otherwise keep
+    // some of them for editing (Ctrl+U, Ctrl+E and Ctrl+B are editing keys in
+    // several key schemes).
+    AcceleratorFilter::install(this, keys);
 
     recognizeClipboard();
 }

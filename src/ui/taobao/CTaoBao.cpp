@@ -323,20 +323,33 @@ QString CTaoBao::importPath(const QString &title)
 // Reads a report chosen in the file dialog into a list, then stores it.
 template <typename Row, typename Fill>
 void importReport(CTaoBao *dlg, Dialogs &dialogs, const QString &path,
-                  ReportRead (*read)(const std::string &, std::vector<Row> &), Fill fill,
+                  ReportRead (*readReport)(const std::string &, std::vector<Row> &), Fill fill,
                   StoreResult (*store)(DbConnection &, const std::vector<Row> &), DbConnection &db, bool open)
 {
     std::vector<Row> rows;
-    if (!read(ss(path), rows).ok) {
-        dialogs.warn(dlg, QStringLiteral("打开文件失败"), caption());
+    const ReportRead read = readReport(ss(path), rows);
+    if (!read.ok) {
+        dialogs.warn(dlg, qs(read.message), caption());
         return;
     }
     fill(rows);
-    if (!open)
-        return;
-    const StoreResult stored = store(db, rows);
-    if (!stored.ok)
-        dialogs.warn(dlg, qs(stored.error), caption());
+    if (open) {
+        const StoreResult stored = store(db, rows);
+        if (!stored.ok) {
+            dialogs.warn(dlg, qs(stored.error), caption());
+            return;
+        }
+    }
+    // The records passed over, each with its line.
+    if (!read.skipped.empty()) {
+        QString text = QStringLiteral("跳过 %1 条：").arg(read.skipped.size());
+        constexpr std::size_t kShown = 20;
+        for (std::size_t i = 0; i < read.skipped.size() && i < kShown; ++i)
+            text += QStringLiteral("\n第%1行：%2").arg(read.skipped[i].line).arg(qs(read.skipped[i].reason));
+        if (read.skipped.size() > kShown)
+            text += QStringLiteral("\n……");
+        dialogs.warn(dlg, text, caption());
+    }
 }
 
 void CTaoBao::importOrders()

@@ -57,7 +57,7 @@ bool CAddImgPage::validatePage()
 {
     const NewTemplateInput in{text(name_), text(width_), text(height_), picture_->imageData()};
     if (const std::string problem = newTemplateProblem(in); !problem.empty()) {
-        dialogs_.message(this, QString(), QString::fromStdString(problem));
+        dialogs_.inform(this, QString::fromStdString(problem));
         return false;
     }
     if (templateFilePath(folder_, in.name).empty()) {
@@ -93,11 +93,17 @@ CAddTmpSheet::CAddTmpSheet(const AppState &state, DataFolder folder, Dialogs &di
       imagePage_(new CAddImgPage(folder_, dialogs, this)), labelPage_(new CAddEditPage(this))
 {
     setObjectName(QStringLiteral("addTemplateSheet"));
-    setWindowTitle(QString());
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoDefaultButton);
     addPage(imagePage_);
     addPage(labelPage_);
+    // The sheet has no caption of its own: the title bar shows the page's,
+    // as a wizard does.
+    connect(this, &QWizard::currentIdChanged, this, [this](int id) {
+        if (QWizardPage *p = page(id))
+            setWindowTitle(p->title());
+    });
+    setWindowTitle(imagePage_->title());
     setButtonText(QWizard::BackButton, QStringLiteral("上一步"));
     setButtonText(QWizard::NextButton, QStringLiteral("下一步"));
     setButtonText(QWizard::FinishButton, QStringLiteral("完成"));
@@ -177,7 +183,7 @@ void CChangeImgDlg::accept()
 {
     const std::string problem = backgroundProblem(picture_->imageData(), text(width_), text(height_));
     if (!problem.empty()) {
-        dialogs_.message(this, QString(), QString::fromStdString(problem));
+        dialogs_.inform(this, QString::fromStdString(problem));
         return;
     }
     QDialog::accept();

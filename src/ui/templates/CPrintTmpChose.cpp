@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <set>
@@ -64,6 +65,7 @@ CPrintTmpChose::CPrintTmpChose(AppState &state, DataFolder folder, Dialogs &dial
     list_->setItemHeight(24);
     connect(list_, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { chooseRow(index.row()); });
+    list_->viewport()->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 10, 10);
@@ -102,6 +104,11 @@ void CPrintTmpChose::chooseRow(int row)
     if (row < 0 || row >= list_->rowCount())
         return;
     if (state_.designMode == 1) {
+        // The press of the double click moved the highlight; it goes back to
+        // the current template, before the message and after the click's
+        // release.
+        selectCurrentRow();
+        restoreOnRelease_ = true;
         dialogs_.inform(this, QStringLiteral("当前模板正在编辑,无法进行切换！"));
         return;
     }
@@ -115,13 +122,39 @@ void CPrintTmpChose::chooseRow(int row)
     view_.loadTemplate(file);
 }
 
+void CPrintTmpChose::selectCurrentRow()
+{
+    list_->clearSelection();
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        if (templateNameOfFile(list_->cellText(row, 1).toStdString()) == state_.currentTemplateName) {
+            list_->selectRow(row);
+            return;
+        }
+    }
+}
+
+bool CPrintTmpChose::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == list_->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            restoreOnRelease_ = false;
+        } else if (event->type() == QEvent::MouseButtonRelease && restoreOnRelease_) {
+            restoreOnRelease_ = false;
+            // After the list has handled the release, which selects the row
+            // under the pointer.
+            QTimer::singleShot(0, this, [this] { selectCurrentRow(); });
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void CPrintTmpChose::deleteSelected()
 {
     std::set<int> rows;
     for (const QModelIndex &index : list_->selectionModel()->selectedRows())
         rows.insert(index.row());
     if (rows.empty()) {
-        dialogs_.message(this, QString(), QStringLiteral("没有选择需要删除的模板"));
+        dialogs_.inform(this, QStringLiteral("没有选择需要删除的模板"));
         return;
     }
     if (!dialogs_.ask(this, QStringLiteral("您确认删除当前选中的模板吗？"), QStringLiteral("模板 - 删除")))

@@ -34,7 +34,8 @@ public:
     // Lists the template files anew; the row whose file name equals
     // `fileName` exactly is selected and its template becomes current.
     void rebuildList(const QString &fileName = QString());
-    // The double-click rule for a row.
+    // The double-click rule for a row. Refused while designing: the
+    // highlight stays on the current template.
     void chooseRow(int row);
     // "删除": asks, then deletes the selected templates with their freight rates.
     void deleteSelected();
@@ -49,13 +50,20 @@ signals:
     void deleteClicked();
     void downloadClicked();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Only the current template's row is selected.
+    void selectCurrentRow();
+
     AppState &state_;
     DataFolder folder_;
     Dialogs &dialogs_;
     CQuorvelView &view_;
     CReportCtrl *list_;
     QLineEdit *current_;
+    bool restoreOnRelease_ = false; // a refused double click's release is to come
 };
 
 }

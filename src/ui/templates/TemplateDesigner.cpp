@@ -3,9 +3,9 @@
 #include "core/config/AppState.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/MainCommands.h"
+#include "ui/common/AcceleratorFilter.h"
 #include "ui/templates/CPrintSetup.h"
 #include "ui/waybill/CQuorvelView.h"
-#include "ui/waybill/MyEdit.h"
 
 #include <QApplication>
 
@@ -22,10 +22,10 @@ CPrintSetup *installTemplateDesigner(CMainFrame &frame, CQuorvelView &view, AppS
         view.leaveDesignMode();
         panel->leaveDesignMode();
     };
-    hooks.saveTemplate = [panel](const std::string &path) { panel->saveTo(path); };
-    // Inside an item's text the keys edit the text.
+    hooks.saveTemplate = [panel](const std::string &path) { return panel->saveTo(path); };
+    // Inside an item's text, or any other text field, the keys edit the text.
     hooks.designKeysActive = [&state] {
-        return state.designMode == 1 && !qobject_cast<MyEdit *>(QApplication::focusWidget());
+        return state.designMode == 1 && !isTextField(QApplication::focusWidget());
     };
     hooks.undoDesign = [panel] { panel->undo(); };
     hooks.redoDesign = [panel] { panel->redo(); };

@@ -100,11 +100,7 @@ CPrintCargo::CPrintCargo(ComposeSession &session, Dialogs &dialogs, QWidget *par
     connect(catalogue_, &QWidget::customContextMenuRequested, this, &CPrintCargo::catalogueMenu);
     connect(selected_, &QWidget::customContextMenuRequested, this, &CPrintCargo::selectedMenu);
 
-    {
-        const QSignalBlocker block(classCombo_);
-        for (const std::string &c : book_.classes())
-            classCombo_->addItem(qs(c));
-    }
+    fillClassCombo(classCombo_, book_.classes());
     fillCatalogue(book_.list());
     fillSelected();
     session_.cargoLock = readCargoLock(session_.config());
@@ -135,6 +131,15 @@ void CPrintCargo::classFilter()
 void CPrintCargo::search()
 {
     fillCatalogue(searchBook(book_, ss(classCombo_->currentText()), ss(searchEdit_->text())));
+}
+
+void CPrintCargo::showBookChanges()
+{
+    fillClassCombo(classCombo_, book_.classes());
+    if (searchEdit_->text().isEmpty())
+        classFilter();
+    else
+        search();
 }
 
 void CPrintCargo::unlock()

@@ -33,6 +33,9 @@ public:
 
     void classFilter();
     void search();
+    // The catalogue changed elsewhere (its dialog): the classes and the
+    // goods of the class and search text shown are read again.
+    void showBookChanges();
     void addGoods(int catalogueRow);
     void removeGoods(int selectedRow);
     // A new waybill: the goods go unless they are locked.

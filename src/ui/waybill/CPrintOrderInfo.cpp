@@ -265,12 +265,17 @@ void CPrintOrderInfo::insuredLockToggled(bool on)
 
 void CPrintOrderInfo::tradeChanged()
 {
+    takeTradeTime();
+    session_.markChanged();
+}
+
+void CPrintOrderInfo::takeTradeTime()
+{
     OrderLocks &o = session_.order;
     o.tradeTime = tradeText();
     session_.pull();
     session_.draft().setTradeTime(o.tradeTime);
     session_.push();
-    session_.markChanged();
     o.tradeTimeLock = false;
     tradeLockBox_->setChecked(false);
     writeUnlockedValue(session_.config(), OrderValue::TradeTime, o.tradeTime);
@@ -278,12 +283,17 @@ void CPrintOrderInfo::tradeChanged()
 
 void CPrintOrderInfo::printChanged()
 {
+    takePrintTime();
+    session_.markChanged();
+}
+
+void CPrintOrderInfo::takePrintTime()
+{
     OrderLocks &o = session_.order;
     o.printTime = printText();
     session_.pull();
     session_.draft().setPrintTime(o.printTime);
     session_.push();
-    session_.markChanged();
     o.printTimeLock = false;
     printLockBox_->setChecked(false);
     writeUnlockedValue(session_.config(), OrderValue::PrintTime, o.printTime);
@@ -306,13 +316,14 @@ void CPrintOrderInfo::clockTick()
 {
     if (session_.state().designMode == 1)
         return;
+    // The clock is no change of the user's: the waybill is not marked.
     if (!session_.order.tradeTimeLock) {
         setQuietly(tradePicker_, QDateTime::currentDateTime());
-        tradeChanged();
+        takeTradeTime();
     }
     if (!session_.order.printTimeLock) {
         setQuietly(printPicker_, QDateTime::currentDateTime());
-        printChanged();
+        takePrintTime();
     }
 }
 
@@ -349,35 +360,14 @@ bool CPrintOrderInfo::takeSharedOrderNumber()
     return true;
 }
 
-void CPrintOrderInfo::advanceOrderNumber()
+void CPrintOrderInfo::showNextSharedOrderNumber()
 {
-    OrderLocks &o = session_.order;
-    if (takenShared_) {
-        // The counter moved on when the number was taken.
-        takenShared_ = false;
-        if (const auto next = sharedOrderNumber()) {
-            o.orderNum = *next;
-            orderEdit_->setText(qs(o.orderNum));
-        }
-        return;
+    // The counter moved on when the number was taken.
+    takenShared_ = false;
+    if (const auto next = sharedOrderNumber()) {
+        session_.order.orderNum = *next;
+        orderEdit_->setText(qs(*next));
     }
-    if (o.orderNum.empty())
-        return;
-    o.orderNum = advanceNumber(o.orderNum);
-    orderEdit_->setText(qs(o.orderNum));
-    if (o.autoOrderNum)
-        writeOrderNumber(session_.config(), o.orderNum);
-}
-
-void CPrintOrderInfo::advanceExpressNumber()
-{
-    OrderLocks &o = session_.order;
-    if (o.expressNum.empty())
-        return;
-    o.expressNum = advanceNumber(o.expressNum);
-    expressEdit_->setText(qs(o.expressNum));
-    if (o.autoExpressNum)
-        writeExpressNumber(session_.config(), o.expressNum);
 }
 
 void CPrintOrderInfo::resetItems()
@@ -415,8 +405,6 @@ void CPrintOrderInfo::addToPrintList()
     // Without the database nothing is stored and the waybill stays as it is.
     if (DbConnection db; !db.open(session_.databasePath()))
         return;
-    if (!takeSharedOrderNumber())
-        return;
     WaybillDraft &d = session_.draft();
     session_.pull();
     d.setTradeTime(tradeText());
@@ -424,17 +412,38 @@ void CPrintOrderInfo::addToPrintList()
     d.setInsuredAmount(session_.order.protectMoney);
     // The times and amount above are the values stored; the items keep what they show.
     session_.pull();
+    AppState &state = session_.state();
+    OrderLocks &o = session_.order;
+    // A changed waybill takes its counted numbers from config.ini, where
+    // another window or the command line may have counted on since this page
+    // showed them; an unchanged one is stored as it shows and counts nothing.
+    TakenNumbers taken;
+    if (state.waybillModified && (o.autoOrderNum || o.autoExpressNum)) {
+        taken = takeWaybillNumbers(session_.folder(), 1, o.autoOrderNum, o.autoExpressNum);
+        if (!taken.orderNum.empty())
+            d.setOrderNumber(taken.orderNum);
+        if (!taken.expressNum.empty())
+            d.setExpressNumber(taken.expressNum);
+    }
     std::string error;
     if (storeWaybill(session_.databasePath(), WaybillTable::PrintList,
-                     d.printListRow(session_.state().currentTemplateName), &error) > 0)
+                     d.printListRow(session_.state().currentTemplateName), &error) > 0) {
         session_.dialogs().inform(this, QStringLiteral("添加成功！"));
+    } else {
+        returnNumbers(session_.config(), taken);
+        taken = {};
+    }
 
-    AppState &state = session_.state();
     if (state.waybillModified) {
-        if (session_.order.autoOrderNum)
-            advanceOrderNumber();
-        if (session_.order.autoExpressNum)
-            advanceExpressNumber();
+        // The page shows the counters' next numbers (a number not stored was given back).
+        if (!taken.orderNum.empty()) {
+            o.orderNum = taken.nextOrderNum;
+            orderEdit_->setText(qs(o.orderNum));
+        }
+        if (!taken.expressNum.empty()) {
+            o.expressNum = taken.nextExpressNum;
+            expressEdit_->setText(qs(o.expressNum));
+        }
         if (!session_.order.tradeTimeLock)
             setQuietly(tradePicker_, QDateTime::currentDateTime());
         if (!session_.order.printTimeLock)
@@ -454,7 +463,7 @@ void CPrintOrderInfo::storePrinted()
                  session_.draft().historyRow(session_.state().currentTemplateName, nowText()), &error);
     // The number came from the shop's counter: the panel shows the next one.
     if (takenShared_)
-        advanceOrderNumber();
+        showNextSharedOrderNumber();
 }
 
 }

@@ -40,14 +40,12 @@ public:
     void addToPrintList();
     // After a single print: the waybill into the history.
     void storePrinted();
-    // Count-ups after a stored waybill (or batch row).
-    void advanceOrderNumber();
     // With a shared database and the order number counted: takes the next
-    // number from the shop's counter into the waybill, before it is printed
-    // or stored. False (after saying why) when it cannot be taken.
+    // number from the shop's counter into the waybill, before it is printed.
+    // False (after saying why) when it cannot be taken.
     bool takeSharedOrderNumber();
-    void advanceExpressNumber();
-    // The 10-second clock: unfixed times follow it outside design mode.
+    // The 10-second clock: unfixed times follow it outside design mode. It
+    // marks nothing as changed.
     void clockTick();
 
     // "打印本快递单(P)" runs this (the window's single print, behind its
@@ -61,6 +59,8 @@ public:
 
 private:
     std::optional<std::string> sharedOrderNumber() const;
+    // After a printed waybill took the shop's number: the page shows the next.
+    void showNextSharedOrderNumber();
     void showNumbers();
     void autoOrderToggled(bool on);
     void autoExpressToggled(bool on);
@@ -69,8 +69,12 @@ private:
     void tradeLockToggled(bool on);
     void printLockToggled(bool on);
     void insuredLockToggled(bool on);
+    // A time the user chose: taken, and the waybill marked as changed.
     void tradeChanged();
     void printChanged();
+    // A picker's time into the items, the time unfixed (the clock's path).
+    void takeTradeTime();
+    void takePrintTime();
     void insuredEdited(const QString &text);
     std::string tradeText() const;
     std::string printText() const;

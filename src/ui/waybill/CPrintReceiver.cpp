@@ -169,11 +169,13 @@ void CPrintReceiver::fillClass(const std::string &className)
 
 void CPrintReceiver::fillClasses()
 {
-    const QSignalBlocker block(classCombo_);
-    classCombo_->clear();
-    for (const std::string &c : book_.classes())
-        classCombo_->addItem(qs(c));
-    classCombo_->setCurrentIndex(classCombo_->count() > 0 ? 0 : -1);
+    fillClassCombo(classCombo_, book_.classes());
+}
+
+void CPrintReceiver::showBookChanges()
+{
+    fillClasses();
+    search();
 }
 
 void CPrintReceiver::classFilter()

@@ -53,6 +53,9 @@ public:
     void chooseRow(int row);
     // Puts the default entry into the waybill, while "设为默认" is ticked.
     void fillDefault();
+    // The book changed elsewhere (its dialog): the classes and the entries
+    // of the class and search text shown are read again.
+    void showBookChanges();
 
     // The context menu's entries.
     void deleteSelected();

@@ -5,6 +5,7 @@
 #include "core/config/PrinterOffset.h"
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
+#include "core/waybill/WaybillFields.h"
 #include "render/Background.h"
 #include "render/ItemLayout.h"
 #include "render/PdfTextMap.h"
@@ -211,6 +212,14 @@ void CQuorvelView::setItemText(int index, const QString &text)
 {
     if (MyEdit *e = item(index))
         e->setText(text);
+}
+
+void CQuorvelView::showRow(const WaybillRow &row)
+{
+    const std::array<std::string, 60> texts = fieldTextsForRow(row);
+    for (int i = 0; i < Template::kSlotCount; ++i)
+        setItemText(i, QString::fromStdString(texts[static_cast<std::size_t>(i)]));
+    emit rowShown(row);
 }
 
 void CQuorvelView::setPaperSize(const std::string &width, const std::string &height)

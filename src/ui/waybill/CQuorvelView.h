@@ -72,6 +72,10 @@ public:
     MyEdit *item(int index) const;
     // Sets the text of the item of a field index, when there is one.
     void setItemText(int index, const QString &text);
+    // Shows a stored waybill: every item the template has takes the row's
+    // text for its field (fieldTextsForRow); then rowShown tells the
+    // composing pages, which take the row's receiver and sender.
+    void showRow(const WaybillRow &row);
 
     // Paper size and margins (centimetre texts) of the current template.
     void setPaperSize(const std::string &width, const std::string &height);
@@ -146,6 +150,8 @@ signals:
     void gestureFinished(const zentra::Template &before);
     // A template file was loaded onto the canvas.
     void templateLoaded();
+    // A stored waybill was put into the items (showRow).
+    void rowShown(const zentra::WaybillRow &row);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

@@ -55,14 +55,25 @@ bool CQuorvelView::eventFilter(QObject *watched, QEvent *event)
             edit->unsetDesignCursor();
         return false;
     }
+    bool used = false;
     switch (type) {
     case QEvent::MouseButtonPress:
-        return mouse->button() == Qt::LeftButton && designPress(edit, p, mouse->modifiers());
+        used = mouse->button() == Qt::LeftButton && designPress(edit, p, mouse->modifiers());
+        break;
     case QEvent::MouseMove:
-        return designMove(edit, p, mouse->buttons());
+        used = designMove(edit, p, mouse->buttons());
+        break;
     default:
-        return mouse->button() == Qt::LeftButton && designRelease(edit, p, mouse->modifiers());
+        used = mouse->button() == Qt::LeftButton && designRelease(edit, p, mouse->modifiers());
+        break;
     }
+    // The bare canvas has no use of its own for the left button: the event
+    // ends here. Passed on, it would come to the viewport as well and be
+    // handled a second time (a band's release would deselect what the band
+    // had just selected).
+    if (bare && (mouse->button() == Qt::LeftButton || (mouse->buttons() & Qt::LeftButton)))
+        return true;
+    return used;
 }
 
 bool CQuorvelView::designPress(MyEdit *edit, QPoint p, Qt::KeyboardModifiers modifiers)
@@ -79,12 +90,21 @@ bool CQuorvelView::designPress(MyEdit *edit, QPoint p, Qt::KeyboardModifiers mod
     }
 
     const bool ctrl = modifiers & Qt::ControlModifier;
+    // A press on an item of the band's selection drags the whole selection;
+    // a press anywhere else, Ctrl aside, starts a new one. The band's
+    // selection serves that one press only.
+    bool keepBand = false;
+    if (band_.selectionMade)
+        for (int i = 0; i < Template::kSlotCount; ++i)
+            if (MyEdit *e = items_[static_cast<std::size_t>(i)]; e && selected_[static_cast<std::size_t>(i)])
+                keepBand = keepBand || e->geometry().contains(p);
+    band_.selectionMade = false;
     drag_.down = drag_.current = p;
     for (int i = 0; i < Template::kSlotCount; ++i) {
         MyEdit *e = items_[static_cast<std::size_t>(i)];
         if (!e)
             continue;
-        if (!band_.selectionMade && !ctrl)
+        if (!keepBand && !ctrl)
             setItemSelected(i, false);
         if (e->geometry().contains(p)) {
             drag_.dragging = true;
@@ -96,7 +116,6 @@ bool CQuorvelView::designPress(MyEdit *edit, QPoint p, Qt::KeyboardModifiers mod
     if (edit) {
         edit->setMoveCursor();
     } else {
-        band_.selectionMade = false;
         band_.active = true;
         band_.start = band_.end = p;
         rubberBand_->setGeometry(QRect(p, QSize(1, 1)));
@@ -133,9 +152,18 @@ bool CQuorvelView::designMove(MyEdit *edit, QPoint p, Qt::MouseButtons buttons)
         return true;
     }
     if (drag_.dragging) {
-        // Always from the button-down point, so moves never add up.
+        // Always from the button-down point, so moves never add up. The
+        // selection keeps its shape and stops at the sheet's top and left
+        // edges: an item beyond them could no longer be reached.
         drag_.current = p;
-        const QPoint d = p - drag_.down;
+        QPoint d = p - drag_.down;
+        for (int i = 0; i < Template::kSlotCount; ++i) {
+            if (!items_[static_cast<std::size_t>(i)] || !selected_[static_cast<std::size_t>(i)])
+                continue;
+            const QPoint from = drag_.topLeft[static_cast<std::size_t>(i)];
+            d.setX(std::max(d.x(), -std::max(from.x(), 0)));
+            d.setY(std::max(d.y(), -std::max(from.y(), 0)));
+        }
         bool moved = false;
         for (int i = 0; i < Template::kSlotCount; ++i) {
             MyEdit *e = items_[static_cast<std::size_t>(i)];

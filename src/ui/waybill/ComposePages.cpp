@@ -1,6 +1,7 @@
 #include "ui/waybill/ComposePages.h"
 
 #include "core/config/DataFolder.h"
+#include "core/masterdata/BookKind.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/app/MainCommands.h"
@@ -60,10 +61,24 @@ void installComposePages(CMainFrame &frame, CQuorvelView &view, AppState &state,
         receiver->fillDefault();
         cargo->clearGoods();
     };
+    hooks.bookChanged = [receiver, sender, cargo](const BookKind &book) {
+        if (&book == &receiverBook())
+            receiver->showBookChanges();
+        else if (&book == &senderBook())
+            sender->showBookChanges();
+        else if (&book == &cargoBook())
+            cargo->showBookChanges();
+    };
     CMainFrame *f = &frame;
     order->printCommand = [f] { f->runCommand(cmd::SinglePrint); };
     view.setAfterSinglePrint([order] { order->storePrinted(); });
     view.setBeforeSinglePrint([order] { return order->takeSharedOrderNumber(); });
+    // The receiver and sender a stored row brings go with it into the rows
+    // stored from the canvas; a template loaded afresh shows none.
+    QObject::connect(&view, &CQuorvelView::rowShown, &frame,
+                     [&session](const WaybillRow &row) { session.draft().takeParties(row); });
+    QObject::connect(&view, &CQuorvelView::templateLoaded, &frame,
+                     [&session] { session.draft().takeParties(WaybillRow{}); });
 }
 
 }

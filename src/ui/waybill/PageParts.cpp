@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace zentra::ui {
 
@@ -27,6 +28,17 @@ PageQuery makePageQuery(const QString &title, QWidget *parent)
     q.findButton->setObjectName(QStringLiteral("findButton"));
     layout->addWidget(q.findButton);
     return q;
+}
+
+void fillClassCombo(QComboBox *combo, const std::vector<std::string> &classes)
+{
+    const QSignalBlocker block(combo);
+    const QString shown = combo->currentText();
+    combo->clear();
+    for (const std::string &c : classes)
+        combo->addItem(QString::fromStdString(c));
+    const int again = shown.isEmpty() ? -1 : combo->findText(shown, Qt::MatchExactly);
+    combo->setCurrentIndex(again >= 0 ? again : (combo->count() > 0 ? 0 : -1));
 }
 
 std::optional<QString> chooseBatchClass(const QString &caption, const QString &objectName, const QStringList &classes,

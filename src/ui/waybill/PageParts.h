@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QGroupBox;
@@ -22,6 +24,10 @@ struct PageQuery {
     QPushButton *findButton = nullptr;
 };
 PageQuery makePageQuery(const QString &title, QWidget *parent);
+
+// Fills a page's class drop-down with `classes`, keeping the class it showed
+// when that is still there (else the first), without a selection signal.
+void fillClassCombo(QComboBox *combo, const std::vector<std::string> &classes);
 
 // The batch class change's chooser: the chosen class, nullopt on Cancel.
 std::optional<QString> chooseBatchClass(const QString &caption, const QString &objectName, const QStringList &classes,

@@ -7,9 +7,12 @@
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -183,6 +186,83 @@ TEST_P(DatabaseTest, IdsOfListAndHistoryNeverCollide)
     EXPECT_EQ(db.execute("insert into printHistory select * from printList where printId=?", {std::stoll(l2)}), 1)
         << db.lastError();
     EXPECT_EQ(scalar("select count(distinct printId) from printHistory"), "6");
+}
+
+// A short busy timeout for one test, through the environment the programs
+// read it from.
+struct ShortBusyTimeout {
+    ShortBusyTimeout() { ::setenv("ZENTRA_BUSY_TIMEOUT_MS", "100", 1); }
+    ~ShortBusyTimeout() { ::unsetenv("ZENTRA_BUSY_TIMEOUT_MS"); }
+};
+
+TEST_P(DatabaseTest, ADatabaseHeldElsewhereFailsAsBusyWithItsOwnMessage)
+{
+    if (onServer())
+        GTEST_SKIP() << "the embedded file's locks";
+    ShortBusyTimeout shortWait;
+    DbConnection holder;
+    ASSERT_TRUE(holder.open(folder.databasePath()));
+
+    // A writer holds it: others read, but no second writer starts.
+    ASSERT_TRUE(holder.executeScript("BEGIN IMMEDIATE"));
+    open();
+    EXPECT_EQ(scalar("select count(*) from userLogin"), "1");
+    {
+        Transaction tx(db);
+        EXPECT_FALSE(tx.active());
+        EXPECT_TRUE(db.busy());
+        EXPECT_EQ(db.lastError(), kDatabaseBusyMessage);
+    }
+    ASSERT_TRUE(holder.executeScript("ROLLBACK"));
+
+    // Held for itself alone (as a compaction holds it): nothing is read.
+    ASSERT_TRUE(holder.executeScript("BEGIN EXCLUSIVE"));
+    DbConnection other;
+    ASSERT_TRUE(other.open(folder.databasePath()));
+    EXPECT_FALSE(other.query("select * from receiver").ok);
+    EXPECT_TRUE(other.busy());
+    EXPECT_EQ(other.lastError(), kDatabaseBusyMessage);
+    EXPECT_EQ(other.execute("insert into receiver(rname) values('x')"), -1);
+    EXPECT_EQ(other.lastError(), kDatabaseBusyMessage);
+    ASSERT_TRUE(holder.executeScript("COMMIT"));
+
+    // Any other failure keeps the engine's own words.
+    EXPECT_EQ(other.execute("insert into nowhere values(1)"), -1);
+    EXPECT_FALSE(other.busy());
+    EXPECT_NE(other.lastError().find("nowhere"), std::string::npos) << other.lastError();
+    EXPECT_EQ(other.execute("insert into receiver(rname) values('x')"), 1);
+}
+
+TEST_P(DatabaseTest, AWriterWaitsForTheLockLongerThanAFewSeconds)
+{
+    if (onServer())
+        GTEST_SKIP() << "the embedded file's locks";
+    // A compaction of a large database holds the lock for many seconds; a
+    // writer started meanwhile must outlast it.
+    int locked[2];
+    ASSERT_EQ(::pipe(locked), 0);
+    pid_t holder = ::fork();
+    if (holder == 0) {
+        DbConnection c;
+        if (!c.open(folder.databasePath()) || !c.executeScript("BEGIN EXCLUSIVE"))
+            ::_exit(1);
+        (void)!::write(locked[1], "x", 1);
+        ::usleep(5500 * 1000);
+        ::_exit(c.executeScript("COMMIT") ? 0 : 1);
+    }
+    ASSERT_GT(holder, 0);
+    ::close(locked[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(locked[0], &byte, 1), 1);
+    ::close(locked[0]);
+    open();
+    Transaction tx(db);
+    EXPECT_TRUE(tx.active()) << db.lastError();
+    EXPECT_EQ(db.execute("insert into receiver(rname) values('after')"), 1);
+    EXPECT_TRUE(tx.commit()) << db.lastError();
+    int status = 0;
+    ::waitpid(holder, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_P(DatabaseTest, TransactionRollsBackUnlessCommitted)
@@ -537,6 +617,75 @@ TEST_F(MaintenanceTest, CompactingADamagedDatabaseNamesIt)
         << c.message;
     EXPECT_TRUE(c.detail.starts_with(folder.databasePath() + ":")) << c.detail;
     EXPECT_FALSE(fileExists(folder.compactTargetPath()));
+}
+
+TEST_F(MaintenanceTest, TheCheckNamesMissingColumnsAndTellsBusyFromDamaged)
+{
+    EXPECT_TRUE(checkDatabase(folder.databasePath()).good());
+    {
+        DbConnection c;
+        ASSERT_TRUE(c.open(folder.databasePath()));
+        ASSERT_TRUE(c.executeScript("alter table receiver drop column rcompany"));
+    }
+    DatabaseCheck check = checkDatabase(folder.databasePath());
+    EXPECT_EQ(check.state, DatabaseCheck::State::Damaged);
+    EXPECT_EQ(check.reason, folder.databasePath() + ": no column rcompany in table receiver");
+    // Such a file is no backup either.
+    test::spit(folder.backupPath(), test::slurp(folder.databasePath()));
+    EXPECT_FALSE(restoreDatabase(folder).ok);
+
+    ASSERT_TRUE(initDataFolder(folder, nullptr));
+    ::unlink(folder.databasePath().c_str());
+    ASSERT_TRUE(initDataFolder(folder, nullptr));
+    ShortBusyTimeout shortWait;
+    DbConnection holder;
+    ASSERT_TRUE(holder.open(folder.databasePath()));
+    ASSERT_TRUE(holder.executeScript("BEGIN EXCLUSIVE"));
+    check = checkDatabase(folder.databasePath());
+    EXPECT_EQ(check.state, DatabaseCheck::State::Busy);
+    EXPECT_EQ(check.reason, folder.databasePath() + ": " + kDatabaseBusyMessage);
+    ASSERT_TRUE(holder.executeScript("COMMIT"));
+}
+
+TEST_F(MaintenanceTest, RestoringADamagedDatabaseKeepsTheDamagedFile)
+{
+    addReceiver("saved");
+    ASSERT_TRUE(backupDatabase(folder).ok);
+    test::spit(folder.databasePath(), "not a database, but maybe worth a look");
+    MaintenanceResult r = restoreDamagedDatabase(folder);
+    EXPECT_TRUE(r.ok) << r.detail;
+    EXPECT_EQ(receivers(), "saved;");
+    EXPECT_EQ(test::slurp(folder.databasePath() + ".damaged"), "not a database, but maybe worth a look");
+
+    // Without a good backup nothing moves.
+    test::spit(folder.databasePath(), "damaged again");
+    test::spit(folder.backupPath(), "no backup");
+    r = restoreDamagedDatabase(folder);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(test::slurp(folder.databasePath()), "damaged again");
+    EXPECT_EQ(test::slurp(folder.databasePath() + ".damaged"), "not a database, but maybe worth a look");
+}
+
+TEST_F(MaintenanceTest, AWriterHoldingItsLockCommitsWhileACompactionWaitsForIt)
+{
+    addReceiver("before");
+    // A writer is in the middle of its transaction when the compaction
+    // starts: the compaction waits for it, and must not stand in the way of
+    // its commit meanwhile, or both wait for each other until one gives up.
+    DbConnection writer;
+    ASSERT_TRUE(writer.open(folder.databasePath()));
+    auto tx = std::make_unique<Transaction>(writer);
+    ASSERT_TRUE(tx->active()) << writer.lastError();
+    MaintenanceResult compacted;
+    std::thread compaction([&] { compacted = compactDatabase(folder); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(writer.execute("insert into receiver(rname) values('during')"), 1);
+    EXPECT_TRUE(tx->commit()) << writer.lastError();
+    tx.reset();
+    writer.close();
+    compaction.join();
+    EXPECT_TRUE(compacted.ok) << compacted.message;
+    EXPECT_EQ(receivers(), "before;during;");
 }
 
 TEST_F(MaintenanceTest, CompactionLosesNoConcurrentCommit)

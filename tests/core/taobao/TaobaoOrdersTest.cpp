@@ -1,11 +1,11 @@
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
-#include "core/taobao/ReportReader.h"
 #include "core/taobao/TaobaoOrders.h"
 #include "core/text/Gbk.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
+#include "support/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -13,43 +13,6 @@
 
 namespace zentra {
 namespace {
-
-std::vector<std::vector<std::string>> records(std::string_view text)
-{
-    std::vector<std::vector<std::string>> out;
-    forEachCsvRecord(text, [&](const std::vector<std::string> &f) {
-        out.push_back(f);
-        return true;
-    });
-    return out;
-}
-
-using Rows = std::vector<std::vector<std::string>>;
-
-TEST(ReportCsv, QuotedFieldsKeepSeparatorsQuotesAndLineBreaks)
-{
-    struct Case {
-        const char *text;
-        Rows expected;
-    };
-    const Case cases[] = {
-        {"a,b,c\n1,2,3\n", {{"a", "b", "c"}, {"1", "2", "3"}}},
-        {"a,b\r\n1,2\r\n", {{"a", "b"}, {"1", "2"}}},
-        {"a,b\n1,2", {{"a", "b"}, {"1", "2"}}},
-        {"\"x,y\",z\n", {{"x,y", "z"}}},
-        {"\"say \"\"hi\"\"\",2\n", {{"say \"hi\"", "2"}}},
-        {"\"line one\nline two\",next\n3,4\n", {{"line one\nline two", "next"}, {"3", "4"}}},
-        {"\"crlf\r\ninside\",x\r\n", {{"crlf\r\ninside", "x"}}},
-        {"=\"123\",b\n", {{"=\"123\"", "b"}}},
-        {"  spaced,  \"quoted\" ,last\n", {{"spaced", "quoted", "last"}}},
-        {"a,,\n", {{"a", "", ""}}},
-        {"\n\r\na\n\n", {{"a"}}},
-        {"\"unclosed,field\n", {{"unclosed,field\n"}}},
-        {"", {}},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(records(c.text), c.expected) << c.text;
-}
 
 TEST(ReportRules, ColumnsOfAnOrder)
 {
@@ -88,45 +51,6 @@ TEST(ReportRules, ColumnsOfAnOrder)
     EXPECT_EQ(normalTradeTime("2026-13-01 09:05"), "2026-13-01 09:05");
     EXPECT_EQ(normalTradeTime("yesterday"), "yesterday");
     EXPECT_EQ(normalTradeTime(""), "");
-}
-
-// UTF-8 to UTF-16LE, for writing the older report encoding in tests.
-std::string utf16le(std::string_view utf8)
-{
-    std::string out;
-    auto put = [&](unsigned u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        unsigned cp;
-        std::size_t len;
-        if (b < 0x80) {
-            cp = b;
-            len = 1;
-        } else if (b < 0xE0) {
-            cp = b & 0x1F;
-            len = 2;
-        } else if (b < 0xF0) {
-            cp = b & 0x0F;
-            len = 3;
-        } else {
-            cp = b & 0x07;
-            len = 4;
-        }
-        for (std::size_t k = 1; k < len; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += len;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            put(0xD800 + (cp >> 10));
-            put(0xDC00 + (cp & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    return out;
 }
 
 const char *const kOrderHeader = "订单编号,买家会员名,买家支付宝账号,买家应付货款,买家应付邮费,总金额,订单状态,"
@@ -239,7 +163,7 @@ TEST_P(TaobaoStoreTest, TheThreeEncodingsStoreTheSameRows)
                                orderLine("8", "交易成功", "内蒙古自治区 兴安盟 某旗", "2026-12-04 12:00", "𠀀 emoji 😀");
     const std::string files[] = {
         write("gbk.csv", utf8ToGbk(report)),
-        write("utf16.csv", "\xFF\xFE" + utf16le(report)),
+        write("utf16.csv", "\xFF\xFE" + test::utf16(report)),
         write("utf8.csv", "\xEF\xBB\xBF" + report),
     };
     std::vector<std::vector<TbOrder>> seen;
@@ -273,23 +197,131 @@ TEST_P(TaobaoStoreTest, ReportsThatAreOddStillReadSafely)
     EXPECT_FALSE(readOrderReport(dir.file("none.csv"), orders).ok);
     EXPECT_FALSE(readOrderReport(dir.path(), orders).ok);
 
-    // An empty file and a header alone give nothing.
+    // A header alone gives nothing.
     orders.clear();
-    EXPECT_TRUE(readOrderReport(write("empty.csv", ""), orders).ok);
-    EXPECT_TRUE(readOrderReport(write("header.csv", kOrderHeader), orders).ok);
+    const ReportRead header = readOrderReport(write("header.csv", kOrderHeader), orders);
+    EXPECT_TRUE(header.ok);
+    EXPECT_EQ(header.records, 0);
     EXPECT_TRUE(orders.empty());
 
-    // A header without a column leaves it empty; rows without an order number
-    // are passed over when storing.
+    // A header without a column leaves it empty; a record without an order
+    // number is named with its line.
     const std::string narrow = "订单编号,订单状态,收货地址\n=\"5\",新,甲 乙\n,没有单号,丙 丁\n";
     orders.clear();
-    ASSERT_TRUE(readOrderReport(write("narrow.csv", narrow), orders).ok);
-    ASSERT_EQ(orders.size(), 2u);
+    const ReportRead read = readOrderReport(write("narrow.csv", narrow), orders);
+    ASSERT_TRUE(read.ok);
+    ASSERT_EQ(orders.size(), 1u);
+    EXPECT_EQ(read.records, 2);
+    ASSERT_EQ(read.skipped.size(), 1u);
+    EXPECT_EQ(read.skipped[0].line, 3);
+    EXPECT_EQ(read.skipped[0].reason, "没有订单编号");
     EXPECT_EQ(orders[0].nickName, "");
     EXPECT_EQ(orders[0].addressInfo, "，，，甲 乙，");
     const StoreResult r = storeOrders(db, orders);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.stored, 1);
+}
+
+TEST_P(TaobaoStoreTest, AFileThatIsNotAReportIsNamedSo)
+{
+    struct Case {
+        const char *name;
+        std::string bytes;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"empty", "", "不是订单报表：文件是空的"},
+        {"blank lines", "\r\n\r\n", "不是订单报表：文件是空的"},
+        {"no order number", "买家会员名,收货地址\nbuyer,甲 乙\n", "不是订单报表：没有“订单编号”列"},
+        {"an item report", "订单编号,标题,价格\n1,茶,2\n", "不是订单报表：没有“收货地址”列"},
+        {"undecodable", "\xFF\xFE" + test::utf16("订单编号,") + std::string("\x00\xDC\n\x00", 4),
+         "不是订单报表：表头文字无法按 UTF-16LE 解码"},
+        {"a quote never closed", "\"订单编号,收货地址\n1,2\n", "不是订单报表：表头引号不成对"},
+    };
+    for (const Case &c : cases) {
+        std::vector<TbOrder> orders;
+        const ReportRead r = readOrderReport(write("x.csv", c.bytes), orders);
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.failure, ReportRead::Failure::NotReport) << c.name;
+        EXPECT_EQ(r.message, c.message) << c.name;
+    }
+    // The item report needs its titles.
+    std::vector<TbItem> items;
+    const ReportRead r = readItemReport(write("o.csv", kOrderHeader), items);
+    EXPECT_EQ(r.message, "不是宝贝报表：没有“标题”列");
+    const ReportRead missing = readItemReport(dir.file("none.csv"), items);
+    EXPECT_EQ(missing.failure, ReportRead::Failure::Open);
+    EXPECT_EQ(missing.message, "打开文件失败");
+}
+
+// Ten orders, the fourth with a message that opens a quote and never closes
+// it: the other nine are read, the fourth is named, the counts add up.
+TEST_P(TaobaoStoreTest, AStrayQuoteCostsOneOrder)
+{
+    std::string report = "订单编号,买家会员名,收货人姓名,收货地址,联系手机,订单创建时间,买家留言\r\n";
+    for (int i = 1; i <= 10; ++i)
+        report += "=\"" + std::to_string(i) + "\",buyer,李四,甲省 乙市 丙区,'13800138000,2026-12-01 10:00," +
+                  (i == 4 ? "\"请放门卫" : "留言") + "\r\n";
+    for (const std::string &ends : {std::string("\r\n"), std::string("\r"), std::string("\n")}) {
+        std::string text = report;
+        for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += ends.size())
+            text.replace(at, 2, ends);
+        std::vector<TbOrder> orders;
+        const ReportRead r = readOrderReport(write("quote.csv", "\xEF\xBB\xBF" + text), orders);
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.records, 10);
+        ASSERT_EQ(orders.size(), 9u);
+        EXPECT_EQ(orders[3].orderNum, "5");
+        EXPECT_EQ(orders[8].orderNum, "10");
+        EXPECT_EQ(orders[8].sNote, "留言");
+        ASSERT_EQ(r.skipped.size(), 1u);
+        EXPECT_EQ(r.skipped[0].line, 5);
+        EXPECT_EQ(r.skipped[0].reason, "引号不成对");
+    }
+}
+
+// Every encoding a report comes in, with or without its mark, and damage in
+// it: the orders read are the same, text never stored is invalid UTF-8, NUL
+// characters are dropped.
+TEST_P(TaobaoStoreTest, EncodingsAndDamagedTextNeverReachTheTables)
+{
+    const std::string report = std::string(kOrderHeader) +
+                               orderLine("1", "等待发货", "甲省 乙市 丙区", "2026-12-01 10:00", "门卫") +
+                               orderLine("2", "等待发货", "丁省 戊市", "2026-12-01 11:00");
+    const std::string bad = utf8ToGbk(orderLine("3", "等待发货", "己省 庚市", "2026-12-01 12:00", "放门口"));
+    struct Case {
+        const char *name;
+        std::string bytes;
+        std::size_t skipped;
+    };
+    const Case cases[] = {
+        {"UTF-16LE without mark", test::utf16(report), 0},
+        {"UTF-16BE with mark", "\xFE\xFF" + test::utf16(report, true), 0},
+        {"UTF-16BE without mark", test::utf16(report, true), 0},
+        {"a GBK order in UTF-8", "\xEF\xBB\xBF" + report + bad, 1},
+        {"a GBK order in UTF-8 without mark", report + bad, 1},
+        {"a stray last byte of UTF-16", "\xFF\xFE" + test::utf16(report) + "\x31", 1},
+        {"a cut UTF-8 character", report + "\xE9\x97", 1},
+    };
+    for (const Case &c : cases) {
+        std::vector<TbOrder> orders;
+        const ReportRead r = readOrderReport(write("e.csv", c.bytes), orders);
+        ASSERT_TRUE(r.ok) << c.name;
+        ASSERT_EQ(orders.size(), 2u) << c.name;
+        EXPECT_EQ(orders[0].sNote, "门卫") << c.name;
+        EXPECT_EQ(orders[1].addressInfo, "李四，13800138000，0571-88888888，丁省 戊市，") << c.name;
+        EXPECT_EQ(r.skipped.size(), c.skipped) << c.name;
+        EXPECT_EQ(r.records, static_cast<int>(2 + c.skipped)) << c.name;
+    }
+
+    std::string withNul = report;
+    withNul.replace(withNul.find("门卫"), std::string("门卫").size(), std::string("门\0卫", 7));
+    withNul.replace(withNul.find("=\"1\""), 4, std::string("=\"1\0\"", 5));
+    std::vector<TbOrder> orders;
+    ASSERT_TRUE(readOrderReport(write("nul.csv", withNul), orders).ok);
+    ASSERT_EQ(orders.size(), 2u);
+    EXPECT_EQ(orders[0].orderNum, "1");
+    EXPECT_EQ(orders[0].sNote, "门卫");
 }
 
 TEST_P(TaobaoStoreTest, ItemsAreStoredOncePerOrderAndTitle)

@@ -77,6 +77,25 @@ TEST(NewTemplateChecks, FirstFailureInTheWizardsOrder)
     EXPECT_EQ(backgroundProblem("AAAA", "1", "2"), "");
 }
 
+TEST(NewTemplateChecks, SizesArePositiveAndAtMostAHundredMetres)
+{
+    const char *const kWidth = "图片宽度应大于0厘米且不超过10000厘米";
+    const char *const kHeight = "图片高度应大于0厘米且不超过10000厘米";
+    struct Case {
+        const char *width, *height, *message;
+    };
+    const Case cases[] = {
+        {"0", "12", kWidth},      {"23", "-5", kHeight},    {"-0", "12", kWidth},
+        {"0.0", "0", kWidth},     {".", "12", kWidth},      {"-", "12", kWidth},
+        {"10000.01", "1", kWidth}, {"1", "1e9", kHeight},    {"23", "12", ""},
+        {"0.5", "10000", ""},     {"23.", "12.7", ""},      {"23", "", "请输入图片高度"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(newTemplateProblem({"顺丰", c.width, c.height, "AAAA"}), c.message) << c.width << " " << c.height;
+        EXPECT_EQ(backgroundProblem("AAAA", c.width, c.height), c.message) << c.width << " " << c.height;
+    }
+}
+
 TEST(NewTemplate, ItemsAtTheirDefaultPlacesWithTheConfiguredFontAndNoMargins)
 {
     AppState settings;

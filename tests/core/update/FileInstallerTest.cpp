@@ -1,4 +1,5 @@
 #include "core/update/FileInstaller.h"
+#include "core/update/Md5.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +126,62 @@ TEST_F(FileInstallerTest, StagingReplacesALinkInsteadOfWritingThroughIt)
     ASSERT_TRUE(stageFile(staging, "x", "staged"));
     EXPECT_EQ(slurp(dir.file("victim")), "keep");
     EXPECT_EQ(slurp(staging + "/x"), "staged");
+}
+
+TEST_F(FileInstallerTest, AStagedDownloadIsKeptWholeOrNotAtAll)
+{
+    const std::string staging = dir.file("tmp");
+    ::mkdir(staging.c_str(), 0700);
+    spit(dir.file("victim"), "keep");
+    ::mkdir((staging + "/bin").c_str(), 0700);
+    ASSERT_EQ(::symlink(dir.file("victim").c_str(), (staging + "/bin/tool").c_str()), 0);
+    {
+        StagedDownload d;
+        ASSERT_TRUE(d.open(staging, "bin/tool", 10));
+        // The planted link is gone at once; nothing is written through it.
+        EXPECT_FALSE(fs::is_symlink(staging + "/bin/tool"));
+        EXPECT_EQ(d.append("12345"), StagedDownload::Append::Ok);
+        EXPECT_EQ(d.append("678901"), StagedDownload::Append::TooLarge);
+        EXPECT_EQ(d.append("67890"), StagedDownload::Append::Ok);
+        EXPECT_EQ(d.append("x"), StagedDownload::Append::TooLarge);
+        EXPECT_EQ(d.size(), 10u);
+        EXPECT_EQ(d.digest(), md5Hex("1234567890"));
+        EXPECT_FALSE(fs::exists(staging + "/bin/tool"));
+        ASSERT_TRUE(d.keep());
+    }
+    EXPECT_EQ(slurp(staging + "/bin/tool"), "1234567890");
+    EXPECT_EQ(slurp(dir.file("victim")), "keep");
+
+    // Dropped, or never kept: neither the new bytes nor the old file stay.
+    for (bool explicitly : {true, false}) {
+        {
+            StagedDownload d;
+            ASSERT_TRUE(d.open(staging, "bin/tool", 100));
+            EXPECT_EQ(d.append("partial"), StagedDownload::Append::Ok);
+            if (explicitly)
+                d.discard();
+        }
+        EXPECT_EQ(listing(staging), (std::vector<std::string>{"bin"}));
+        spit(staging + "/bin/tool", "older");
+    }
+}
+
+TEST_F(FileInstallerTest, APreparedFileFromStagingMustMatchItsDigest)
+{
+    const std::string staged = dir.file("staged");
+    spit(staged, "#!/bin/sh\necho new\n");
+    spit(program + "/keep", "old");
+    FileInstaller installer(program);
+    EXPECT_EQ(installer.prepareFile("keep", staged, md5Hex("something else")),
+              FileInstaller::FromFile::DigestDiffers);
+    EXPECT_EQ(installer.prepareFile("missing", dir.file("nothing"), md5Hex("")), FileInstaller::FromFile::Failed);
+    EXPECT_EQ(listing(program), std::vector<std::string>{"keep"});
+    ASSERT_EQ(installer.prepareFile("bin/run", staged, md5Hex("#!/bin/sh\necho new\n")),
+              FileInstaller::FromFile::Ok);
+    ASSERT_TRUE(installer.commit());
+    EXPECT_EQ(slurp(program + "/bin/run"), "#!/bin/sh\necho new\n");
+    EXPECT_EQ(modeOf(program + "/bin/run"), 0755);
+    EXPECT_EQ(slurp(program + "/keep"), "old");
 }
 
 }

@@ -147,6 +147,35 @@ TEST(FileListTest, OneUnsafePathRefusesTheWholePlan)
     EXPECT_EQ(planFetch(parseFileList("d1\r\n"), none).refusedPath, "|");
 }
 
+TEST(FileListTest, AFileListedTwiceIsPlannedOnceAndTwoDigestsRefuseThePlan)
+{
+    int asked = 0;
+    auto none = [&](const std::string &) {
+        ++asked;
+        return std::string();
+    };
+    auto plan = planFetch(parseFileList("d1|bin\\a\r\nd2|b\r\nd1|bin/a\r\nd1|.\\bin\\\\a\r\nd2|b\r\n"), none);
+    ASSERT_EQ(plan.files.size(), 2u);
+    EXPECT_EQ(plan.files[0].relative, "bin/a");
+    EXPECT_EQ(plan.files[1].relative, "b");
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(plan.conflictingPath.empty());
+
+    plan = planFetch(parseFileList("d1|bin\\a\r\nd2|b\r\nd9|bin/a\r\n"), none);
+    EXPECT_EQ(plan.conflictingPath, "bin/a");
+    EXPECT_TRUE(plan.files.empty());
+}
+
+TEST(FileListTest, TheReleaseFileCapComesFromConfigInMegabytes)
+{
+    const std::pair<const char *, std::uint64_t> cases[] = {
+        {"", 512}, {"1", 1},   {" 64 ", 64},     {"2048", 2048}, {"0", 512},         {"-5", 512},
+        {"1.5", 512}, {"abc", 512}, {"12MB", 512}, {"9999999", 9999999}, {"99999999", 512},
+    };
+    for (const auto &[configured, mb] : cases)
+        EXPECT_EQ(maxReleaseFileBytes(configured), mb * 1024 * 1024) << configured;
+}
+
 TEST(FileListTest, OverallPercentWithoutFilesIsDone)
 {
     EXPECT_EQ(overallPercent(0, 0), 100);

@@ -140,6 +140,52 @@ TEST_P(UserAccountsTest, RefusalsChangeNothing)
     EXPECT_EQ(column("select user_id || ID || permission from userPermission order by user_id, ID"), rightsBefore);
 }
 
+TEST_P(UserAccountsTest, NamesAreTrimmedAndLookAlikesRefused)
+{
+    ASSERT_EQ(accounts.addUser("Packer", "pw", "pw", "t"), R::Ok);
+    const auto before = column("select user_id from userLogin order by user_id");
+    struct Case {
+        const char *name;
+        R expected;
+    };
+    const Case refused[] = {
+        {"admin ", R::AlreadyExists},
+        {" admin", R::AlreadyExists},
+        {"\t admin \xE3\x80\x80", R::AlreadyExists},              // tab, ideographic space
+        {"\xEF\xBD\x81\xEF\xBD\x84\xEF\xBD\x8D\xEF\xBD\x89\xEF\xBD\x8E", R::AlreadyExists}, // ａｄｍｉｎ
+        {"\xEF\xBC\xA1\x64min", R::AlreadyExists},               // Ａdmin
+        {"PACKER", R::AlreadyExists},
+        {"pa\xEF\xBD\x83ker", R::AlreadyExists},                 // full-width c
+        {"ad\xE2\x80\x8Bmin", R::BadName},                       // zero-width space
+        {"admin\xE2\x80\x8D", R::BadName},                       // zero-width joiner at the end
+        {"\xEF\xBB\xBF" "admin", R::BadName},                    // byte order mark
+        {"ad\xC2\xADmin", R::BadName},                           // soft hyphen
+        {"\xE2\x80\xAEnimda", R::BadName},                       // right-to-left override
+        {"pack\ner", R::BadName},
+        {"pack\rer", R::BadName},
+        {"pack\xC2\x85" "er", R::BadName},                       // next line (C1)
+        {"pack\xE2\x80\xA8" "er", R::BadName},                   // line separator
+        {"pack\x7F" "er", R::BadName},
+        {"pack\xFF" "er", R::BadName},                           // not UTF-8
+        {"", R::EmptyName},
+        {"   ", R::EmptyName},
+        {"\t\xE3\x80\x80\xC2\xA0", R::EmptyName},
+    };
+    for (const Case &c : refused) {
+        EXPECT_EQ(accounts.addUser(c.name, "pw", "pw", "t"), c.expected) << c.name;
+        EXPECT_EQ(column("select user_id from userLogin order by user_id"), before) << c.name;
+    }
+    EXPECT_STRNE(zentra::userAccountsMessage(R::BadName), "");
+
+    // Blanks around a new name go; what is kept inside stays as typed.
+    ASSERT_EQ(accounts.addUser("  王 小明\xE3\x80\x80", "pw", "pw", "t"), R::Ok);
+    EXPECT_EQ(column("select user_id from userLogin where user_id like '王%'"),
+              std::vector<std::string>{"王 小明"});
+    // The login takes the name with blanks typed around it.
+    EXPECT_NE(flagsOf(" 王 小明 ", "pw"), "refused");
+    EXPECT_EQ(flagsOf("  ", "pw"), "refused");
+}
+
 TEST_P(UserAccountsTest, DeletingAUserTakesItsRightsAlong)
 {
     ASSERT_EQ(accounts.addUser("packer", "pw", "pw", "t"), R::Ok);

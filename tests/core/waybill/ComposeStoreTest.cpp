@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace zentra;
 
 namespace {
@@ -226,4 +230,83 @@ TEST_P(ComposeStoreTest, SearchesWithinAClassAndGoodsClassesBySubstring)
     EXPECT_EQ(goodsNames(goodsOfClassLike(db, "用品")), "AB");
     EXPECT_EQ(goodsNames(goodsOfClassLike(db, "0%")), "B"); // "%" is no wildcard
     EXPECT_EQ(goodsNames(goodsOfClassLike(db, kAllClasses)), "ABC");
+}
+
+// Numbers are taken under config.ini's lock, as one step with the count-up:
+// batches of several processes at once never share a number.
+TEST_P(ComposeStoreTest, BatchesOfSeveralProcessesAtOnceNeverShareANumber)
+{
+    writeOrderNumberLock(config, true, "100");
+    writeExpressNumberLock(config, true, "5000");
+    constexpr int kProcesses = 8;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kProcesses; ++i) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const BatchAddResult r = addBatchToPrintList(receivers({{{"rname", "甲"}}, {{"rname", "乙"}}}), config);
+            ::_exit(r.ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    int stored = 0;
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            stored += 2;
+    }
+    const DbRows rows = printList();
+    ASSERT_EQ(static_cast<int>(rows.size()), stored);
+    std::set<std::string> orders, expresses;
+    for (const DbRow &row : rows) {
+        orders.insert(row.text("orderNo"));
+        expresses.insert(row.text("expressNo"));
+    }
+    EXPECT_EQ(static_cast<int>(orders.size()), stored);
+    EXPECT_EQ(static_cast<int>(expresses.size()), stored);
+    EXPECT_GT(stored, 0);
+    // Every batch stored here counted on; a failed one gave its numbers back
+    // (the shop's order numbers are counted in the shared database).
+    if (!onServer()) {
+        EXPECT_EQ(config.readText("Order", "OrderNum"), std::to_string(100 + stored));
+    }
+    EXPECT_EQ(config.readText("Order", "ExpressNum"), std::to_string(5000 + stored));
+}
+
+TEST_P(ComposeStoreTest, TakenNumbersGoBackOnlyWhileNobodyTookMore)
+{
+    if (onServer())
+        GTEST_SKIP() << "config.ini's counters only";
+    // Switches off: nothing is taken, nothing written.
+    writeOrderNumberLock(config, false, "");
+    TakenNumbers none = takeNumbers(config, 1, true, true);
+    EXPECT_TRUE(none.ok);
+    EXPECT_EQ(none.orderNum, "");
+    EXPECT_EQ(none.expressNum, "");
+
+    writeOrderNumberLock(config, true, "0099");
+    writeExpressNumberLock(config, true, "7");
+    const TakenNumbers first = takeNumbers(config, 3, true, false);
+    ASSERT_TRUE(first.ok);
+    EXPECT_EQ(first.orderNum, "0099");
+    EXPECT_EQ(first.nextOrderNum, "102");
+    EXPECT_EQ(first.expressNum, ""); // not asked for
+    EXPECT_EQ(first.nextExpressNum, "7");
+    EXPECT_EQ(config.readText("Order", "OrderNum"), "102");
+    EXPECT_EQ(config.readText("Order", "ExpressNum"), "7");
+
+    // Given back at once: the counter is where it was.
+    returnNumbers(config, first);
+    EXPECT_EQ(config.readText("Order", "OrderNum"), "0099");
+
+    // Given back after another take: the counter stays, the numbers are a gap.
+    const TakenNumbers a = takeNumbers(config, 1, true, true);
+    const TakenNumbers b = takeNumbers(config, 1, true, true);
+    EXPECT_EQ(a.orderNum, "0099");
+    EXPECT_EQ(b.orderNum, "100");
+    EXPECT_EQ(b.expressNum, "8");
+    returnNumbers(config, a);
+    EXPECT_EQ(config.readText("Order", "OrderNum"), "101");
+    EXPECT_EQ(config.readText("Order", "ExpressNum"), "9");
 }

@@ -1,5 +1,6 @@
 #include "core/templates/FieldCatalogue.h"
 #include "core/waybill/WaybillDraft.h"
+#include "core/waybill/WaybillFields.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,55 @@ TEST(WaybillDraft, FillsReceiverAndSenderWithJoinedPlaces)
     EXPECT_EQ(row.cell(23), "310000");    // rpost
     EXPECT_EQ(row.cell(WaybillRow::SenderSignature), "签名");
     EXPECT_EQ(row.cell(WaybillRow::TemplateName), "圆通");
+}
+
+TEST(WaybillDraft, StoredRowsCarryThePartiesWhateverTheTemplateShows)
+{
+    // A template with the destination and the names, but no province, city
+    // or mobile items: the row still carries them, for a batch page whose
+    // destination joins province and city.
+    WaybillDraft d;
+    std::array<bool, 60> present{};
+    for (int i : {field::ReceiverName, field::ReceiverDestination, field::SenderName})
+        present[static_cast<std::size_t>(i)] = true;
+    d.setPresent(present);
+    d.fillReceiver({{"rname", "张三"}, {"rprovince", "浙江省"}, {"rcity", "杭州市"}, {"rmobile", "13900000000"}});
+    d.fillSender({{"sname", "李四"}, {"sprovince", "上海"}, {"scity", "上海市"}, {"sself4", "签名"}});
+    EXPECT_EQ(d.text(field::ReceiverDestination), "浙江省杭州市");
+    EXPECT_EQ(d.text(field::ReceiverProvince), ""); // no item: nothing shown
+
+    // What the user typed into an item wins over the chosen party's value.
+    d.setText(field::ReceiverName, "张三先生");
+    WaybillRow row = d.printListRow("t");
+    EXPECT_EQ(row.cell(WaybillRow::ReceiverName), "张三先生");
+    EXPECT_EQ(row.cell(20), "浙江省"); // rprovince
+    EXPECT_EQ(row.cell(21), "杭州市"); // rcity
+    EXPECT_EQ(row.cell(WaybillRow::ReceiverMobile), "13900000000");
+    EXPECT_EQ(row.cell(35), "上海");   // sprovince
+    EXPECT_EQ(row.cell(WaybillRow::SenderSignature), "签名");
+    // The batch page of that row shows the destination the canvas showed.
+    EXPECT_EQ(fieldTextsForRow(row)[field::ReceiverDestination], d.text(field::ReceiverDestination));
+    EXPECT_EQ(d.historyRow("t", "2030-01-01 00:00:00").cell(21), "杭州市");
+
+    // A new waybill, or the default texts, keep no party.
+    OrderLocks locks;
+    d.reset(locks, "", "");
+    EXPECT_EQ(d.printListRow("t").cell(20), "");
+    d.fillReceiver({{"rname", "王五"}, {"rprovince", "江苏省"}});
+    d.defaultTexts(locks, "", "");
+    EXPECT_EQ(d.printListRow("t").cell(20), "");
+    EXPECT_EQ(d.printListRow("t").cell(WaybillRow::ReceiverName), "收件人姓名");
+
+    // A stored row opened again brings its parties.
+    WaybillRow stored;
+    stored.cell(20) = "新疆";
+    stored.cell(21) = "乌鲁木齐市";
+    stored.cell(35) = "北京"; // sprovince
+    d.takeParties(stored);
+    EXPECT_EQ(d.partyValue(field::ReceiverDestination), "新疆乌鲁木齐市");
+    EXPECT_EQ(d.printListRow("t").cell(21), "乌鲁木齐市");
+    EXPECT_EQ(d.printListRow("t").cell(35), "北京");
+    EXPECT_EQ(d.partyValue(field::OrderNumber), "");
 }
 
 TEST(WaybillDraft, InsuredAmountBoxes)

@@ -101,6 +101,8 @@ private slots:
     void everyGuardedCommandChecksItsFlag();
     void exitAsksOnce_data();
     void exitAsksOnce();
+    void exitAsksToSaveTheTemplateInDesignFirst_data();
+    void exitAsksToSaveTheTemplateInDesignFirst();
     void newWaybillClearsPanelsInOrder_data();
     void newWaybillClearsPanelsInOrder();
     void designModeToggle_data();
@@ -108,6 +110,7 @@ private slots:
     void resizingKeepsFixedPanes_data();
     void resizingKeepsFixedPanes();
     void onlineUpgradeWritesExactVersionAndCloses();
+    void onlineUpgradeOfAPackagedInstallStartsNothing();
     void helpOpensFirstExistingFile_data();
     void helpOpensFirstExistingFile();
     void calculatorIsFirstInstalled_data();
@@ -202,13 +205,16 @@ void CMainFrameTest::commandKeysReachTheGateFromEditBoxes()
             frame.setCommandHandler(c.id, [&ran, &c] { ran << QString::fromLatin1(c.keys); });
     f.state.permissions.fill(1);
 
+    // Every command key but an editing key of the box (Ctrl+Y, the
+    // post-code page) runs its command.
     for (const MainCommand &c : mainCommands()) {
         if (!c.keys)
             continue;
         ran.clear();
         edit->setFocus();
         QTest::keySequence(edit, QKeySequence(QString::fromLatin1(c.keys)));
-        QCOMPARE(ran.join(QLatin1Char(',')), QString::fromLatin1(c.keys));
+        const bool editingKey = QString::fromLatin1(c.keys) == QLatin1String("Ctrl+Y");
+        QCOMPARE(ran.join(QLatin1Char(',')), editingKey ? QString() : QString::fromLatin1(c.keys));
     }
 
     // Refused commands are refused from the edit box too.
@@ -217,13 +223,34 @@ void CMainFrameTest::commandKeysReachTheGateFromEditBoxes()
     QTest::keySequence(edit, QKeySequence(QStringLiteral("Ctrl+P")));
     QCOMPARE(f.dialogs.lastText(), kNoPermission);
 
-    // Typing and the box's own keys stay with the box.
+    // Typing and the box's own keys stay with the box: Ctrl+A selects, Ctrl+Z
+    // and Ctrl+Y undo and redo, Home, Delete and Backspace edit.
     ran.clear();
+    const char *property = editor == QLatin1String("line") ? "text" : "plainText";
+    auto text = [&] { return edit->property(property).toString(); };
     QTest::keyClicks(edit, QStringLiteral("ab"));
-    QTest::keySequence(edit, QKeySequence::SelectAll);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, QStringLiteral("c"));
-    QCOMPARE(edit->property(editor == QLatin1String("line") ? "text" : "plainText").toString(), QStringLiteral("c"));
+    QCOMPARE(text(), QStringLiteral("c"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(text() != QStringLiteral("c"));
+    QTest::keyClick(edit, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(text(), QStringLiteral("c"));
+    QTest::keyClicks(edit, QStringLiteral("de"));
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(text(), QStringLiteral("d"));
     QVERIFY(ran.isEmpty());
+
+    // Outside a text box Ctrl+Y is the window's again.
+    auto *button = new QPushButton(QStringLiteral("x"));
+    frame.printTemplate()->setPage(CPrintTemplate::Receiver, button);
+    frame.printTemplate()->tabs()->setCurrentIndex(CPrintTemplate::Receiver);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(ran, QStringList{QStringLiteral("Ctrl+Y")});
 }
 
 void CMainFrameTest::lockIndicatorsFollowKeyEvents_data()
@@ -320,6 +347,64 @@ void CMainFrameTest::exitAsksOnce()
     }
 }
 
+void CMainFrameTest::exitAsksToSaveTheTemplateInDesignFirst_data()
+{
+    QTest::addColumn<bool>("viaCommand");
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<QList<int>>("answers"); // 0 = OK, 1 = Cancel
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<bool>("closed");
+    const QString save = QStringLiteral("是否保存当前模板？");
+    QTest::newRow("exit, save, exit") << true << true << QList<int>{0, 0} << QStringList{save, kExitQuestion} << true
+                                      << true;
+    QTest::newRow("exit, save, stay") << true << true << QList<int>{0, 1} << QStringList{save, kExitQuestion} << true
+                                      << false;
+    QTest::newRow("exit, Cancel: no exit") << true << true << QList<int>{1} << QStringList{save} << false << false;
+    QTest::newRow("close box, save, exit")
+        << false << true << QList<int>{0, 0} << QStringList{save, kExitQuestion} << true << true;
+    QTest::newRow("close box, Cancel: no exit") << false << true << QList<int>{1} << QStringList{save} << false
+                                                << false;
+    QTest::newRow("nothing changed") << true << false << QList<int>{0} << QStringList{kExitQuestion} << false << true;
+}
+
+void CMainFrameTest::exitAsksToSaveTheTemplateInDesignFirst()
+{
+    QFETCH(bool, viaCommand);
+    QFETCH(bool, modified);
+    QFETCH(QList<int>, answers);
+    QFETCH(QStringList, questions);
+    QFETCH(bool, saved);
+    QFETCH(bool, closed);
+    Fixture f;
+    f.state.currentTemplateName = "sf";
+    CMainFrame &frame = f.shown();
+    QStringList written;
+    frame.hooks().saveTemplate = [&](const std::string &path) {
+        written << QString::fromStdString(path);
+        return true;
+    };
+    frame.action(cmd::EditTemplate)->trigger();
+    f.state.templateModified = modified;
+    for (int a : answers)
+        f.dialogs.answers.push_back(a == 0 ? Answer::Ok : Answer::Cancel);
+    if (viaCommand)
+        frame.action(cmd::Exit)->trigger();
+    else
+        frame.close();
+    QStringList asked;
+    for (const auto &q : f.dialogs.asked)
+        asked << q.text;
+    QCOMPARE(asked, questions);
+    if (modified) {
+        QCOMPARE(f.dialogs.asked.front().caption, QStringLiteral("模板保存"));
+        QCOMPARE(f.dialogs.asked.front().buttons, Dialogs::Buttons::OkCancel);
+    }
+    QCOMPARE(written, saved ? QStringList{QString::fromStdString(f.folder.templateDir()) + "sf.ttp"} : QStringList());
+    QCOMPARE(frame.isVisible(), !closed);
+    QCOMPARE(f.state.templateModified, modified && !saved);
+}
+
 void CMainFrameTest::newWaybillClearsPanelsInOrder_data()
 {
     QTest::addColumn<bool>("modified");
@@ -380,7 +465,10 @@ void CMainFrameTest::designModeToggle()
     CMainFrame &frame = f.shown();
     QStringList saved;
     int left = 0;
-    frame.hooks().saveTemplate = [&](const std::string &path) { saved << QString::fromStdString(path); };
+    frame.hooks().saveTemplate = [&](const std::string &path) {
+        saved << QString::fromStdString(path);
+        return true;
+    };
     frame.hooks().leaveDesignMode = [&] { ++left; };
     QAction *toggle = frame.action(cmd::EditTemplate);
     QWidget *design = paneOf(frame, "designPlaceholder");
@@ -454,6 +542,38 @@ void CMainFrameTest::onlineUpgradeWritesExactVersionAndCloses()
     QCOMPARE(f.shell.started, QStringList{QCoreApplication::applicationDirPath() + "/zentra-update"});
     QVERIFY(!frame.isVisible());
     QVERIFY(f.dialogs.asked.empty());
+}
+
+void CMainFrameTest::onlineUpgradeOfAPackagedInstallStartsNothing()
+{
+    // A dpkg database of our own whose package lists this program folder's
+    // updater, as /var/lib/dpkg lists /usr/bin/zentra-update.
+    zentra::test::TempDir admin;
+    QDir(QString::fromStdString(admin.path())).mkdir(QStringLiteral("info"));
+    zentra::test::spit(admin.file("info/zentra.list"),
+                       "/.\n" + (QCoreApplication::applicationDirPath() + "/zentra-update\n").toStdString());
+    const QByteArray saved = qgetenv("DPKG_ADMINDIR");
+    qputenv("DPKG_ADMINDIR", QByteArray::fromStdString(admin.path()));
+
+    Fixture f;
+    zentra::test::spit(f.folder.versionPath(), "0.0.0.9");
+    CMainFrame &frame = f.shown();
+    frame.action(cmd::OnlineUpgrade)->trigger();
+    if (saved.isNull())
+        qunsetenv("DPKG_ADMINDIR");
+    else
+        qputenv("DPKG_ADMINDIR", saved);
+
+    QCOMPARE(f.dialogs.asked.size(), std::size_t(1));
+    QCOMPARE(f.dialogs.lastText(), QStringLiteral("请使用系统的软件包管理器升级本软件"));
+    QCOMPARE(f.shell.started, QStringList());
+    QCOMPARE(QString::fromStdString(zentra::test::slurp(f.folder.versionPath())), QStringLiteral("0.0.0.9"));
+    QVERIFY(!f.state.skipExitConfirm);
+    QVERIFY(frame.isVisible());
+
+    // The same folder outside the package manager updates itself again.
+    frame.action(cmd::OnlineUpgrade)->trigger();
+    QCOMPARE(f.shell.started, QStringList{QCoreApplication::applicationDirPath() + "/zentra-update"});
 }
 
 void CMainFrameTest::helpOpensFirstExistingFile_data()

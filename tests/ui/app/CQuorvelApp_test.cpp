@@ -1,7 +1,11 @@
 #include "core/config/AppState.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/DataFolder.h"
+#include "core/data/DbConnection.h"
+#include "core/data/Maintenance.h"
 #include "core/data/Schema.h"
+#include "core/masterdata/BookKind.h"
+#include "core/masterdata/MasterBook.h"
 #include "core/templates/TemplateFile.h"
 #include "core/users/UserAccounts.h"
 #include "support/PopupMenu.h"
@@ -263,6 +267,73 @@ private slots:
         CQuorvelApp app(state, dialogs, shell);
         QCOMPARE(app.initInstance({"--home", QString::fromStdString(folder.root())}), std::optional<int>(1));
         QVERIFY(dialogs.lastText().contains(QStringLiteral("pgpass")));
+    }
+
+    void aDamagedDatabaseIsNamedAndRestoredFromAGoodBackup_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("text file, restored") << "text" << true << int(Dialogs::Answer::Ok);
+        QTest::newRow("text file, declined") << "text" << true << int(Dialogs::Answer::Cancel);
+        QTest::newRow("text file, no backup") << "text" << false << int(Dialogs::Answer::Ok);
+        QTest::newRow("missing column, restored") << "column" << true << int(Dialogs::Answer::Ok);
+        QTest::newRow("missing column, no backup") << "column" << false << int(Dialogs::Answer::Ok);
+    }
+
+    void aDamagedDatabaseIsNamedAndRestoredFromAGoodBackup()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, backup);
+        QFETCH(int, answer);
+        zentra::test::TempDir dir;
+        const zentra::DataFolder folder(dir.path());
+        QVERIFY(zentra::initDataFolder(folder));
+        // Stored as the program stores it (with its name key), so that no
+        // list has a key to fill in afterwards.
+        QVERIFY(zentra::MasterBook(folder.databasePath(), zentra::receiverBook())
+                    .save({{"rname", "备份里的人"}, {"rmobile", "13800000000"}, {"raddress", "路"}},
+                          zentra::MasterBook::Mode::Add)
+                    .ok());
+        if (backup)
+            QVERIFY(zentra::backupDatabase(folder).ok);
+        if (damage == QLatin1String("text")) {
+            zentra::test::spit(folder.databasePath(), "这不是数据库\n");
+        } else {
+            zentra::DbConnection db;
+            QVERIFY(db.open(folder.databasePath()));
+            QVERIFY(db.executeScript("alter table receiver drop column rcompany"));
+        }
+        const std::string damagedBytes = zentra::test::slurp(folder.databasePath());
+
+        zentra::AppState state;
+        ScriptedDialogs dialogs;
+        dialogs.answers = {Dialogs::Answer(answer)};
+        RecordingShell shell;
+        CQuorvelApp app(state, dialogs, shell);
+        QCOMPARE(app.initInstance({"--home", QString::fromStdString(folder.root())}), std::optional<int>());
+        QVERIFY(!dialogs.asked.empty());
+        const auto &first = dialogs.asked.front();
+        QVERIFY2(first.text.startsWith(QStringLiteral("数据库已损坏：") + QString::fromStdString(folder.databasePath())),
+                 qPrintable(first.text));
+        QCOMPARE(first.buttons, backup ? Dialogs::Buttons::OkCancel : Dialogs::Buttons::Ok);
+        const bool restored = backup && answer == int(Dialogs::Answer::Ok);
+        if (restored) {
+            QCOMPARE(dialogs.asked.at(1).text, QStringLiteral("数据库还原成功!"));
+            QVERIFY(zentra::checkDatabase(folder.databasePath()).good());
+            QCOMPARE(zentra::test::slurp(folder.databasePath() + ".damaged"), damagedBytes);
+            zentra::DbConnection db;
+            QVERIFY(db.open(folder.databasePath()));
+            QCOMPARE(db.query("select rname from receiver")[0].at(0), std::string("备份里的人"));
+        } else {
+            // What the panels then say of the damaged file is theirs.
+            for (const auto &asked : dialogs.asked)
+                QVERIFY(!asked.text.startsWith(QStringLiteral("数据库还原")));
+            QCOMPARE(zentra::test::slurp(folder.databasePath()), damagedBytes);
+        }
+        // The window comes up either way.
+        QVERIFY(app.mainFrame() && app.mainFrame()->isVisible());
+        app.mainFrame()->hide();
     }
 
     void unusableDataFolderEndsWithMessage()

@@ -214,6 +214,34 @@ private slots:
         QCOMPARE(column(*list, 1), QStringList({"1", "3", "--", "5", "9", "--", "2"}));
     }
 
+    void onlyASelectColumnGivesCheckBoxes_data()
+    {
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<bool>("boxes");
+        QTest::newRow("print list") << "选择,40,1; 行号,60,1; 模板名称,150,0" << true;
+        QTest::newRow("leading blank") << " 选择,40,1; 行号,40,1; 宝贝名称,110,0" << true;
+        QTest::newRow("template list") << "行号,60,1; 模板名称(双击可选择模板),240,1" << false;
+        QTest::newRow("user list") << "行号,60,1; 姓名,160,0; 最后登录时间,170,0" << false;
+        QTest::newRow("select elsewhere") << "行号,60,1; 选择,40,1" << false;
+    }
+
+    void onlyASelectColumnGivesCheckBoxes()
+    {
+        QFETCH(QString, spec);
+        QFETCH(bool, boxes);
+        // A list that had check boxes before keeps none it has no column for.
+        auto list = shownList(QStringLiteral("选择,40; 名称,80"));
+        list->setColumns(spec);
+        fill(*list, {{"1", "a"}, {"2", "b"}});
+        QCOMPARE(list->checkBoxRect(0).isValid(), boxes);
+        QCOMPARE(list->reportModel()->data(list->reportModel()->index(0, 0), Qt::CheckStateRole).isValid(), boxes);
+        // A click where a box would be ticks nothing in a list without boxes.
+        const QRect cell = list->visualRect(list->reportModel()->index(1, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, boxes ? list->checkBoxRect(1).center()
+                                                                       : QPoint(cell.left() + 8, cell.center().y()));
+        QCOMPARE(list->checkedRows(), boxes ? QList<int>{1} : QList<int>{});
+    }
+
     void checkBoxFollowsTheMouseNotTheSpaceKey()
     {
         auto list = shownList("选择,60; 名称,80");

@@ -175,14 +175,37 @@ private slots:
         QCOMPARE(dlg.grid()->rowCount(), 1);
         QCOMPARE(dlg.grid()->cellText(0, 14), QStringLiteral("新备注"));
 
-        // The dialog's keys work from a text box too: Ctrl+A checks every row
-        // rather than selecting the box's text.
+        // The dialog's keys work from a text box too, but for the box's own
+        // editing keys: there Ctrl+A selects the text, which typing replaces.
+        dlg.grid()->setFocus();
+        QTest::keyClick(dlg.grid(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(dlg.grid()->checkedRows(), QList<int>{0});
         auto *search = child<QLineEdit>(&dlg, "searchEdit");
         search->setFocus();
-        QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(dlg.grid()->checkedRows(), QList<int>{0});
         QTest::keyClick(search, Qt::Key_W, Qt::ControlModifier);
         QVERIFY(dlg.grid()->checkedRows().isEmpty());
+        // A read-only box (the mobile while editing) keeps Ctrl+A too.
+        auto *mobile = child<QLineEdit>(&dlg, "rmobile");
+        mobile->setFocus();
+        QTest::keyClick(mobile, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(mobile->selectedText(), QStringLiteral("138"));
+        QVERIFY(dlg.grid()->checkedRows().isEmpty());
+        // A new receiver's name: Ctrl+A selects, typing replaces, Ctrl+Z and
+        // Ctrl+Y undo and redo.
+        dlg.grid()->setFocus();
+        QTest::keyClick(dlg.grid(), Qt::Key_N, Qt::ControlModifier);
+        auto *name = child<QLineEdit>(&dlg, "rname");
+        QVERIFY(!name->isReadOnly());
+        name->setFocus();
+        QTest::keyClicks(name, QStringLiteral("Zh"));
+        QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(name, QStringLiteral("Li"));
+        QCOMPARE(name->text(), QStringLiteral("Li"));
+        QVERIFY(dlg.grid()->checkedRows().isEmpty());
+        QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(name->text() != QStringLiteral("Li"));
+        QTest::keyClick(name, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(name->text(), QStringLiteral("Li"));
     }
 
     void editingKeepsAClassAndRegionTheListsLack()
@@ -423,7 +446,23 @@ private slots:
         click(&dlg, "exportButton");
         const std::string gbk = test::slurp(f.dir.file("gbk.csv"));
         QVERIFY(gbk.starts_with(utf8ToGbk("姓名,类别,")));
-        QCOMPARE(decodeTextFile(gbk), utf8.substr(3));
+        QCOMPARE(gbkToUtf8(gbk), utf8.substr(3));
+
+        // The data folder's own files are refused, whatever the name given;
+        // so is GBK for an entry it cannot write. Nothing is written.
+        const std::string database = test::slurp(f.db());
+        const QString own = QString::fromStdString(f.folder.path("data/../data/data.db"));
+        f.dialogs.paths = {own, QString::fromStdString(f.dir.file("gbk.csv"))};
+        f.dialogs.fileTypes = {0, 1};
+        click(&dlg, "exportButton");
+        QCOMPARE(
+            f.dialogs.lastText(),
+            QStringLiteral("无法写入文件 %1：这是数据文件夹自己的文件（数据库、备份、设置或模板），不能写入").arg(own));
+        QVERIFY(test::slurp(f.db()) == database);
+        f.add(receiverBook(), {{"rname", "私\uE78D"}, {"rmobile", "2"}, {"raddress", "路"}});
+        click(&dlg, "exportButton");
+        QVERIFY(f.dialogs.lastText().contains(QStringLiteral("中有 GBK 无法写出的字符，请用 UTF-8 导出")));
+        QVERIFY(test::slurp(f.dir.file("gbk.csv")) == gbk);
 
         // Import into another shop: the entries, the summary with the skipped
         // lines, the grid and the class list read again.

@@ -8,6 +8,7 @@
 #include "ui/common/Dialogs.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/printlist/CHistoryPrtList.h"
+#include "ui/printlist/CPrintList.h"
 #include "ui/waybill/CQuorvelView.h"
 #include "ui/waybill/MyEdit.h"
 
@@ -108,6 +109,23 @@ void click(QWidget *w, const char *name)
 class CHistoryPrtListTest : public QObject {
     Q_OBJECT
 private slots:
+    void theSearchBoxHasTheRoomOfThePrintLists()
+    {
+        Fixture f;
+        auto history = f.open();
+        CPrintList list(f.state, f.folder, f.dialogs, *f.canvas);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        auto *box = history->findChild<QLineEdit *>("searchEdit");
+        auto *listBox = list.findChild<QLineEdit *>("searchEdit");
+        QVERIFY(box->width() >= listBox->width());
+        // A mobile number and an address fit.
+        QVERIFY(box->width() > box->fontMetrics().horizontalAdvance(QStringLiteral("13800138000 浙江省杭州市西湖区")));
+        // The dialog still fits a 1024 pixels wide screen.
+        QVERIFY(history->minimumSizeHint().width() <= 1000);
+        QVERIFY(history->width() <= 1024);
+    }
+
     void opensWithThisMonthNewestFirst()
     {
         Fixture f;

@@ -130,11 +130,22 @@ private slots:
         click(dlg.get(), "searchButton");
         QCOMPARE(gridColumn(grid, 3), (QStringList{"丙", "乙"}));
 
-        // The keys work from the search box as well.
-        QTest::keyClick(dlg->findChild<QLineEdit *>("searchEdit"), Qt::Key_A, Qt::ControlModifier);
+        // The dialog's keys work from the list and from the search box, but
+        // in the box Ctrl+A selects its text: typing replaces it.
+        grid.setFocus();
+        QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(grid.checkedRows().size(), 2);
-        QTest::keyClick(dlg->findChild<QLineEdit *>("searchEdit"), Qt::Key_W, Qt::ControlModifier);
+        auto *search = dlg->findChild<QLineEdit *>("searchEdit");
+        search->setFocus();
+        QTest::keyClick(search, Qt::Key_W, Qt::ControlModifier);
         QCOMPARE(grid.checkedRows().size(), 0);
+        QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(grid.checkedRows().size(), 0);
+        QTest::keyClicks(search, QStringLiteral("a1"));
+        QCOMPARE(search->text(), QStringLiteral("a1"));
+        QTest::keyClick(search, Qt::Key_Home);
+        QTest::keyClick(search, Qt::Key_Delete);
+        QCOMPARE(search->text(), QStringLiteral("1"));
     }
 
     void printingNothingDoesNothing()
@@ -240,6 +251,20 @@ private slots:
         grid.cellEditor()->setText(QStringLiteral("SF'100"));
         grid.endEdit(true);
         QCOMPARE(f.column("printList", "expressNo"), (QStringList{"SF'100"}));
+
+        // In the cell's editor Ctrl+A selects the text, which typing replaces;
+        // the row stays unticked.
+        QVERIFY(grid.editCell(0, WaybillRow::ExpressNo));
+        QLineEdit *editor = grid.cellEditor();
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QCOMPARE(editor->text(), QStringLiteral("SF'10"));
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QStringLiteral("YT9"));
+        QCOMPARE(editor->text(), QStringLiteral("YT9"));
+        QVERIFY(grid.checkedRows().isEmpty());
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(f.column("printList", "expressNo"), (QStringList{"YT9"}));
     }
 
     void aDoubleClickOpensTheRowOnTheCanvas()

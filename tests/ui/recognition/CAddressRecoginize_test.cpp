@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -130,6 +131,28 @@ private slots:
         child<QPushButton>(dlg.get(), "clipboardButton")->click();
         QCOMPARE(box(dlg.get(), "name"), QStringLiteral("王五"));
         QVERIFY(f.dialogs.asked.empty());
+    }
+
+    void aCopiedWebPageOnTheClipboardIsReadAtOnce()
+    {
+        // Opening reads the clipboard: a copied page of a megabyte must neither
+        // hold the window nor hide the delivery text at its top.
+        Fixture f;
+        QString page = QStringLiteral("收货人：张三 手机：13800138000 地址：陕西省西安市雁塔区高新路3号\n");
+        const QString paragraph = QStringLiteral("首页 > 女装 | 发货地：浙江省杭州市 | 买家：王** 北京市朝阳区 上海发货 "
+                                                 "客服电话 400-800-1234 店铺地址：广东省广州市白云区 石井街道 88号\n");
+        while (page.size() < 400000)
+            page += paragraph;
+        QGuiApplication::clipboard()->setText(page);
+        QElapsedTimer timer;
+        timer.start();
+        auto dlg = f.open();
+        qInfo() << "opening with" << page.toUtf8().size() << "bytes on the clipboard took" << timer.elapsed() << "ms";
+        QCOMPARE(child<QPlainTextEdit>(dlg.get(), "input")->toPlainText().size(), page.size());
+        QCOMPARE(box(dlg.get(), "name"), QStringLiteral("张三"));
+        QCOMPARE(box(dlg.get(), "mobile"), QStringLiteral("13800138000"));
+        QCOMPARE(box(dlg.get(), "district"), QStringLiteral("雁塔区"));
+        QCOMPARE(box(dlg.get(), "address"), QStringLiteral("高新路3号"));
     }
 
     void theMethodIsRememberedInTheConfiguration()

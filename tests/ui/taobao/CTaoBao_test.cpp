@@ -95,6 +95,27 @@ private slots:
         QCOMPARE(range->currentText(), QStringLiteral("自定义"));
     }
 
+    // A file that is not a report is named so; the orders passed over are
+    // listed with their lines after the others are stored.
+    void importNamesWhatItCannotRead()
+    {
+        Fixture f;
+        CTaoBao dlg(f.state, f.folder, f.dialogs);
+        showActive(&dlg);
+        f.dialogs.paths.push_back(QString::fromStdString(f.write("notes.csv", "备注,金额\r\n一,1\r\n")));
+        click(&dlg, "importOrdersButton");
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("不是订单报表：没有“订单编号”列"));
+        QCOMPARE(dlg.orderGrid()->rowCount(), 0);
+
+        std::string report = kOrders;
+        report.insert(report.find("=\"32\""), "=\"39\",amy,\"没有结尾\r\n");
+        f.dialogs.paths.push_back(QString::fromStdString(f.write("quote.csv", report)));
+        click(&dlg, "importOrdersButton");
+        QCOMPARE(dlg.orderGrid()->rowCount(), 3);
+        QCOMPARE(f.count("select count(*) from tbList"), 3);
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("跳过 1 条：\n第4行：引号不成对"));
+    }
+
     void importQueryMergeAndDetails()
     {
         Fixture f;

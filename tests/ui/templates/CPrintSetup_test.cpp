@@ -91,6 +91,15 @@ struct Fixture {
     QPushButton *button(const char *name) const { return panel->findChild<QPushButton *>(name); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
     QRect rect(int index) const { return view->item(index)->geometry(); }
+    // The items drawn with the selection colour.
+    std::vector<int> highlighted() const
+    {
+        std::vector<int> h;
+        for (int i = 0; i < 60; ++i)
+            if (view->item(i) && view->item(i)->palette().color(QPalette::Base) == QColor(150, 250, 150))
+                h.push_back(i);
+        return h;
+    }
     std::vector<int> selected() const
     {
         std::vector<int> s;
@@ -368,6 +377,76 @@ private slots:
         f.release(QPoint(f.view->viewport()->width() - 5, 50));
         QVERIFY(f.selected().empty());
         QVERIFY(!f.state.templateModified);
+    }
+
+    void aBandSelectsItsItemsAndAPlainPressStartsAnew()
+    {
+        // The sheet as a shop sets it up: receiver name and mobile in the
+        // upper left, the sender's mobile and the express number elsewhere.
+        Template t = threeItems();
+        t.items[1] = item(1, QRect(300, 40, 90, 20), "发件人手机");
+        t.items[41] = item(41, QRect(300, 160, 120, 24), "快递号");
+        Fixture f(t);
+        f.design();
+        const QRect name = f.rect(20), mobile = f.rect(21), sender = f.rect(1), express = f.rect(41);
+
+        // A band from bare canvas above-left of 收件人姓名 past 收件人手机,
+        // released on bare canvas, selects both, and "↓" moves them.
+        f.press(QPoint(20, 30));
+        for (QPoint p : {QPoint(60, 70), QPoint(120, 120), QPoint(150, 140)})
+            f.move(p);
+        f.release(QPoint(150, 140));
+        QCOMPARE(f.selected(), (std::vector<int>{20, 21}));
+        QCOMPARE(f.highlighted(), f.selected());
+        f.click("moveDownButton");
+        QCOMPARE(f.rect(20), name.translated(0, 5));
+        QCOMPARE(f.rect(21), mobile.translated(0, 5));
+        QCOMPARE(f.rect(27), QRect(80, 160, 90, 30));
+
+        // Ctrl+click adds 发件人手机; a plain drag of 快递号 then moves 快递号
+        // alone, and only it stays selected.
+        f.clickAt(sender.center(), Qt::ControlModifier);
+        QCOMPARE(f.selected(), (std::vector<int>{1, 20, 21}));
+        QCOMPARE(f.highlighted(), f.selected());
+        f.press(express.center());
+        for (int d : {10, 20, 30})
+            f.move(express.center() - QPoint(0, d));
+        f.release(express.center() - QPoint(0, 30));
+        QCOMPARE(f.rect(41), express.translated(0, -30));
+        QCOMPARE(f.rect(1), sender);
+        QCOMPARE(f.rect(20), name.translated(0, 5));
+        QCOMPARE(f.selected(), std::vector<int>{41});
+        QCOMPARE(f.highlighted(), f.selected());
+
+        // The next drag carries nothing dragged before.
+        f.press(sender.center());
+        f.move(sender.center() + QPoint(20, 0));
+        f.release(sender.center() + QPoint(20, 0));
+        QCOMPARE(f.rect(1), sender.translated(20, 0));
+        QCOMPARE(f.rect(41), express.translated(0, -30));
+        QCOMPARE(f.selected(), std::vector<int>{1});
+
+        // A press on an item of a band's selection drags the band's items.
+        f.press(QPoint(20, 30));
+        f.move(QPoint(150, 140));
+        f.release(QPoint(150, 140));
+        QCOMPARE(f.selected(), (std::vector<int>{20, 21}));
+        const QPoint grab = f.rect(21).center();
+        f.press(grab);
+        f.move(grab + QPoint(10, 0));
+        f.release(grab + QPoint(10, 0));
+        QCOMPARE(f.rect(20), name.translated(10, 5));
+        QCOMPARE(f.rect(21), mobile.translated(10, 5));
+        QCOMPARE(f.highlighted(), f.selected());
+
+        // Dragged far to the left and up, an item stops at the sheet's edge.
+        const QPoint at = f.rect(41).center();
+        f.press(at);
+        f.move(at - QPoint(250, 100));
+        f.move(at - QPoint(500, 300));
+        f.release(at - QPoint(500, 300));
+        QCOMPARE(f.rect(41).topLeft(), QPoint(0, 0));
+        QCOMPARE(f.rect(41).size(), express.size());
     }
 
     void dragsMoveFromTheButtonDownPointAndUndo()

@@ -165,6 +165,10 @@ private slots:
         QCOMPARE(told, (QStringList{QStringLiteral("请导入图片"), QStringLiteral("请输入模板名称"),
                                     QStringLiteral("请输入图片宽度"), QStringLiteral("请输入图片高度")}));
         QCOMPARE(sheet.currentId(), 0);
+        // Each told with the information icon, the title bar showing the page.
+        for (const auto &q : f.dialogs.asked)
+            QCOMPARE(q.icon, Dialogs::Icon::Information);
+        QCOMPARE(sheet.windowTitle(), QStringLiteral("添加背景图片"));
 
         // Enter in an edit box neither advances nor finishes.
         QTest::keyClicks(page->heightEdit(), QStringLiteral("12.7"));
@@ -184,6 +188,7 @@ private slots:
         tryNext();
         QCOMPARE(f.dialogs.asked.size(), asked);
         QCOMPARE(sheet.currentId(), 1);
+        QCOMPARE(sheet.windowTitle(), QStringLiteral("添加标签"));
 
         QTest::mouseClick(sheet.labelPage()->findChild<QPushButton *>(QStringLiteral("checkNoneButton")),
                           Qt::LeftButton);
@@ -208,6 +213,72 @@ private slots:
         Template old;
         QVERIFY(readTemplateFile(f.folder.templateDir() + "Sf.ttp", old));
         QCOMPARE(QString::fromStdString(old.items[0]->text), QStringLiteral("Sf"));
+    }
+
+    void wizardRefusesSizesThatAreNoSheet_data()
+    {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("told");
+        const QString width = QStringLiteral("图片宽度应大于0厘米且不超过10000厘米");
+        const QString height = QStringLiteral("图片高度应大于0厘米且不超过10000厘米");
+        QTest::newRow("width 0") << "0" << "12" << width;
+        QTest::newRow("height -5") << "23" << "-5" << height;
+        QTest::newRow("width 0, height -5") << "0" << "-5" << width;
+        QTest::newRow("a lone point") << "." << "12" << width;
+        QTest::newRow("over 100 m") << "23" << "10001" << height;
+    }
+
+    void wizardRefusesSizesThatAreNoSheet()
+    {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(QString, told);
+        Fixture f;
+        CAddTmpSheet sheet(f.state, f.folder, f.dialogs);
+        sheet.show();
+        CAddImgPage *page = sheet.imagePage();
+        f.dialogs.paths.push_back(QString::fromStdString(f.picture()));
+        QVERIFY(page->picture()->importPicture());
+        QTest::keyClicks(page->nameEdit(), QStringLiteral("blank"));
+        QTest::keyClicks(page->widthEdit(), width);
+        QTest::keyClicks(page->heightEdit(), height);
+        QCOMPARE(page->widthEdit()->text(), width);
+        QCOMPARE(page->heightEdit()->text(), height);
+        QTest::mouseClick(sheet.button(QWizard::NextButton), Qt::LeftButton);
+        QCOMPARE(f.dialogs.lastText(), told);
+        QCOMPARE(sheet.currentId(), 0);
+        QVERIFY(!QFile::exists(QString::fromStdString(f.folder.templateDir() + "blank.ttp")));
+    }
+
+    void aRefusedSwitchLeavesTheHighlightOnTheCurrentTemplate()
+    {
+        Fixture f;
+        f.addTemplate("b");
+        f.addTemplate("a");
+        QVERIFY(ConfigFile(f.folder.configPath()).writeText("Template", "Default", "b.ttp"));
+        CPrintTmpChose &page = f.make();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        f.state.designMode = 1;
+        // A real double click on row "a", as the window system delivers it.
+        const QRect rowA = page.list()->visualRect(page.list()->model()->index(0, 1));
+        QWindow *window = page.windowHandle();
+        const QPoint at = page.list()->viewport()->mapTo(&page, rowA.center());
+        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("当前模板正在编辑,无法进行切换！"));
+        QTRY_COMPARE(page.list()->selectionModel()->selectedRows().size(), 1);
+        QTest::qWait(20);
+        const QModelIndexList rows = page.list()->selectionModel()->selectedRows();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.front().row(), 1);
+        QCOMPARE(page.currentName(), QStringLiteral("b"));
+
+        // A single click later moves it as ever (to choose what to delete).
+        QTest::mouseClick(window, Qt::LeftButton, {}, at);
+        QTest::qWait(20);
+        QCOMPARE(page.list()->selectionModel()->selectedRows().front().row(), 0);
+        // The list has no check boxes: its columns have no "选择".
+        QVERIFY(!page.list()->checkBoxRect(0).isValid());
     }
 
     void pageListsSelectsAndRefusesSwitchingWhileDesigning()
@@ -252,6 +323,7 @@ private slots:
         page.list()->clearSelection();
         page.deleteSelected();
         QCOMPARE(f.dialogs.lastText(), QStringLiteral("没有选择需要删除的模板"));
+        QCOMPARE(f.dialogs.asked.back().icon, Dialogs::Icon::Information);
 
         page.list()->selectRow(0);
         page.list()->selectionModel()->select(page.list()->model()->index(1, 0),
@@ -373,6 +445,8 @@ private slots:
         changeBackground(f.page.get(), *f.view, f.state, f.dialogs);
         QCOMPARE(told, (QStringList{QStringLiteral("请导入图片"), QStringLiteral("请输入图片宽度"),
                                     QStringLiteral("请输入图片高度")}));
+        for (const auto &q : f.dialogs.asked)
+            QCOMPARE(q.icon, Dialogs::Icon::Information);
         QVERIFY(f.state.templateModified);
         const Template shown = f.view->currentTemplate();
         QCOMPARE(QString::fromStdString(shown.imgWidth), QStringLiteral("30"));

@@ -89,6 +89,7 @@ private slots:
         auto *grid = dlg.findChild<CReportCtrl *>("userGrid");
         QCOMPARE(grid->columnTitle(1).trimmed(), QStringLiteral("姓名"));
         QCOMPARE(names(grid), QStringList{"admin"});
+        QVERIFY(!grid->checkBoxRect(0).isValid()); // no "选择" column, no check boxes
         QCOMPARE(dlg.findChild<QLineEdit *>("password")->echoMode(), QLineEdit::Password);
 
         const struct {
@@ -98,6 +99,10 @@ private slots:
             {"packer", "pw", "pW", "请输入正确的密码！"},
             {"packer", "", "", "请输入正确的密码！"},
             {"ADMIN", "pw", "pw", "该用户已经存在！"},
+            {"admin ", "pw", "pw", "该用户已经存在！"},
+            {"\xEF\xBD\x81\xEF\xBD\x84\xEF\xBD\x8D\xEF\xBD\x89\xEF\xBD\x8E", "pw", "pw", "该用户已经存在！"},
+            {"ad\xE2\x80\x8Bmin", "pw", "pw", "用户名不能包含控制字符或不可见字符！"},
+            {" \xE3\x80\x80 ", "pw", "pw", "请输入用户名！"},
         };
         for (const auto &r : refused) {
             type(dlg, "userName", QString::fromUtf8(r.name));
@@ -118,6 +123,27 @@ private slots:
         QVERIFY(dlg.findChild<QLineEdit *>("password")->text().isEmpty());
         QVERIFY(!grid->cellText(1, 2).isEmpty()); // its time of creation
         QVERIFY(f.logsIn("打包员", "pw"));
+    }
+
+    void aBusyDatabaseIsSaidToBeBusy()
+    {
+        Fixture f;
+        CSysAddUser dlg(*f.accounts, f.dialogs);
+        dlg.show();
+        // Another connection holds the database past a short busy timeout.
+        qputenv("ZENTRA_BUSY_TIMEOUT_MS", "200");
+        zentra::DbConnection holder;
+        QVERIFY(holder.open(f.folder.databasePath()));
+        QVERIFY(holder.executeScript("BEGIN EXCLUSIVE"));
+        type(dlg, "userName", QStringLiteral("packer"));
+        type(dlg, "password", QStringLiteral("pw"));
+        type(dlg, "confirmPassword", QStringLiteral("pw"));
+        click(dlg, "addButton");
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("数据库正忙，请稍后再试"));
+        QVERIFY(holder.executeScript("ROLLBACK"));
+        qunsetenv("ZENTRA_BUSY_TIMEOUT_MS");
+        click(dlg, "addButton");
+        QCOMPARE(names(dlg.findChild<CReportCtrl *>("userGrid")), (QStringList{"admin", "packer"}));
     }
 
     void deletesTheSelectedUserButNeverAdmin()

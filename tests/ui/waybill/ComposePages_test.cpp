@@ -5,13 +5,17 @@
 #include "core/templates/FieldCatalogue.h"
 #include "core/templates/TemplateFile.h"
 #include "core/waybill/PrintStore.h"
+#include "core/waybill/WaybillFields.h"
 #include "support/PopupMenu.h"
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CPrintTemplate.h"
 #include "ui/app/MainCommands.h"
 #include "ui/app/ShellServices.h"
 #include "ui/common/Dialogs.h"
+#include "ui/masterdata/CBookDlg.h"
+#include "ui/masterdata/MasterDataCommands.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/printlist/WaybillGrid.h"
 #include "ui/waybill/CPrintCargo.h"
@@ -27,7 +31,9 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QComboBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -125,6 +131,35 @@ template <typename T> T *child(QWidget *w, const char *name)
     if (!c)
         qFatal("no child %s", name);
     return c;
+}
+
+// Runs `step` once the next modal dialog is up.
+void whenModal(std::function<void(QWidget *)> step)
+{
+    QTimer::singleShot(0, [step = std::move(step)] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w) {
+            whenModal(step);
+            return;
+        }
+        step(w);
+    });
+}
+
+QStringList gridColumn(CReportCtrl *grid, int column)
+{
+    QStringList out;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        out << grid->cellText(r, column);
+    return out;
+}
+
+QStringList comboTexts(QComboBox *combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
 }
 
 }
@@ -300,6 +335,38 @@ private slots:
         QVERIFY(!rows[1].text("rname").empty());
     }
 
+    // The command line takes numbers while the window shows the next one:
+    // the waybill the window adds gets a number nobody has, not the one
+    // shown.
+    void theWindowTakesItsNumberFromTheCounterNotFromThePage()
+    {
+        Fixture f;
+        f.config.writeText("Order", "AutoOrderNum", "1");
+        f.config.writeText("Order", "OrderNum", "100");
+        f.config.writeText("Order", "AutoExpressNum", "1");
+        f.config.writeText("Order", "ExpressNum", "500");
+        f.make();
+        auto *edit = child<QLineEdit>(f.order(), "orderEdit");
+        QCOMPARE(edit->text(), QStringLiteral("100"));
+        const test::CliResult cli =
+            test::runProgram(ZENTRA_CLI, {"--home", f.folder.root(), "compose", "--receiver", "2", "--add"},
+                             {"QT_QPA_PLATFORM=offscreen"});
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(f.config.readText("Order", "OrderNum"), std::string("101"));
+
+        f.receivers()->chooseRow(0);
+        f.order()->addToPrintList();
+        const DbRows rows = f.query("select orderNo, expressNo from printList order by printId");
+        QCOMPARE(rows.size(), std::size_t(2));
+        QCOMPARE(rows[0].text("orderNo"), std::string("100"));
+        QCOMPARE(rows[1].text("orderNo"), std::string("101"));
+        QCOMPARE(rows[1].text("expressNo"), std::string("501"));
+        QCOMPARE(edit->text(), QStringLiteral("102"));
+        QCOMPARE(child<QLineEdit>(f.order(), "expressEdit")->text(), QStringLiteral("502"));
+        QCOMPARE(f.config.readText("Order", "OrderNum"), std::string("102"));
+        QCOMPARE(f.config.readText("Order", "ExpressNum"), std::string("502"));
+    }
+
     void batchAddGivesEachReceiverItsNumber()
     {
         Fixture f;
@@ -422,6 +489,146 @@ private slots:
         QVERIFY(history[0].integer("printId") != listed.printId());
         // The listed row stays to be printed with its batch.
         QCOMPARE(f.query("select * from printList").size(), std::size_t(1));
+    }
+
+    void aRowStoredFromTheCanvasCarriesThePartiesTheTemplateDoesNotShow()
+    {
+        // The destination item, but no province and city items.
+        Fixture f;
+        Template d;
+        d.imgWidth = "23";
+        d.imgHeight = "12.7";
+        for (int field : {0, 20, 36, 41}) {
+            TemplateItem it;
+            it.id = 100 + field;
+            it.left = 10;
+            it.top = field * 5;
+            it.right = 300;
+            it.bottom = it.top + 30;
+            d.items[static_cast<std::size_t>(field)] = it;
+        }
+        saveTemplateFile(f.folder.templateDir() + "d.ttp", d);
+        f.config.writeText("Template", "Default", "d.ttp");
+        f.make();
+        f.receivers()->chooseRow(Fixture::rowOf(f.receivers()->grid(), "1"));
+        f.senders()->chooseRow(0);
+        const QString destination = f.item(36);
+        QCOMPARE(destination, QStringLiteral("浙江省杭州市"));
+        QTest::mouseClick(child<QPushButton>(f.order(), "addButton"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("添加成功！"));
+
+        std::vector<WaybillRow> listed;
+        {
+            DbConnection db;
+            db.open(f.folder.databasePath());
+            bool ok = false;
+            listed = readPrintList(db, &ok);
+            QVERIFY(ok);
+        }
+        QCOMPARE(listed.size(), std::size_t(1));
+        const WaybillRow &row = listed.front();
+        QCOMPARE(row.cell(WaybillRow::TemplateName), std::string("d"));
+        QCOMPARE(row.cell(20), std::string("浙江省")); // rprovince
+        QCOMPARE(row.cell(21), std::string("杭州市")); // rcity
+        QCOMPARE(row.cell(WaybillRow::ReceiverMobile), std::string("1"));
+        QCOMPARE(row.cell(WaybillRow::SenderMobile), std::string("9"));
+        QCOMPARE(row.cell(WaybillRow::SenderSignature), std::string("李签名"));
+        // The batch page fills the destination from the row as the canvas did.
+        QCOMPARE(QString::fromStdString(fieldTextsForRow(row)[36]), destination);
+
+        // Opened again and printed singly, the history row keeps them too.
+        waybillgrid::openOnCanvas(row, *f.view, f.state, f.folder, f.dialogs, nullptr);
+        QCOMPARE(f.item(36), destination);
+        const std::string pdf = f.dir.file("again.pdf");
+        f.view->setPrinterUi({[&pdf](QPrinter &printer, QWidget *) {
+                                  printer.setOutputFormat(QPrinter::PdfFormat);
+                                  printer.setOutputFileName(QString::fromStdString(pdf));
+                                  return true;
+                              },
+                              {}});
+        QTest::mouseClick(child<QPushButton>(f.order(), "printButton"), Qt::LeftButton);
+        const DbRows history = f.query("select * from printHistory");
+        QCOMPARE(history.size(), std::size_t(1));
+        QCOMPARE(history[0].text("rprovince"), std::string("浙江省"));
+        QCOMPARE(history[0].text("rcity"), std::string("杭州市"));
+        QCOMPARE(history[0].text("smobile"), std::string("9"));
+
+        // Another template loaded afresh shows, and stores, no old receiver.
+        f.view->destroyAllItems();
+        QVERIFY(f.view->loadTemplate("t.ttp"));
+        f.state.currentTemplateName = "t";
+        QTest::mouseClick(child<QPushButton>(f.order(), "addButton"), Qt::LeftButton);
+        const DbRows rows = f.query("select * from printList order by printId");
+        QCOMPARE(rows.size(), std::size_t(2));
+        QCOMPARE(rows[1].text("rcity"), std::string());
+        QCOMPARE(rows[1].text("smobile"), std::string());
+    }
+
+    void theClockMarksNoWaybillAsChanged()
+    {
+        Fixture f;
+        f.make();
+        CPrintOrderInfo *order = f.order();
+        f.state.waybillModified = false;
+        QSignalSpy ticks(order->clock(), &QTimer::timeout);
+        order->clock()->setInterval(5);
+        QTRY_VERIFY(ticks.size() >= 2);
+        QCOMPARE(f.item(56), QString::number(QDate::currentDate().year()));
+        QVERIFY(!f.state.waybillModified);
+        // So "新快递单" asks nothing.
+        QVERIFY(f.frame->runCommand(cmd::NewWaybill));
+        QVERIFY(f.dialogs.asked.empty());
+
+        // A time the user picks is a change.
+        order->clock()->stop();
+        child<QDateTimeEdit>(order, "printPicker")->setDateTime(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)));
+        QVERIFY(f.state.waybillModified);
+    }
+
+    void aBookClosedAfterAChangeShowsInItsPage()
+    {
+        Fixture f;
+        f.make();
+        installMasterDataCommands(*f.frame, f.folder, f.dialogs);
+        auto addEntry = [](const std::vector<std::pair<const char *, QString>> &fields) {
+            return [fields](QWidget *w) {
+                auto *dlg = qobject_cast<CBookDlg *>(w);
+                QVERIFY(dlg);
+                QTest::mouseClick(child<QPushButton>(dlg, "newButton"), Qt::LeftButton);
+                for (const auto &[name, text] : fields)
+                    child<QLineEdit>(dlg, name)->insert(text);
+                QTest::mouseClick(child<QPushButton>(dlg, "saveButton"), Qt::LeftButton);
+                dlg->reject();
+            };
+        };
+
+        whenModal(addEntry({{"rname", QStringLiteral("孙八")}, {"rmobile", "13912345678"}, {"raddress", "x"}}));
+        QVERIFY(f.frame->runCommand(cmd::NewReceiver));
+        QVERIFY(gridColumn(f.receivers()->grid(), CPrintReceiver::Name).contains(QStringLiteral("孙八")));
+
+        whenModal(addEntry({{"sname", QStringLiteral("周九")}, {"smobile", "13800000009"}, {"saddress", "y"}}));
+        QVERIFY(f.frame->runCommand(cmd::NewSender));
+        QVERIFY(gridColumn(f.senders()->grid(), CPrintReceiver::Name).contains(QStringLiteral("周九")));
+
+        whenModal(addEntry({{"cname", QStringLiteral("龙井")}, {"cshort", QStringLiteral("茶")}}));
+        QVERIFY(f.frame->runCommand(cmd::AddGoods));
+        QVERIFY(gridColumn(f.cargo()->catalogue(), CPrintCargo::Name).contains(QStringLiteral("龙井")));
+
+        // A class added in the book is offered by the page, which keeps the
+        // class it shows.
+        auto *classes = child<QComboBox>(f.receivers(), "classCombo");
+        classes->setCurrentIndex(0);
+        const QString shown = classes->currentText();
+        whenModal([](QWidget *w) {
+            auto *dlg = qobject_cast<CBookDlg *>(w);
+            QVERIFY(dlg);
+            dlg->askClassName = [](const QString &, const QString &) { return std::optional<QString>("批发"); };
+            QTest::mouseClick(child<QPushButton>(dlg, "classAdd"), Qt::LeftButton);
+            dlg->reject();
+        });
+        QVERIFY(f.frame->runCommand(cmd::NewReceiver));
+        QVERIFY(comboTexts(classes).contains(QStringLiteral("批发")));
+        QCOMPARE(classes->currentText(), shown);
     }
 
     void unfixedTimesFollowTheClockAndFixedOnesStay()
