@@ -3,6 +3,7 @@
 #include "core/templates/TemplateFile.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "support/TestTemplates.h"
 
 #include <gtest/gtest.h>
 
@@ -48,18 +49,6 @@ const Word *findWord(const std::vector<Word> &words, const std::string &text, in
     return nullptr;
 }
 
-TemplateItem item(int field, int left, int top, std::string text)
-{
-    TemplateItem it;
-    it.id = 100 + field;
-    it.left = left;
-    it.top = top;
-    it.right = left + 300;
-    it.bottom = top + 30;
-    it.text = std::move(text);
-    return it;
-}
-
 class PrintCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(cli({"init"}).exitCode, 0); }
@@ -86,7 +75,7 @@ protected:
 
 TEST_F(PrintCommandsTest, PrintPlacesTheTemplatesTextsAndSetValues)
 {
-    saveTemplate("sf", {item(20, 96, 48, "Receiver"), item(40, 192, 96, "Order")}, "1");
+    saveTemplate("sf", {test::textItem(20, 96, 48, "Receiver"), test::textItem(40, 192, 96, "Order")}, "1");
     auto r = cli({"print", "--template", "sf", "--pdf", pdf, "--set", "40=A123", "--set", "59=ignored"});
     ASSERT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "1 page\n");
@@ -103,7 +92,7 @@ TEST_F(PrintCommandsTest, PrintPlacesTheTemplatesTextsAndSetValues)
 
 TEST_F(PrintCommandsTest, SettingsScaleAndPaperComeFromTheConfiguration)
 {
-    saveTemplate("sf", {item(20, 96, 48, "Receiver")});
+    saveTemplate("sf", {test::textItem(20, 96, 48, "Receiver")});
     const ConfigFile config(home + "/config.ini");
     ASSERT_TRUE(config.writeText("System", "printerScale", "2.000000"));
     ASSERT_TRUE(config.writeText("System", "setPrintPageSize", "1"));
@@ -118,7 +107,7 @@ TEST_F(PrintCommandsTest, SettingsScaleAndPaperComeFromTheConfiguration)
 
 TEST_F(PrintCommandsTest, QuietWithoutADesktopSessionAndLeavesNoRuntimeFolder)
 {
-    saveTemplate("sf", {item(20, 96, 48, "Receiver")});
+    saveTemplate("sf", {test::textItem(20, 96, 48, "Receiver")});
     const std::string tmp = dir.file("tmp");
     std::filesystem::create_directory(tmp);
     const std::string err = dir.file("err.txt");
@@ -153,7 +142,7 @@ TEST_F(PrintCommandsTest, WrongUseAndMissingTemplate)
 
 TEST_F(PrintCommandsTest, APdfThatCannotBeWrittenIsNotReportedAsPrinted)
 {
-    saveTemplate("sf", {item(20, 96, 0, "x")});
+    saveTemplate("sf", {test::textItem(20, 96, 0, "x")});
     for (const char *target : {"/dev/full", "/no/such/folder/x.pdf"}) {
         auto r = cli({"print", "--template", "sf", "--pdf", target});
         EXPECT_EQ(r.exitCode, 1) << target;
@@ -163,8 +152,9 @@ TEST_F(PrintCommandsTest, APdfThatCannotBeWrittenIsNotReportedAsPrinted)
 
 TEST_F(PrintCommandsTest, PrintListPrintsEveryRowWithItsTemplate)
 {
-    saveTemplate("sf", {item(20, 96, 0, ""), item(51, 0, 100, ""), item(55, 100, 100, ""), item(56, 0, 200, "")});
-    saveTemplate("yt", {item(40, 0, 0, "")}, "2");
+    saveTemplate("sf", {test::textItem(20, 96, 0, ""), test::textItem(51, 0, 100, ""), test::textItem(55, 100, 100, ""),
+                        test::textItem(56, 0, 200, "")});
+    saveTemplate("yt", {test::textItem(40, 0, 0, "")}, "2");
     DbConnection db;
     ASSERT_TRUE(db.open(home + "/data/data.db"));
     const char *insert =

@@ -8,6 +8,7 @@
 #include "support/PrivateCups.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "support/TestTemplates.h"
 
 #include <gtest/gtest.h>
 
@@ -28,18 +29,6 @@ double placeMm(int canvas, int marginCm)
 
 constexpr double kTolerance = 0.1; // mm
 
-TemplateItem item(int field, int left, int top, std::string text)
-{
-    TemplateItem it;
-    it.id = 100 + field;
-    it.left = left;
-    it.top = top;
-    it.right = left + 300;
-    it.bottom = top + 30;
-    it.text = std::move(text);
-    return it;
-}
-
 class PrintQueueCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -52,8 +41,9 @@ protected:
         ASSERT_EQ(cli({"init"}).exitCode, 0);
         // The waybill of the report: 23 x 12.7 cm, margins 1 / 1 cm, the
         // receiver at canvas (96, 96).
-        saveTemplate("sf", "23", "12.7", {item(20, 96, 96, "Receiver"), item(40, 288, 192, "Order")});
-        saveTemplate("yt", "10", "15", {item(20, 0, 0, "Narrow")});
+        saveTemplate("sf", "23", "12.7",
+                     {test::textItem(20, 96, 96, "Receiver"), test::textItem(40, 288, 192, "Order")});
+        saveTemplate("yt", "10", "15", {test::textItem(20, 0, 0, "Narrow")});
         ASSERT_TRUE(config.writeText("Template", "Default", "sf.ttp"));
     }
 

@@ -2,6 +2,7 @@
 
 #include "core/data/DbConnection.h"
 #include "core/data/DbLocation.h"
+#include "core/data/Schema.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -19,16 +20,16 @@ void PrintTo(Engine engine, std::ostream *out)
     *out << (engine == Engine::Sqlite ? "SQLite" : "PostgreSQL");
 }
 
-bool refuseWhen(DbConnection &db, const std::string &table, const std::string &operation,
-                const std::string &condition)
+bool refuseWhen(DbConnection &db, const std::string &table, const std::string &operation, const std::string &condition)
 {
     static std::atomic<int> serial{0};
     const std::string name = "refuse_" + std::to_string(++serial);
     if (db.dialect().isPostgres())
         return db.executeScript("create or replace function zentra_test_refuse() returns trigger language plpgsql as "
                                 "$$ begin raise exception 'refused'; end $$;"
-                                "create trigger " + name + " before " + operation + " on " + table +
-                                " for each row when (" + condition + ") execute function zentra_test_refuse();");
+                                "create trigger " +
+                                name + " before " + operation + " on " + table + " for each row when (" + condition +
+                                ") execute function zentra_test_refuse();");
     return db.executeScript("create trigger " + name + " before " + operation + " on " + table + " when " + condition +
                             " begin select raise(abort, 'refused'); end;");
 }
@@ -116,6 +117,15 @@ DataFolder EngineTest::folderAt(const std::string &root) const
 std::string EngineTest::location(const std::string &file) const
 {
     return server_ ? server_->url() : file;
+}
+
+void FolderEngineTest::SetUp()
+{
+    EngineTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    std::string error;
+    ASSERT_TRUE(initDataFolder(folder, &error)) << error;
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -41,8 +42,7 @@ private:
 // holds (NEW. and OLD. name the row): a failure in the middle of a batch, on
 // either engine. False (with the reason in db.lastError()) when it could not
 // be set up.
-bool refuseWhen(DbConnection &db, const std::string &table, const std::string &operation,
-                const std::string &condition);
+bool refuseWhen(DbConnection &db, const std::string &table, const std::string &operation, const std::string &condition);
 
 // The base of suites that run on both engines, one parameterised suite: the
 // embedded SQLite file, or a new database on the test server. Without a
@@ -67,10 +67,21 @@ private:
     std::unique_ptr<ServerDatabase> server_;
 };
 
+// A suite on a new, seeded data folder on this case's database. A suite that
+// sets up more calls this SetUp first and returns when the case is skipped
+// or failed.
+class FolderEngineTest : public EngineTest {
+protected:
+    void SetUp() override;
+
+    TempDir dir;
+    DataFolder folder{folderAt(dir.file("shop"))};
+};
+
 }
 
 // Runs the suite's cases on both engines.
-#define ZENTRA_ON_BOTH_ENGINES(Suite)                                                                                 \
-    INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                                                          \
-                             ::testing::Values(::zentra::test::Engine::Sqlite, ::zentra::test::Engine::Postgres),     \
+#define ZENTRA_ON_BOTH_ENGINES(Suite)                                                                                  \
+    INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                                                           \
+                             ::testing::Values(::zentra::test::Engine::Sqlite, ::zentra::test::Engine::Postgres),      \
                              ::zentra::test::engineName)

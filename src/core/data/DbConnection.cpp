@@ -10,7 +10,9 @@ namespace {
 
 const std::string kEmpty;
 
-bool sameName(std::string_view a, std::string_view b)
+}
+
+bool sameColumnName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -26,15 +28,13 @@ bool sameName(std::string_view a, std::string_view b)
     return true;
 }
 
-}
-
 const std::string &DbRow::text(std::string_view column) const
 {
     for (std::size_t i = 0; i < names_->size(); ++i)
         if ((*names_)[i] == column)
             return values_[i];
     for (std::size_t i = 0; i < names_->size(); ++i)
-        if (sameName((*names_)[i], column))
+        if (sameColumnName((*names_)[i], column))
             return values_[i];
     return kEmpty;
 }
@@ -279,9 +279,9 @@ bool DbStatement::exists(const DbParams &params, bool *failed)
     if (failed)
         *failed = false;
     bool found = false;
-    const bool ok = ok_ && db_.forEachRow(
-                               sql_, params, [](const std::vector<std::string> &) {},
-                               [&](const DbCells &) { found = true; });
+    const bool ok =
+        ok_ && db_.forEachRow(
+                   sql_, params, [](const std::vector<std::string> &) {}, [&](const DbCells &) { found = true; });
     if (!ok && failed)
         *failed = true;
     return ok && found;

@@ -19,11 +19,7 @@ using DbValue = std::variant<std::nullptr_t, std::int64_t, double, std::string>;
 struct DbParams {
     std::vector<DbValue> values;
     DbParams() = default;
-    template <typename... T>
-    DbParams(T &&...v)
-    {
-        (add(std::forward<T>(v)), ...);
-    }
+    template <typename... T> DbParams(T &&...v) { (add(std::forward<T>(v)), ...); }
 
 private:
     void add(std::nullptr_t) { values.emplace_back(nullptr); }
@@ -58,6 +54,10 @@ private:
     std::shared_ptr<const std::vector<std::string>> names_;
     std::vector<std::string> values_;
 };
+
+// Whether two column names are the same as the engines see them: ASCII case
+// ignored (the server folds unquoted names to lower case).
+bool sameColumnName(std::string_view a, std::string_view b);
 
 class DbRows {
 public:

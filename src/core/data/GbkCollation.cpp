@@ -22,27 +22,6 @@ std::uint32_t packBytes(std::string_view bytes)
     return key;
 }
 
-std::string encodeUtf8(char32_t cp)
-{
-    std::string s;
-    if (cp < 0x80) {
-        s += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        s += static_cast<char>(0xC0 | (cp >> 6));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        s += static_cast<char>(0xE0 | (cp >> 12));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (cp >> 18));
-        s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return s;
-}
-
 // Keys of the whole Basic Multilingual Plane, made once with one conversion
 // of all its characters (surrogates left out; they never occur in valid text).
 const std::array<std::uint32_t, 0x10000> &bmpKeys()
@@ -53,7 +32,7 @@ const std::array<std::uint32_t, 0x10000> &bmpKeys()
         all.reserve(0x10000 * 3);
         for (char32_t cp = 1; cp < 0x10000; ++cp)
             if (cp < 0xD800 || cp > 0xDFFF)
-                all += encodeUtf8(cp);
+                appendUtf8(all, cp);
         const std::string gbk = utf8ToGbk(all);
         std::size_t pos = 0;
         for (char32_t cp = 1; cp < 0x10000 && pos < gbk.size(); ++cp) {

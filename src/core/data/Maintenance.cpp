@@ -19,12 +19,7 @@
 namespace zentra {
 namespace {
 
-constexpr const char *kBackupOk = "数据库备份成功!";
-constexpr const char *kBackupFailed = "数据库备份失败!";
-constexpr const char *kRestoreOk = "数据库还原成功!";
-constexpr const char *kRestoreFailed = "数据库还原失败!";
-constexpr const char *kCompactOk = "数据库压缩和修复成功!";
-constexpr const char *kCompactFailed = "数据库压缩失败!";
+using namespace maintenance_text;
 
 // The tables of the schema's first version with their columns: every file
 // of ours has them (what later versions add is made when the file is opened).

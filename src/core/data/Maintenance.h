@@ -6,6 +6,16 @@ namespace zentra {
 
 class DataFolder;
 
+// What the three commands tell, the same on either engine.
+namespace maintenance_text {
+inline constexpr const char *kBackupOk = "数据库备份成功!";
+inline constexpr const char *kBackupFailed = "数据库备份失败!";
+inline constexpr const char *kRestoreOk = "数据库还原成功!";
+inline constexpr const char *kRestoreFailed = "数据库还原失败!";
+inline constexpr const char *kCompactOk = "数据库压缩和修复成功!";
+inline constexpr const char *kCompactFailed = "数据库压缩失败!";
+}
+
 // Outcome of a maintenance command: whether it worked and the message the user
 // is shown ("数据库备份成功!", or the engine's own description of a failure).
 struct MaintenanceResult {

@@ -36,20 +36,20 @@ std::vector<SchemaColumn> addressColumns(const std::string &p)
 
 std::vector<SchemaColumn> goodsColumns()
 {
-    return {{"cargoID", T::Counter},  {"cname", T::NoCase},   {"cshort", T::NoCase},  {"cclass", T::NoCase},
-            {"cbarcode", T::NoCase},  {"cweight", T::Real},   {"ccurNum", T::Real},   {"cbotNum", T::Real},
-            {"ctopNum", T::Real},     {"cpriceIn", T::Real},  {"cpriceOut", T::Real}, {"cpriceOn", T::Real},
-            {"cnote", T::NoCase},     {"cshortPY", T::NoCase}};
+    return {{"cargoID", T::Counter}, {"cname", T::NoCase},   {"cshort", T::NoCase},  {"cclass", T::NoCase},
+            {"cbarcode", T::NoCase}, {"cweight", T::Real},   {"ccurNum", T::Real},   {"cbotNum", T::Real},
+            {"ctopNum", T::Real},    {"cpriceIn", T::Real},  {"cpriceOut", T::Real}, {"cpriceOn", T::Real},
+            {"cnote", T::NoCase},    {"cshortPY", T::NoCase}};
 }
 
 // The 48 columns of a whole waybill, in the order "insert into printHistory
 // select * from printList" relies on.
 std::vector<SchemaColumn> waybillColumns()
 {
-    std::vector<SchemaColumn> c{{"printId", T::Counter},     {"orderNo", T::NoCase},     {"expressNo", T::NoCase},
-                                {"templateName", T::NoCase}, {"printTime", T::Text},     {"tradeTime", T::Text},
-                                {"cargoName", T::NoCase},    {"cargoShort", T::NoCase},  {"cargoNum", T::Real},
-                                {"cargoWeight", T::Real},    {"orderprice", T::Real},    {"postfee", T::Real},
+    std::vector<SchemaColumn> c{{"printId", T::Counter},     {"orderNo", T::NoCase},    {"expressNo", T::NoCase},
+                                {"templateName", T::NoCase}, {"printTime", T::Text},    {"tradeTime", T::Text},
+                                {"cargoName", T::NoCase},    {"cargoShort", T::NoCase}, {"cargoNum", T::Real},
+                                {"cargoWeight", T::Real},    {"orderprice", T::Real},   {"postfee", T::Real},
                                 {"getmoney", T::Real},       {"protectMoney", T::Real}};
     for (const char *p : {"r", "s"})
         for (const char *f : {"name", "mobile", "phone", "province", "city", "district", "address", "post", "company",
@@ -122,17 +122,16 @@ std::vector<SchemaTable> makeTables()
     // Added by step 4: the shop's counters, the print list's claims, the
     // templates of a shared database, and this table's own rows.
     t.push_back({"shopCounter", {{"counterName", T::NoCase}, {"counterValue", T::Text}}, {}, 4});
-    t.push_back({"printClaim",
-                 {{"printId", T::Integer},
-                  {"claimStation", T::Text},
-                  {"claimJob", T::Text},
-                  {"claimExpires", T::Integer}},
-                 {},
-                 4});
-    t.push_back({"templateFile",
-                 {{"tmpName", T::NoCase}, {"tmpBytes", T::Text}, {"tmpModified", T::Integer}, {"tmpDeleted", T::Integer}},
-                 {},
-                 4});
+    t.push_back(
+        {"printClaim",
+         {{"printId", T::Integer}, {"claimStation", T::Text}, {"claimJob", T::Text}, {"claimExpires", T::Integer}},
+         {},
+         4});
+    t.push_back(
+        {"templateFile",
+         {{"tmpName", T::NoCase}, {"tmpBytes", T::Text}, {"tmpModified", T::Integer}, {"tmpDeleted", T::Integer}},
+         {},
+         4});
     t.push_back({"dbInfo", {{"infoName", T::Text}, {"infoValue", T::Text}}, {}, 4});
     return t;
 }
@@ -155,8 +154,8 @@ DbType typeOf(const SchemaTable &table, const std::string &column)
 }
 
 // CREATE TABLE for `table`, leaving out the columns a later step adds.
-std::string createTable(const SqlDialect &d, const SchemaTable &table, std::initializer_list<std::string_view> later = {},
-                        std::string_view constraint = {})
+std::string createTable(const SqlDialect &d, const SchemaTable &table,
+                        std::initializer_list<std::string_view> later = {}, std::string_view constraint = {})
 {
     std::string sql = "CREATE TABLE IF NOT EXISTS " + table.name + " (";
     bool first = true;
@@ -178,8 +177,8 @@ std::string createIndex(const SqlDialect &d, const std::string &name, const std:
                         std::initializer_list<std::string> columns, bool unique = false)
 {
     const SchemaTable &t = tableNamed(table);
-    std::string sql = std::string(unique ? "CREATE UNIQUE INDEX" : "CREATE INDEX") + " IF NOT EXISTS " + name +
-                      " ON " + table + "(";
+    std::string sql =
+        std::string(unique ? "CREATE UNIQUE INDEX" : "CREATE INDEX") + " IF NOT EXISTS " + name + " ON " + table + "(";
     bool first = true;
     for (const std::string &c : columns) {
         sql += (first ? "" : ", ") + d.indexColumn(c, typeOf(t, c));
@@ -259,8 +258,6 @@ bool stepHistorySearch(DbConnection &db)
     return createHistorySearchIndex(db);
 }
 
-bool sameColumnName(std::string_view a, std::string_view b);
-
 // Step 3: the books' name order from stored sort keys (see NameKeys.h)
 // instead of a collation only our own connections know, so both engines list
 // names alike and any SQLite shell can write the books.
@@ -334,16 +331,6 @@ const std::vector<Step> &steps()
     return s;
 }
 
-bool sameColumnName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20))
-            return false;
-    return true;
-}
-
 bool tableExists(DbConnection &db, const std::string &name, bool &failed)
 {
     DbRows rows = db.query(db.dialect().tableExistsQuery(), {name});
@@ -369,7 +356,6 @@ constexpr const char *kDefaultTemplate = "tmp_default";
 constexpr const char *kFirstWeightFee = "10";
 constexpr const char *kFurtherWeightFee = "5";
 constexpr const char *kFreeAbove = "99999";
-
 
 bool seedRegions(DbConnection &db)
 {
@@ -426,32 +412,13 @@ const std::vector<SchemaTable> &schemaTables()
 }
 
 const PermissionSeed kPermissionSeeds[] = {
-    {1, 0, "快递打印"},
-    {2, 0, "模板管理"},
-    {3, 0, "数据管理"},
-    {4, 0, "系统选项"},
-    {5, 1, "新快递单"},
-    {6, 1, "单张打印"},
-    {7, 1, "批量打印"},
-    {8, 3, "淘宝订单"},
-    {9, 2, "新建模板"},
-    {10, 2, "编辑模板"},
-    {11, 2, "模板导入"},
-    {12, 2, "模板导出"},
-    {13, 2, "删除模板"},
-    {14, 3, "新发件人"},
-    {15, 3, "新收件人"},
-    {16, 3, "收货信息识别"},
-    {17, 3, "添加货品"},
-    {18, 3, "运费设置"},
-    {19, 3, "历史快递单查询"},
-    {20, 3, "数据库备份"},
-    {21, 3, "数据库还原"},
-    {22, 3, "数据库压缩和修复"},
-    {23, 4, "系统设置"},
-    {24, 4, "用户管理"},
-    {25, 4, "修改密码"},
-    {26, 4, "权限设置"},
+    {1, 0, "快递打印"},    {2, 0, "模板管理"},          {3, 0, "数据管理"},        {4, 0, "系统选项"},
+    {5, 1, "新快递单"},    {6, 1, "单张打印"},          {7, 1, "批量打印"},        {8, 3, "淘宝订单"},
+    {9, 2, "新建模板"},    {10, 2, "编辑模板"},         {11, 2, "模板导入"},       {12, 2, "模板导出"},
+    {13, 2, "删除模板"},   {14, 3, "新发件人"},         {15, 3, "新收件人"},       {16, 3, "收货信息识别"},
+    {17, 3, "添加货品"},   {18, 3, "运费设置"},         {19, 3, "历史快递单查询"}, {20, 3, "数据库备份"},
+    {21, 3, "数据库还原"}, {22, 3, "数据库压缩和修复"}, {23, 4, "系统设置"},       {24, 4, "用户管理"},
+    {25, 4, "修改密码"},   {26, 4, "权限设置"},
 };
 const int kPermissionSeedCount = int(sizeof kPermissionSeeds / sizeof kPermissionSeeds[0]);
 

@@ -20,11 +20,7 @@ namespace zentra {
 
 namespace {
 
-constexpr const char *kBackupOk = "数据库备份成功!";
-constexpr const char *kBackupFailed = "数据库备份失败!";
-constexpr const char *kRestoreOk = "数据库还原成功!";
-constexpr const char *kRestoreFailed = "数据库还原失败!";
-constexpr const char *kCompactOk = "数据库压缩和修复成功!";
+using namespace maintenance_text;
 
 bool isExecutable(const std::string &path)
 {
@@ -89,7 +85,7 @@ bool isDirectory(const std::string &path)
 std::string missingTool(const char *tool)
 {
     return std::string(tool) + " is not installed: the backup of a PostgreSQL database needs the PostgreSQL client "
-                                "tools (Debian package postgresql-client)";
+                               "tools (Debian package postgresql-client)";
 }
 
 }
@@ -141,7 +137,8 @@ MaintenanceResult backupServerDatabase(const DataFolder &folder)
         return {false, kBackupFailed, target + ": " + std::strerror(errno)};
     ::close(fd);
     std::string output;
-    const int rc = run({tool, "--format=custom", "--no-owner", "--no-comments", "--file=" + tmp, "--dbname=" + url}, output);
+    const int rc =
+        run({tool, "--format=custom", "--no-owner", "--no-comments", "--file=" + tmp, "--dbname=" + url}, output);
     if (rc != 0) {
         ::unlink(tmp.c_str());
         return {false, kBackupFailed, describeLocation(url) + ": " + (output.empty() ? "pg_dump failed" : output)};

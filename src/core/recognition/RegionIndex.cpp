@@ -2,6 +2,7 @@
 
 #include "core/data/DbConnection.h"
 #include "core/data/SeedData.h"
+#include "core/text/Gbk.h"
 
 #include <algorithm>
 
@@ -42,23 +43,8 @@ std::string toUtf8(std::u32string_view text)
 {
     std::string out;
     out.reserve(text.size() * 3);
-    for (char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (char32_t c : text)
+        appendUtf8(out, c);
     return out;
 }
 

@@ -26,6 +26,10 @@ std::size_t gbkCharLength(std::string_view s, std::size_t i);
 // split a character.
 std::string_view gbkTruncate(std::string_view gbk, std::size_t maxBytes);
 
+// Appends the UTF-8 bytes of one code point (a valid one: below U+110000,
+// no surrogate).
+void appendUtf8(std::string &out, char32_t cp);
+
 // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
 // values past U+10FFFF).
 bool isValidUtf8(std::string_view s);

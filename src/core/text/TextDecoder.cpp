@@ -1,5 +1,7 @@
 #include "core/text/TextDecoder.h"
 
+#include "core/text/Gbk.h"
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -12,25 +14,6 @@ class Utf8Decoder : public TextDecoder {
 public:
     void decode(std::string_view bytes, bool, std::string &out) override { out.append(bytes); }
 };
-
-void appendUtf8(std::string &out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // UTF-16 of either byte order. An unpaired surrogate and a last odd byte
 // are invalid.

@@ -1,5 +1,7 @@
 #include "core/users/UserName.h"
 
+#include "core/text/Gbk.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -44,30 +46,10 @@ std::optional<std::vector<char32_t>> decode(std::string_view s)
     return out;
 }
 
-void encode(char32_t cp, std::string &out)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 bool isSpace(char32_t c)
 {
     return c == 0x20 || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-           c == 0x3000;
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 bool isControl(char32_t c)
@@ -157,7 +139,7 @@ CheckedUserName checkUserName(std::string_view typed)
         --last;
     for (std::size_t i = first; i < last; ++i) {
         const char32_t c = (*points)[i];
-        encode(c, checked.name);
+        appendUtf8(checked.name, c);
         if (isControl(c) || isInvisible(c))
             checked.problem = CheckedUserName::Problem::BadCharacter;
     }
@@ -173,7 +155,7 @@ std::string userNameKey(std::string_view name)
         return std::string(name);
     std::string key;
     for (char32_t c : *points)
-        encode(foldCase(foldWidth(c)), key);
+        appendUtf8(key, foldCase(foldWidth(c)));
     return key;
 }
 

@@ -23,21 +23,6 @@ const std::array<std::string_view, WaybillRow::kColumnCount> &waybillColumnNames
     return names;
 }
 
-namespace {
-
-// Column names as the engines give them: the server folds them to lower case.
-bool sameColumn(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20))
-            return false;
-    return true;
-}
-
-}
-
 WaybillRow waybillRowFrom(const DbRow &row, std::size_t index)
 {
     WaybillRow out;
@@ -59,7 +44,7 @@ std::vector<WaybillRow> queryWaybillRows(DbConnection &db, std::string_view sql,
     auto onColumns = [&](const std::vector<std::string> &columns) {
         for (std::size_t c = WaybillRow::TemplateName; c < names.size(); ++c)
             for (std::size_t k = 0; k < columns.size(); ++k)
-                if (sameColumn(names[c], columns[k]))
+                if (sameColumnName(names[c], columns[k]))
                     position[c] = static_cast<int>(k);
     };
     auto onRow = [&](const DbCells &cells) {
@@ -79,10 +64,9 @@ std::vector<WaybillRow> queryWaybillRows(DbConnection &db, std::string_view sql,
 
 std::vector<WaybillRow> readPrintList(DbConnection &db, bool *ok)
 {
-    return queryWaybillRows(db,
-                            "select * from printList order by " + db.dialect().folded("expressNo") +
-                                " asc nulls first, printId asc",
-                            {}, ok);
+    return queryWaybillRows(
+        db, "select * from printList order by " + db.dialect().folded("expressNo") + " asc nulls first, printId asc",
+        {}, ok);
 }
 
 std::vector<const WaybillRow *> rowsToPrint(const std::vector<WaybillRow> &rows, int mode)

@@ -20,17 +20,8 @@ namespace zentra {
 namespace {
 
 // The database of a data folder, on either engine.
-class DatabaseTest : public test::EngineTest {
+class DatabaseTest : public test::FolderEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
-    }
-
     DbConnection &open()
     {
         EXPECT_TRUE(db.open(folder.databasePath())) << db.lastError();
@@ -44,8 +35,6 @@ protected:
         return rows.empty() ? std::string("<none>") : rows[0].at(0);
     }
 
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("home"))};
     DbConnection db;
 };
 
@@ -82,8 +71,8 @@ TEST_P(DatabaseTest, NewDataFolderIsOwnerOnlyAndSeeded)
     EXPECT_TRUE(checkPassword(&adminPassword, "").match);
 
     // Permission positions 4 to 25 are the guarded functions, in ID order.
-    DbRows perms = db.query("select Caption, permission from userPermission where user_id=? order by ID asc",
-                            {"admin"});
+    DbRows perms =
+        db.query("select Caption, permission from userPermission where user_id=? order by ID asc", {"admin"});
     ASSERT_GE(perms.size(), 26u);
     EXPECT_EQ(perms[4].text("Caption"), "新快递单");
     EXPECT_EQ(perms[5].text("Caption"), "单张打印");
@@ -298,16 +287,12 @@ TEST_P(DatabaseTest, TextRulesAreTheSameOnBothEngines)
     const struct {
         std::string where, value, rows;
     } cases[] = {
-        {equal, "abc", "ABC|abc|"},
-        {equal, "äpfel", "äpfel|"}, // a non-ASCII letter's case counts
-        {equal, "ｆ", "ｆ|"},
-        {like, "%B%", "ABC|abc|a\\b|"},
-        {like, "%ä%", "äpfel|"},
-        {like, "%\\%", "a\\b|"},      // a backslash is itself
-        {like, "a_c", "ABC|abc|"},       // "_" is one character
-        {like, "%0\\%%", ""},          // and no escape
-        {like, "%0%%", "100%|"},
-        {like, "\\_%", ""},
+        {equal, "abc", "ABC|abc|"}, {equal, "äpfel", "äpfel|"}, // a non-ASCII letter's case counts
+        {equal, "ｆ", "ｆ|"},       {like, "%B%", "ABC|abc|a\\b|"},
+        {like, "%ä%", "äpfel|"},    {like, "%\\%", "a\\b|"}, // a backslash is itself
+        {like, "a_c", "ABC|abc|"},                           // "_" is one character
+        {like, "%0\\%%", ""},                                // and no escape
+        {like, "%0%%", "100%|"},    {like, "\\_%", ""},
         {like, "_x", "_x|"},
     };
     for (const auto &c : cases)
@@ -315,8 +300,8 @@ TEST_P(DatabaseTest, TextRulesAreTheSameOnBothEngines)
 
     // Ordered with ASCII case ignored, ties by id.
     std::string order;
-    for (const DbRow &r : db.query("select rname from receiver where rID <= 4 order by " + d.folded("rname") +
-                                   " desc, rID asc"))
+    for (const DbRow &r :
+         db.query("select rname from receiver where rID <= 4 order by " + d.folded("rname") + " desc, rID asc"))
         order += r.text("rname") + "|";
     EXPECT_EQ(order, "äpfel|Äpfel|ABC|abc|");
 
@@ -327,7 +312,8 @@ TEST_P(DatabaseTest, TextRulesAreTheSameOnBothEngines)
     EXPECT_EQ(n[0].text("cweight"), "12");
     EXPECT_EQ(n[0].text("cpriceIn"), "0.1");
     EXPECT_EQ(n[0].text("cpriceOut"), "1e+20");
-    for (const auto &[pattern, column] : {std::pair{"%12.0%", "cweight"}, {"%0.1%", "cpriceIn"}, {"%1.0e+20%", "cpriceOut"}})
+    for (const auto &[pattern, column] :
+         {std::pair{"%12.0%", "cweight"}, {"%0.1%", "cpriceIn"}, {"%1.0e+20%", "cpriceOut"}})
         EXPECT_EQ(scalar("select count(*) from cargo where " + d.like(d.realText(column), "?"), {pattern}), "1")
             << column;
 }
@@ -335,8 +321,8 @@ TEST_P(DatabaseTest, TextRulesAreTheSameOnBothEngines)
 TEST(NumberText, OnlyTextsANumberCanShowMeetTheFigureColumns)
 {
     const std::pair<const char *, bool> cases[] = {
-        {"%12.5%", true}, {"%-1.0E+20%", true}, {"%inf%", true}, {"%_%", true}, {"%%", true},
-        {"%张伟%", false}, {"%12a%", false},   {"%1 2%", false},  {"%1,5%", false}, {"%\\%", false},
+        {"%12.5%", true},  {"%-1.0E+20%", true}, {"%inf%", true},  {"%_%", true},    {"%%", true},
+        {"%张伟%", false}, {"%12a%", false},     {"%1 2%", false}, {"%1,5%", false}, {"%\\%", false},
     };
     for (const auto &[pattern, can] : cases)
         EXPECT_EQ(numberTextCanMatch(pattern), can) << pattern;
@@ -696,7 +682,8 @@ TEST_F(MaintenanceTest, CompactionLosesNoConcurrentCommit)
         ASSERT_TRUE(c.open(folder.databasePath()));
         Transaction tx(c);
         for (int i = 0; i < 20000; ++i)
-            c.execute("insert into receiver(rname, raddress) values(?, ?)", {"n" + std::to_string(i), std::string(200, 'a')});
+            c.execute("insert into receiver(rname, raddress) values(?, ?)",
+                      {"n" + std::to_string(i), std::string(200, 'a')});
         ASSERT_TRUE(tx.commit());
         ASSERT_GE(c.execute("delete from receiver where rID % 2 = 0"), 0);
     }

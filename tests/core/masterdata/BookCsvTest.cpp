@@ -10,18 +10,8 @@
 namespace zentra {
 namespace {
 
-class BookCsvTest : public test::EngineTest {
+class BookCsvTest : public test::FolderEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
-    }
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("shop"))};
     MasterBook receivers{folder.databasePath(), receiverBook()};
 };
 
@@ -186,10 +176,10 @@ TEST_P(BookCsvTest, FormulaCellsAreMarkedOnExportAndTheRoundTripIsExact)
     for (const Case &c : cases) {
         const std::string mobile = std::to_string(++n);
         const BookEntry key{{"rmobile", mobile}, {"raddress", "地址"}};
-        ASSERT_TRUE(
-            receivers.save({{"rname", "甲"}, {"rmobile", mobile}, {"raddress", "地址"}, {"rnote", c.value}},
-                           MasterBook::Mode::Add)
-                .ok());
+        ASSERT_TRUE(receivers
+                        .save({{"rname", "甲"}, {"rmobile", mobile}, {"raddress", "地址"}, {"rnote", c.value}},
+                              MasterBook::Mode::Add)
+                        .ok());
         const std::string csv = exportBookCsv(receiverBook(), receivers.list());
         EXPECT_NE(csv.find("," + std::string(c.cell) + ","), std::string::npos) << c.value;
         ASSERT_TRUE(receivers.remove(key).ok());
@@ -267,7 +257,8 @@ TEST_P(BookCsvTest, AStrayQuoteCostsOneRowAndTheCountsAddUp)
 TEST_P(BookCsvTest, ExportsInGbkReadBackAndNeverReplaceTheDataFoldersFiles)
 {
     const BookEntry key{{"rmobile", "1"}, {"raddress", "镕路😀"}};
-    ASSERT_TRUE(receivers.save({{"rname", "张三"}, {"rmobile", "1"}, {"raddress", "镕路😀"}}, MasterBook::Mode::Add).ok());
+    ASSERT_TRUE(
+        receivers.save({{"rname", "张三"}, {"rmobile", "1"}, {"raddress", "镕路😀"}}, MasterBook::Mode::Add).ok());
     const std::string path = dir.file("out.csv");
     const BookExport gbk = exportBookCsvFile(receivers, folder, path, BookCsvEncoding::Gbk);
     ASSERT_TRUE(gbk.ok) << gbk.error;
@@ -281,8 +272,11 @@ TEST_P(BookCsvTest, ExportsInGbkReadBackAndNeverReplaceTheDataFoldersFiles)
 
     test::spit(folder.templateDir() + "t.ttp", "template");
     test::spit(folder.backupPath(), "backup");
-    const std::string own[] = {folder.embeddedDatabasePath(), folder.backupPath(), folder.configPath(),
-                               folder.path("data/../data/data.db"), folder.templateDir() + "t.ttp",
+    const std::string own[] = {folder.embeddedDatabasePath(),
+                               folder.backupPath(),
+                               folder.configPath(),
+                               folder.path("data/../data/data.db"),
+                               folder.templateDir() + "t.ttp",
                                folder.templateDir() + "new.ttp"};
     for (const std::string &p : own) {
         const std::string before = fileExists(p) ? test::slurp(p) : std::string();
@@ -292,7 +286,8 @@ TEST_P(BookCsvTest, ExportsInGbkReadBackAndNeverReplaceTheDataFoldersFiles)
         EXPECT_TRUE((fileExists(p) ? test::slurp(p) : std::string()) == before) << p;
     }
     // A character even GB18030 cannot write refuses the GBK export, not the UTF-8 one.
-    ASSERT_TRUE(receivers.save({{"rname", "私\uE78D"}, {"rmobile", "2"}, {"raddress", "路"}}, MasterBook::Mode::Add).ok());
+    ASSERT_TRUE(
+        receivers.save({{"rname", "私\uE78D"}, {"rmobile", "2"}, {"raddress", "路"}}, MasterBook::Mode::Add).ok());
     const BookExport refused = exportBookCsvFile(receivers, folder, path, BookCsvEncoding::Gbk);
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.error, "“私\uE78D”中有 GBK 无法写出的字符，请用 UTF-8 导出");

@@ -33,18 +33,8 @@ TEST(PostageTest, FollowsTheRule)
         EXPECT_DOUBLE_EQ(postage(c.weight, c.total, c.rate), c.expected) << c.weight << " " << c.total;
 }
 
-class FreightRatesTest : public test::EngineTest {
+class FreightRatesTest : public test::FolderEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
-    }
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("shop"))};
     FreightRates rates{folder.databasePath()};
 };
 

@@ -16,17 +16,8 @@ namespace {
 
 using Mode = MasterBook::Mode;
 
-class MasterBookTest : public test::EngineTest {
+class MasterBookTest : public test::FolderEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
-    }
-
     static BookEntry person(const std::string &name, const std::string &mobile, const std::string &address,
                             const std::string &p = "r")
     {
@@ -40,8 +31,6 @@ protected:
         return out;
     }
 
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("shop"))};
     MasterBook receivers{folder.databasePath(), receiverBook()};
     MasterBook senders{folder.databasePath(), senderBook()};
     MasterBook goods{folder.databasePath(), cargoBook()};

@@ -26,26 +26,14 @@ RecognizedAddress zhangSan()
     return a;
 }
 
-class SaveRecognizedTest : public test::EngineTest {
+class SaveRecognizedTest : public test::FolderEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
-    }
-
     DbRows rows(const std::string &table)
     {
         DbConnection db;
         EXPECT_TRUE(db.open(folder.databasePath()));
         return db.query("select * from " + table);
     }
-
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("shop"))};
 };
 
 ZENTRA_ON_BOTH_ENGINES(SaveRecognizedTest);

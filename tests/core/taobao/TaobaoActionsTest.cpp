@@ -41,16 +41,8 @@ TbOrder order(const std::string &number, const std::string &composite, const std
 
 const std::string kShanghai = "王五，13900000000，021-5555，上海 上海市 浦东新区 某路1号 3楼，200120";
 
-class TaobaoActionsTest : public test::EngineTest {
+class TaobaoActionsTest : public test::FolderEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
-    }
     std::string db() const { return folder.databasePath(); }
     DbRows query(const std::string &sql)
     {
@@ -64,9 +56,6 @@ protected:
         ASSERT_TRUE(c.open(db()));
         ASSERT_GE(c.execute(sql, p), 0) << c.lastError();
     }
-
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("shop"))};
 };
 
 ZENTRA_ON_BOTH_ENGINES(TaobaoActionsTest);
@@ -122,11 +111,11 @@ TEST_P(TaobaoActionsTest, ReceiversAreAddedOnceAndRefreshedAfterwards)
 
 TEST_P(TaobaoActionsTest, GoodsAreSavedOnceWithTheirPriceAndKnownGoodsStay)
 {
-    ASSERT_TRUE(MasterBook(db(), cargoBook()).save({{"cname", "旧茶"}, {"cshort", "旧"}, {"cpriceOut", "9"}},
-                                                   MasterBook::Mode::Add)
+    ASSERT_TRUE(MasterBook(db(), cargoBook())
+                    .save({{"cname", "旧茶"}, {"cshort", "旧"}, {"cpriceOut", "9"}}, MasterBook::Mode::Add)
                     .ok());
-    const std::vector<TbItem> items{{"1", "新茶", "", "12.5", "2"}, {"1", "旧茶", "", "1", "1"},
-                                    {"2", "新茶", "", "99", "1"}};
+    const std::vector<TbItem> items{
+        {"1", "新茶", "", "12.5", "2"}, {"1", "旧茶", "", "1", "1"}, {"2", "新茶", "", "99", "1"}};
     const OrderBatchResult r = saveOrderGoods(db(), items);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.inserted, 1);
@@ -144,10 +133,12 @@ TEST_P(TaobaoActionsTest, ThePrintListTransferPricesEachOrderForItsOwnProvince)
     // Goods: tea 1.2 kg at 30, cup 0.5 kg at 80. Shanghai 10 + 5 per further
     // kg, free from 100; Zhejiang 8 + 2, free from 50.
     MasterBook goods(db(), cargoBook());
-    ASSERT_TRUE(goods.save({{"cname", "茶"}, {"cshort", "C"}, {"cweight", "1.2"}, {"cpriceOut", "30"}},
-                           MasterBook::Mode::Add).ok());
-    ASSERT_TRUE(goods.save({{"cname", "杯"}, {"cshort", "B"}, {"cweight", "0.5"}, {"cpriceOut", "80"}},
-                           MasterBook::Mode::Add).ok());
+    ASSERT_TRUE(
+        goods.save({{"cname", "茶"}, {"cshort", "C"}, {"cweight", "1.2"}, {"cpriceOut", "30"}}, MasterBook::Mode::Add)
+            .ok());
+    ASSERT_TRUE(
+        goods.save({{"cname", "杯"}, {"cshort", "B"}, {"cweight", "0.5"}, {"cpriceOut", "80"}}, MasterBook::Mode::Add)
+            .ok());
     FreightRates rates(db());
     ASSERT_FALSE(rates.rowsFor("圆通").empty());
     ASSERT_EQ(rates.setRate("圆通", "上海市", "10", "5", "100"), 1);

@@ -67,18 +67,17 @@ std::string csvQuoted(std::string_view s)
 std::string orderLine(const std::string &number, const std::string &status, const std::string &address,
                       const std::string &time, const std::string &message = "")
 {
-    return "=\"" + number + "\",buyer" + number + ",pay@example.com,30.00,8.00,38.00," + status + "," + csvQuoted(message) +
-           ",李四,\"" + address + "\",'0571-88888888,'13800138000," + time + ",\"changed\"\r\n";
+    return "=\"" + number + "\",buyer" + number + ",pay@example.com,30.00,8.00,38.00," + status + "," +
+           csvQuoted(message) + ",李四,\"" + address + "\",'0571-88888888,'13800138000," + time + ",\"changed\"\r\n";
 }
 
-class TaobaoStoreTest : public test::EngineTest {
+class TaobaoStoreTest : public test::FolderEngineTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        FolderEngineTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        ASSERT_TRUE(initDataFolder(folder));
         ASSERT_TRUE(db.open(folder.databasePath()));
     }
     std::string write(const std::string &name, const std::string &bytes)
@@ -99,8 +98,6 @@ protected:
         EXPECT_TRUE(queryOrders(db, {"", "9999", search, merge}, out)) << db.lastError();
         return out;
     }
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("home"))};
     DbConnection db;
 };
 

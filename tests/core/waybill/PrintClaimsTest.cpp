@@ -13,15 +13,13 @@
 namespace zentra {
 namespace {
 
-class PrintClaimsTest : public test::EngineTest {
+class PrintClaimsTest : public test::FolderEngineTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        FolderEngineTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        std::string error;
-        ASSERT_TRUE(initDataFolder(folder, &error)) << error;
         ASSERT_TRUE(db.open(folder.databasePath()));
         for (int i = 0; i < 4; ++i) {
             WaybillRow row;
@@ -31,8 +29,6 @@ protected:
         }
     }
 
-    test::TempDir dir;
-    DataFolder folder{folderAt(dir.file("shop"))};
     DbConnection db;
     std::vector<std::int64_t> ids;
 };

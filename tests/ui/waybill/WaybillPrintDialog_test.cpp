@@ -10,6 +10,7 @@
 #include "support/PdfBoxes.h"
 #include "support/PrivateCups.h"
 #include "support/TempDir.h"
+#include "support/TestTemplates.h"
 #include "ui/common/Dialogs.h"
 #include "ui/waybill/CQuorvelView.h"
 
@@ -42,18 +43,6 @@ double placeMm(int canvas)
     return (canvas + 37) * 25.4 / 96;
 }
 
-TemplateItem textItem(int index, int left, int top, std::string text)
-{
-    TemplateItem it;
-    it.id = 100 + index;
-    it.left = left;
-    it.top = top;
-    it.right = left + 300;
-    it.bottom = top + 30;
-    it.text = std::move(text);
-    return it;
-}
-
 // Runs `step` on the modal window that opens next, once it shows.
 void whenModalOpens(std::function<void(QWidget *)> step)
 {
@@ -82,8 +71,9 @@ struct Fixture {
         folder.ensureLayout();
         state.setPrintPageSize = true;
         state.printerScale = 1.0f;
-        saveTemplate("sf", "23", "12.7", {textItem(20, 96, 96, "Receiver"), textItem(40, 288, 192, "Order")});
-        saveTemplate("yt", "10", "15", {textItem(20, 0, 0, "")});
+        saveTemplate("sf", "23", "12.7",
+                     {test::textItem(20, 96, 96, "Receiver"), test::textItem(40, 288, 192, "Order")});
+        saveTemplate("yt", "10", "15", {test::textItem(20, 0, 0, "")});
         view = std::make_unique<CQuorvelView>(state, folder, dialogs);
         view->resize(900, 600);
         view->show();
