@@ -6,9 +6,12 @@
 namespace zentra::ui {
 namespace {
 
+// Column names as the engines give them (the server's in lower case).
 std::size_t positionOf(const std::vector<std::string> &columns, const std::string &name)
 {
-    return std::size_t(std::find(columns.begin(), columns.end(), name) - columns.begin());
+    return std::size_t(std::find_if(columns.begin(), columns.end(),
+                                    [&name](const std::string &c) { return sameColumnName(c, name); }) -
+                       columns.begin());
 }
 
 std::vector<std::size_t> positions(const std::vector<std::string> &columns, const std::vector<std::string> &grid)

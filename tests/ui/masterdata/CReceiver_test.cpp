@@ -11,6 +11,7 @@
 #include "ui/common/QtText.h"
 #include "ui/data/CReportCtrl.h"
 #include "ui/masterdata/BookCsvTransfer.h"
+#include "ui/masterdata/BookRowSource.h"
 #include "ui/masterdata/CReceiver.h"
 
 #include <QComboBox>
@@ -82,6 +83,23 @@ void selectRow(CReportCtrl *grid, int row)
 class CReceiverTest : public QObject {
     Q_OBJECT
 private slots:
+    void theServersLowerCaseColumnNamesFillTheGrid()
+    {
+        // A server gives unquoted column names in lower case ("rid" for rID):
+        // the grid still finds its columns and the entries' counters.
+        auto names = std::make_shared<const std::vector<std::string>>(
+            std::vector<std::string>{"rid", "rname", "rmobile"});
+        zentra::DbRows rows;
+        rows.columns = *names;
+        rows.rows.emplace_back(names, std::vector<std::string>{"7", "张三", "13800000000"});
+        const BookResultRows grid(rows, {"rname", "rmobile"}, "rID");
+        std::vector<QString> texts(4);
+        grid.fill(0, texts);
+        QCOMPARE(texts[2], QStringLiteral("张三"));
+        QCOMPARE(texts[3], QStringLiteral("13800000000"));
+        QCOMPARE(grid.rowOfId(7), 0);
+    }
+
     void opensWithTheBookByNameAndThePanelCollapsed()
     {
         Fixture f;
