@@ -27,10 +27,14 @@ Result wrap(PGresult *r)
     return Result(r, PQclear);
 }
 
+// libpq's message without its closing line end, and without the tab it puts
+// before a hint's line (which a message box shows as a wide gap).
 std::string trimmed(std::string s)
 {
     while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
         s.pop_back();
+    for (std::size_t at = 0; (at = s.find("\n\t", at)) != std::string::npos;)
+        s.erase(at + 1, 1);
     return s;
 }
 
