@@ -9,6 +9,7 @@
 //   until cups-pdf has written its PDF, and that PDF's size.
 //
 // Usage: bench_cupsbatch [DOT_ROWS [PDF_ROWS]]   (default: 500 1000)
+#include "BenchWaybills.h"
 #include "core/config/DataFolder.h"
 #include "core/data/DbConnection.h"
 #include "core/data/Schema.h"
@@ -28,78 +29,10 @@
 #include <vector>
 
 using namespace zentra;
+using namespace zentra::bench;
 namespace fs = std::filesystem;
 
 namespace {
-
-const int kFields[] = {0,  1,  2,  3,  4,  5,  7,  8,  16, 20, 21, 22, 23, 24, 25,
-                       27, 28, 29, 36, 40, 41, 42, 43, 45, 46, 50, 51, 52, 56, 57};
-
-Template benchTemplate()
-{
-    Template t;
-    t.imgWidth = "23";
-    t.imgHeight = "12.7";
-    t.leftMargin = "1";
-    t.topMargin = "1";
-    for (std::size_t i = 0; i < std::size(kFields); ++i) {
-        TemplateItem it;
-        it.id = 100 + kFields[i];
-        it.left = 20 + 210 * static_cast<int>(i % 4);
-        it.top = 20 + 60 * static_cast<int>(i / 4);
-        it.right = it.left + 200;
-        it.bottom = it.top + 50;
-        it.fontSize = i % 3 == 0 ? 120 : 90;
-        it.bold = i % 5 == 0;
-        t.items[static_cast<std::size_t>(kFields[i])] = it;
-    }
-    return t;
-}
-
-bool fillPrintList(const DataFolder &folder, int rows)
-{
-    DbConnection db;
-    if (!db.open(folder.databasePath()))
-        return false;
-    Transaction tx(db);
-    db.execute("delete from printList");
-    const char *sql = "insert into printList(templateName, orderNo, expressNo, printTime, tradeTime, cargoName, "
-                      "cargoNum, cargoWeight, protectMoney, rname, rmobile, rprovince, rcity, rdistrict, raddress, "
-                      "sname, smobile, sprovince, scity, saddress) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-    for (int i = 0; i < rows; ++i) {
-        const std::string n = std::to_string(i);
-        if (db.execute(sql, {"bench",
-                             "T" + n,
-                             "SF10000" + n,
-                             "2024-03-05 07:08:09",
-                             "2024-03-04 21:00:00",
-                             "纯棉T恤 白色 XL 码 两件装",
-                             2.0,
-                             0.6,
-                             1005.0 + i,
-                             "张三" + n,
-                             "138000" + n,
-                             "广东省",
-                             "深圳市",
-                             "南山区",
-                             "科技园南区高新南七道数字技术园 B2 栋 " + n + " 号",
-                             "李四",
-                             "13900000000",
-                             "浙江省",
-                             "杭州市",
-                             "文三路 90 号东部软件园"}) != 1)
-            return false;
-    }
-    return tx.commit();
-}
-
-std::string selfDir()
-{
-    char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string p(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
-    return p.substr(0, p.rfind('/'));
-}
 
 double since(std::chrono::steady_clock::time_point start)
 {
@@ -184,7 +117,8 @@ int main(int argc, char **argv)
 
     const DataFolder folder(cups.folder() + "/home");
     std::string error;
-    if (!initDataFolder(folder, &error) || !saveTemplateFile(folder.templateDir() + "bench.ttp", benchTemplate())) {
+    if (!initDataFolder(folder, &error) ||
+        !saveTemplateFile(folder.templateDir() + "bench.ttp", benchTemplate(false))) {
         std::cerr << "setup failed: " << error << "\n";
         return 1;
     }
