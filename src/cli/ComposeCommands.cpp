@@ -168,13 +168,16 @@ int compose(CliContext &ctx)
     }
 
     // A new waybill on the template, as the panels start one. On a shared
-    // database the order number shown is the shop's; a waybill that is
-    // stored in the print list takes its numbers below.
+    // database the order number is the shop's: a waybill printed now takes
+    // it from the counter, as the window's single print does (should the
+    // print fail, the number is a gap, never one printed twice); one stored
+    // in the print list takes its numbers below; --json only shows it.
     OrderLocks locks = readOrderLocks(config);
     const OrderCounter counter(ctx.folder);
     if (counter.shared() && locks.autoOrderNum && !o.orderNo) {
         std::string error;
-        const auto number = counter.peek(&error);
+        const auto number =
+            o.output == ComposeOptions::Output::Print ? counter.take(1, &error) : counter.peek(&error);
         if (!number) {
             std::cerr << "cannot take an order number: " << error << "\n";
             return 1;

@@ -194,6 +194,32 @@ TEST_F(SharedDatabaseTest, TwoStationsTakingOrderNumbersNeverShareOne)
     EXPECT_EQ(cli("a", {"order-number", "show"}).out, "102000\n");
 }
 
+// A waybill printed at once (not through the print list) takes the shop's
+// number too: two stations never print the same one.
+TEST_F(SharedDatabaseTest, WaybillsPrintedAtOnceTakeTheShopsOrderNumbers)
+{
+    for (const char *station : {"a", "b"}) {
+        ASSERT_EQ(cli(station, {"init"}).exitCode, 0);
+        ASSERT_EQ(cli(station, {"config", "set", "Order", "AutoOrderNum", "1"}).exitCode, 0);
+    }
+    ASSERT_EQ(cli("a", {"template", "import", templateFile("中通")}).exitCode, 0);
+    ASSERT_EQ(cli("a", {"order-number", "set", "500"}).exitCode, 0);
+    std::string printed;
+    int run = 0;
+    for (const char *station : {"a", "b", "a"}) {
+        const std::string pdf = dir.file(station + std::to_string(++run) + ".pdf");
+        const auto r = cli(station, {"compose", "--template", "中通", "--print", "--pdf", pdf});
+        ASSERT_EQ(r.exitCode, 0) << r.out;
+        printed += pdfText(pdf);
+    }
+    for (const char *number : {"500", "501", "502"})
+        EXPECT_NE(printed.find(number), std::string::npos) << number << " in " << printed;
+    EXPECT_EQ(cli("b", {"order-number", "show"}).out, "503\n");
+    // --json only shows the next number.
+    EXPECT_NE(cli("b", {"compose", "--template", "中通", "--json"}).out.find("503"), std::string::npos);
+    EXPECT_EQ(cli("a", {"order-number", "show"}).out, "503\n");
+}
+
 TEST_F(SharedDatabaseTest, ATemplateAddedAtOneStationPrintsARowAtTheOther)
 {
     ASSERT_EQ(cli("a", {"init"}).exitCode, 0);
