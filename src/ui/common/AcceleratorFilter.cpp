@@ -111,6 +111,10 @@ void AcceleratorFilter::install(QWidget *dialog, const QList<QKeySequence> &keys
 
 bool AcceleratorFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    // Every event of the program passes here; only keys concern the filter,
+    // so the receiver of any other event is not even looked at.
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
     auto *w = qobject_cast<QWidget *>(watched);
     if (!w || w->window() != dialog_)
         return QObject::eventFilter(watched, event);
