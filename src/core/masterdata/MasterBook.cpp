@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace zentra {
 namespace {
@@ -42,9 +44,8 @@ BookResult changeUnlessClassTaken(DbConnection &db, const BookKind &kind, const 
     if (!tx.active())
         return BookResult::failed(db.lastError());
     const SqlDialect &d = db.dialect();
-    DbRows found = db.query("select className from " + kind.classTable + " where " + d.folded("className") + "=" +
-                                d.folded("?"),
-                            {name});
+    DbRows found = db.query(
+        "select className from " + kind.classTable + " where " + d.folded("className") + "=" + d.folded("?"), {name});
     if (!found.ok)
         return BookResult::failed(db.lastError());
     if (!found.empty())
@@ -179,9 +180,31 @@ std::optional<DbRow> MasterBook::find(const BookEntry &key, std::string *error) 
     return row;
 }
 
-BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known,
-                              UpsertDate date) const
+std::string MasterBook::identityOf(const BookEntry &entry) const
 {
+    std::string key;
+    for (const std::string &c : kind_.keyColumns) {
+        for (const char ch : valueOf(entry, c))
+            key += (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+        key += '\0';
+    }
+    return key;
+}
+
+BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known,
+                              UpsertDate date, std::set<std::string> *classes, bool wantId) const
+{
+    // The class joins the class table unless the batch knows it is there.
+    auto classStored = [&] {
+        const std::string &className = valueOf(entry, kind_.classColumn);
+        if (classes && classes->count(className))
+            return true;
+        if (!addMissingClass(db, kind_, className))
+            return false;
+        if (classes)
+            classes->insert(className);
+        return true;
+    };
     // Only an entry that holds a time of entry can keep the one given.
     if (date == UpsertDate::Given && (kind_.dateColumn.empty() || valueOf(entry, kind_.dateColumn).empty()))
         date = UpsertDate::Keep;
@@ -213,9 +236,9 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
             return BookResult::failed(db.lastError());
         BookResult r;
         r.changed = n;
-        r.id = db.lastInsertId();
+        r.id = wantId ? db.lastInsertId() : 0;
         r.inserted = true;
-        if (!addMissingClass(db, kind_, valueOf(entry, kind_.classColumn)))
+        if (!classStored())
             return BookResult::failed(db.lastError());
         return r;
     }
@@ -240,7 +263,7 @@ BookResult MasterBook::saveIn(DbConnection &db, const BookEntry &entry, Mode mod
     DbParams p = valuesOf(values, cols);
     p.values.emplace_back(existing->integer(kind_.idColumn));
     int n = db.execute(sql, p);
-    if (n < 0 || !addMissingClass(db, kind_, valueOf(entry, kind_.classColumn)))
+    if (n < 0 || !classStored())
         return BookResult::failed(db.lastError());
     BookResult r;
     r.changed = n;
@@ -283,6 +306,34 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
         u.result = BookResult::failed(db.lastError());
         return u;
     }
+    // A large batch reads the book once instead of looking its entries up
+    // one by one (on a server each look-up is a round trip); a small one
+    // looks them up. An identity this batch has stored or changed already is
+    // looked up again, so that a file naming an entry twice updates what it
+    // stored first.
+    constexpr std::size_t kReadWholeBook = 200;
+    const bool readWhole = entries.size() >= kReadWholeBook;
+    std::unordered_map<std::string, DbRow> stored;
+    if (readWhole) {
+        // A key left NULL (by another program) matches no entry, as in the
+        // look-up.
+        std::string sql = "select * from " + kind_.table + " where ";
+        for (std::size_t k = 0; k < kind_.keyColumns.size(); ++k)
+            sql += (k ? " and " : "") + kind_.keyColumns[k] + " is not null";
+        DbRows all = db.query(sql + " order by " + kind_.idColumn + " asc");
+        if (!all.ok) {
+            u.result = BookResult::failed(db.lastError());
+            return u;
+        }
+        for (DbRow &row : all.rows) {
+            BookEntry key;
+            for (const std::string &c : kind_.keyColumns)
+                key[c] = row.text(c);
+            stored.try_emplace(identityOf(key), std::move(row));
+        }
+    }
+    std::unordered_set<std::string> touched;
+    std::set<std::string> classes;
     // The caller hears of every 500th entry, and of the last.
     constexpr std::size_t kProgressStep = 500;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -292,11 +343,17 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
             return u;
         }
         const BookEntry &given = entries[i];
-        bool failed = false;
-        auto existing = findIn(db, given, failed);
-        if (failed) {
-            u.result = BookResult::failed(db.lastError());
-            return u;
+        const std::string identity = identityOf(given);
+        std::optional<DbRow> existing;
+        if (!readWhole || touched.count(identity)) {
+            bool failed = false;
+            existing = findIn(db, given, failed);
+            if (failed) {
+                u.result = BookResult::failed(db.lastError());
+                return u;
+            }
+        } else if (const auto it = stored.find(identity); it != stored.end()) {
+            existing = it->second;
         }
         BookEntry e = existing ? entryOf(kind_, *existing) : BookEntry();
         for (const auto &[column, value] : given)
@@ -305,7 +362,8 @@ MasterBook::Upsert MasterBook::upsertMany(const std::vector<BookEntry> &entries,
         // may be kept.
         const UpsertDate entryDate =
             date == UpsertDate::Given && !given.count(kind_.dateColumn) ? UpsertDate::Keep : date;
-        BookResult r = saveIn(db, e, Mode::Edit, &existing, entryDate);
+        BookResult r = saveIn(db, e, Mode::Edit, &existing, entryDate, &classes, false);
+        touched.insert(identity);
         if (!r.ok()) {
             u.result = r;
             u.inserted = u.updated = 0;
@@ -441,9 +499,8 @@ DbRows MasterBook::entriesWithIds(const std::vector<std::int64_t> &ids) const
     for (std::size_t i = 0; i < ids.size(); ++i)
         list += (i ? "," : "") + std::to_string(ids[i]);
     list += "]";
-    return db.query("select * from " + kind_.table + " where " + kind_.idColumn + " in (" +
-                        db.dialect().idSet("?") + ")",
-                    {list});
+    return db.query(
+        "select * from " + kind_.table + " where " + kind_.idColumn + " in (" + db.dialect().idSet("?") + ")", {list});
 }
 
 DbRows MasterBook::search(const std::string &text) const
@@ -561,8 +618,7 @@ BookResult MasterBook::addClass(const std::string &name) const
     std::string error;
     if (!openDb(db, &error))
         return BookResult::failed(error);
-    return changeUnlessClassTaken(db, kind_, name, "insert into " + kind_.classTable + "(className) values(?)",
-                                  {name});
+    return changeUnlessClassTaken(db, kind_, name, "insert into " + kind_.classTable + "(className) values(?)", {name});
 }
 
 BookResult MasterBook::renameClass(const std::string &oldName, const std::string &newName) const
@@ -591,8 +647,8 @@ BookResult MasterBook::deleteClass(const std::string &name) const
     if (!openDb(db, &error))
         return BookResult::failed(error);
     const SqlDialect &d = db.dialect();
-    int n = db.execute("delete from " + kind_.classTable + " where " + d.folded("className") + "=" + d.folded("?"),
-                       {name});
+    int n =
+        db.execute("delete from " + kind_.classTable + " where " + d.folded("className") + "=" + d.folded("?"), {name});
     if (n < 0)
         return BookResult::failed(db.lastError());
     BookResult r;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -132,9 +133,16 @@ public:
 private:
     bool openDb(DbConnection &db, std::string *error) const;
     std::optional<DbRow> findIn(DbConnection &db, const BookEntry &key, bool &failed) const;
-    // `known` is the entry of that identity when the caller looked it up already.
+    // `known` is the entry of that identity when the caller looked it up
+    // already. A batch passes the classes it knows are in the class table
+    // (`classes`, kept up to date here) and may do without the new entry's
+    // counter (`wantId` false: one statement less on a server).
     BookResult saveIn(DbConnection &db, const BookEntry &entry, Mode mode, const std::optional<DbRow> *known = nullptr,
-                      UpsertDate date = UpsertDate::Keep) const;
+                      UpsertDate date = UpsertDate::Keep, std::set<std::string> *classes = nullptr,
+                      bool wantId = true) const;
+    // The identity of an entry as the look-up compares it (ASCII case
+    // ignored), as one text.
+    std::string identityOf(const BookEntry &entry) const;
     DbParams valuesOf(const BookEntry &entry, const std::vector<std::string> &columns) const;
     std::string nameOrder() const;
     std::string classCondition(const SqlDialect &dialect) const;

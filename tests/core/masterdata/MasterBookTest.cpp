@@ -36,6 +36,45 @@ protected:
     MasterBook goods{folder.databasePath(), cargoBook()};
 };
 
+// A large batch reads the book once instead of looking each entry up: it
+// must find the same entries a small batch finds, ASCII case ignored, and an
+// entry given twice is updated, not stored twice.
+TEST_P(MasterBookTest, ALargeBatchFindsWhatASmallOneFinds)
+{
+    for (const std::size_t filler : {std::size_t(0), std::size_t(300)}) {
+        SCOPED_TRACE(filler ? "large batch" : "small batch");
+        DbConnection db;
+        ASSERT_TRUE(db.open(folder.databasePath()));
+        ASSERT_GE(db.execute("delete from receiver"), 0);
+        BookEntry known = person("甲", "1", "Main Road 1");
+        known["rcompany"] = "甲公司";
+        ASSERT_TRUE(receivers.save(known, Mode::Add).ok());
+
+        std::vector<BookEntry> batch;
+        BookEntry again = person("甲二", "1", "MAIN road 1"); // the known entry, another case
+        batch.push_back(again);
+        batch.push_back(person("乙", "2", "Side Street"));
+        BookEntry twice = person("乙", "2", "side street");
+        twice["rnote"] = "第二次";
+        batch.push_back(twice);
+        for (std::size_t i = 0; i < filler; ++i)
+            batch.push_back(person("丙" + std::to_string(i), "3" + std::to_string(i), "c"));
+        const MasterBook::Upsert u = receivers.upsertMany(batch);
+        ASSERT_TRUE(u.result.ok()) << u.result.message;
+        EXPECT_EQ(u.inserted, static_cast<int>(1 + filler));
+        EXPECT_EQ(u.updated, 2);
+
+        const auto first = receivers.find(person("", "1", "main road 1"));
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->text("rname"), "甲二");
+        EXPECT_EQ(first->text("rcompany"), "甲公司"); // kept from the stored entry
+        const auto second = receivers.find(person("", "2", "SIDE STREET"));
+        ASSERT_TRUE(second);
+        EXPECT_EQ(second->text("rnote"), "第二次");
+        EXPECT_EQ(db.query("select count(*) from receiver where rmobile = '2'")[0].at(0), "1");
+    }
+}
+
 TEST_P(MasterBookTest, IdentityIsMobileAndAddress)
 {
     BookResult first = receivers.save(person("张三", "13800000000", "北京路1号"), Mode::Add);
