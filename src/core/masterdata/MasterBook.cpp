@@ -468,13 +468,15 @@ DbRows MasterBook::list(const std::string &className) const
                     {className});
 }
 
-std::vector<std::int64_t> MasterBook::listIds(const std::string &className, bool *ok) const
+std::vector<std::int64_t> MasterBook::listIds(const std::string &className, bool *ok, std::string *error) const
 {
     std::vector<std::int64_t> ids;
     DbConnection db;
     if (!db.open(path_) || !fillMissingNameKeys(db, kind_.table)) {
         if (ok)
             *ok = false;
+        if (error)
+            *error = db.lastError();
         return ids;
     }
     const std::string select = "select " + kind_.idColumn + " from " + kind_.table;
@@ -483,6 +485,8 @@ std::vector<std::int64_t> MasterBook::listIds(const std::string &className, bool
                       : db.query(select + " where " + classCondition(db.dialect()) + nameOrder(), {className});
     if (ok)
         *ok = rows.ok;
+    if (error && !rows.ok)
+        *error = rows.error;
     ids.reserve(rows.size());
     for (const DbRow &r : rows)
         ids.push_back(std::strtoll(r.at(0).c_str(), nullptr, 10));

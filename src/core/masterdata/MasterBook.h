@@ -80,7 +80,8 @@ public:
     // The ids of list(className)'s entries in the same order, read from the
     // name index alone: a book of 100,000 entries opens without reading them.
     // `ok` (when given) is false when the statement failed.
-    std::vector<std::int64_t> listIds(const std::string &className = std::string(), bool *ok = nullptr) const;
+    std::vector<std::int64_t> listIds(const std::string &className = std::string(), bool *ok = nullptr,
+                                      std::string *error = nullptr) const;
     // The entries with these ids (any order; ids no longer present are left
     // out), for showing a page of listIds() at a time.
     DbRows entriesWithIds(const std::vector<std::int64_t> &ids) const;

@@ -1,5 +1,7 @@
 #include "ui/common/Dialogs.h"
 
+#include "core/data/DbConnection.h"
+
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -143,6 +145,12 @@ QString ScriptedDialogs::saveFileAs(QWidget *, const QString &caption, const QSt
         fileTypes.pop_front();
     }
     return nextPath(caption);
+}
+
+void warnIfBusy(QWidget *parent, Dialogs &dialogs, bool readOk, const std::string &error)
+{
+    if (!readOk && error == kDatabaseBusyMessage)
+        dialogs.warn(parent, QString::fromStdString(error));
 }
 
 }

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -25,16 +26,14 @@ public:
     // A message box with the given caption, text, buttons and icon. Without a
     // caption it shows the program's name, without an icon the information
     // icon.
-    virtual Answer message(QWidget *parent, const QString &caption, const QString &text,
-                           Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+    virtual Answer message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons = Buttons::Ok,
+                           Icon icon = Icon::None) = 0;
 
     // File dialogs; an empty result means the user cancelled.
-    virtual QString openFile(QWidget *parent, const QString &caption, const QString &dir,
-                             const QString &filter) = 0;
+    virtual QString openFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) = 0;
     virtual QStringList openFiles(QWidget *parent, const QString &caption, const QString &dir,
                                   const QString &filter) = 0;
-    virtual QString saveFile(QWidget *parent, const QString &caption, const QString &dir,
-                             const QString &filter) = 0;
+    virtual QString saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) = 0;
     virtual QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir) = 0;
     // A save dialog that offers several file types (";;"-separated Qt
     // filters); `chosen` receives the index of the one the user picked.
@@ -67,11 +66,9 @@ public:
 // The real dialogs (QMessageBox, QFileDialog).
 class QtDialogs : public Dialogs {
 public:
-    Answer message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons,
-                   Icon icon) override;
+    Answer message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons, Icon icon) override;
     QString openFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
-    QStringList openFiles(QWidget *parent, const QString &caption, const QString &dir,
-                          const QString &filter) override;
+    QStringList openFiles(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir) override;
     QString saveFileAs(QWidget *parent, const QString &caption, const QString &dir, const QStringList &filters,
@@ -95,11 +92,9 @@ public:
     std::vector<Asked> asked;
     QStringList fileCaptions;
 
-    Answer message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons,
-                   Icon icon) override;
+    Answer message(QWidget *parent, const QString &caption, const QString &text, Buttons buttons, Icon icon) override;
     QString openFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
-    QStringList openFiles(QWidget *parent, const QString &caption, const QString &dir,
-                          const QString &filter) override;
+    QStringList openFiles(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir) override;
     QString saveFileAs(QWidget *parent, const QString &caption, const QString &dir, const QStringList &filters,
@@ -111,5 +106,10 @@ public:
 private:
     QString nextPath(const QString &caption);
 };
+
+// A list read that failed because another program holds the database says
+// so ("数据库正忙，请稍后再试"): shown empty, the list would look as if its
+// entries were lost. Other failures are left to what the list shows.
+void warnIfBusy(QWidget *parent, Dialogs &dialogs, bool readOk, const std::string &error);
 
 }

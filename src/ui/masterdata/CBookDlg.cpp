@@ -107,7 +107,6 @@ CBookDlg::CBookDlg(const BookDialogText &text, const std::string &databasePath, 
     sl->addWidget(find);
     top->addWidget(searchBox, 1);
 
-
     panel_ = buildPanel();
     for (auto [key, name] :
          {std::pair{"Ctrl+F", "searchButton"}, {"Ctrl+S", "saveButton"}, {"Ctrl+H", "cancelButton"}}) {
@@ -273,6 +272,7 @@ std::vector<std::string> gridColumnsOf(const BookKind &kind)
 
 void CBookDlg::fillGrid(DbRows rows)
 {
+    warnIfBusy(this, dialogs_, rows.ok, rows.error);
     grid_->deleteAllRows();
     auto source = std::make_shared<BookResultRows>(std::move(rows), gridColumnsOf(*text_.kind), text_.kind->idColumn);
     grid_->appendRows(source, source->size());
@@ -280,8 +280,12 @@ void CBookDlg::fillGrid(DbRows rows)
 
 void CBookDlg::fillGridByClass(const std::string &className)
 {
+    bool ok = true;
+    std::string error;
+    std::vector<std::int64_t> ids = book_.listIds(className, &ok, &error);
+    warnIfBusy(this, dialogs_, ok, error);
     grid_->deleteAllRows();
-    auto source = std::make_shared<BookPageRows>(book_, book_.listIds(className), gridColumnsOf(*text_.kind));
+    auto source = std::make_shared<BookPageRows>(book_, std::move(ids), gridColumnsOf(*text_.kind));
     grid_->appendRows(source, source->size());
 }
 

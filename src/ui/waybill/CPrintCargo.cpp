@@ -109,6 +109,7 @@ CPrintCargo::CPrintCargo(ComposeSession &session, Dialogs &dialogs, QWidget *par
 
 void CPrintCargo::fillCatalogue(const DbRows &rows)
 {
+    warnIfBusy(this, dialogs_, rows.ok, rows.error);
     catalogue_->deleteAllRows();
     catalogue_->appendRows(gridRows(rows));
 }

@@ -159,12 +159,17 @@ void CPrintReceiver::fill(std::shared_ptr<BookRowSource> source)
 
 void CPrintReceiver::fill(DbRows rows)
 {
+    warnIfBusy(this, dialogs_, rows.ok, rows.error);
     fill(std::make_shared<BookResultRows>(std::move(rows), gridColumnsOf(text_.party), columnOf(text_.party, Id)));
 }
 
 void CPrintReceiver::fillClass(const std::string &className)
 {
-    fill(std::make_shared<BookPageRows>(book_, book_.listIds(className), gridColumnsOf(text_.party)));
+    bool ok = true;
+    std::string error;
+    std::vector<std::int64_t> ids = book_.listIds(className, &ok, &error);
+    warnIfBusy(this, dialogs_, ok, error);
+    fill(std::make_shared<BookPageRows>(book_, std::move(ids), gridColumnsOf(text_.party)));
 }
 
 void CPrintReceiver::fillClasses()

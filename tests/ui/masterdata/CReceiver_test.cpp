@@ -87,8 +87,8 @@ private slots:
     {
         // A server gives unquoted column names in lower case ("rid" for rID):
         // the grid still finds its columns and the entries' counters.
-        auto names = std::make_shared<const std::vector<std::string>>(
-            std::vector<std::string>{"rid", "rname", "rmobile"});
+        auto names =
+            std::make_shared<const std::vector<std::string>>(std::vector<std::string>{"rid", "rname", "rmobile"});
         zentra::DbRows rows;
         rows.columns = *names;
         rows.rows.emplace_back(names, std::vector<std::string>{"7", "张三", "13800000000"});
@@ -98,6 +98,28 @@ private slots:
         QCOMPARE(texts[2], QStringLiteral("张三"));
         QCOMPARE(texts[3], QStringLiteral("13800000000"));
         QCOMPARE(grid.rowOfId(7), 0);
+    }
+
+    void aBookHeldByAnotherProgramSaysSoInsteadOfShowingNoEntries()
+    {
+        Fixture f;
+        f.add(receiverBook(), {{"rname", "张三"}, {"rmobile", "1"}, {"raddress", "a"}});
+        CReceiver dlg(f.db(), f.dialogs);
+        QCOMPARE(dlg.grid()->rowCount(), 1);
+        QVERIFY(f.dialogs.asked.empty());
+        ::setenv("ZENTRA_BUSY_TIMEOUT_MS", "100", 1);
+        zentra::DbConnection holder;
+        QVERIFY(holder.open(f.db()));
+        QVERIFY(holder.executeScript("BEGIN EXCLUSIVE"));
+        dlg.fillGrid();
+        dlg.fillGrid(MasterBook(f.db(), receiverBook()).search("张"));
+        ::unsetenv("ZENTRA_BUSY_TIMEOUT_MS");
+        QCOMPARE(f.dialogs.asked.size(), std::size_t(2));
+        QCOMPARE(f.dialogs.lastText(), QStringLiteral("数据库正忙，请稍后再试"));
+        QVERIFY(holder.executeScript("COMMIT"));
+        dlg.fillGrid();
+        QCOMPARE(dlg.grid()->rowCount(), 1);
+        QCOMPARE(f.dialogs.asked.size(), std::size_t(2));
     }
 
     void opensWithTheBookByNameAndThePanelCollapsed()
@@ -131,7 +153,9 @@ private slots:
             std::vector<BookEntry> entries;
             for (int i = 600; i >= 1; --i) {
                 const std::string n = QStringLiteral("客户%1").arg(i, 4, 10, QLatin1Char('0')).toStdString();
-                book.save({{"rname", n}, {"rmobile", std::to_string(i)}, {"raddress", "址" + std::to_string(i)},
+                book.save({{"rname", n},
+                           {"rmobile", std::to_string(i)},
+                           {"raddress", "址" + std::to_string(i)},
                            {"rclass", i % 2 ? "单" : "双"}},
                           MasterBook::Mode::Add);
             }
